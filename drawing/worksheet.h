@@ -1,0 +1,29 @@
+#pragma once
+// One column-multiplication figure (Hissan) and one whole worksheet page (MakePrint),
+// drawn on any TCanvas at any scale.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "canvas.h"
+#include "problem.h"
+
+// Draws one figure. The caller has set a fixed-pitch face, a positive Height, no underline
+// and a clear brush; the figure leaves Height as found and Style empty.
+// With showAnswers the partial products, the rule and the product are worked out below.
+void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
+            const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers);
+
+// What a page drawing reads, taken by the caller at the moment of drawing.
+struct PageContent {
+    std::string_view Sentence;          // the instruction sentence as the window holds it now
+    std::int32_t PrintNumber = 0;       // the sheet number printed in the header
+    const ProblemSet* Problems = nullptr;
+    std::int32_t ProblemCount = 0;
+    bool ShowAnswers = false;
+    std::int32_t BaseWidth = 320;       // the preview area's size: the page is designed on it
+    std::int32_t BaseHeight = 441;
+};
+
+void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
+               const PageContent& content);

@@ -1,0 +1,39 @@
+#include "dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+TDialogs realDialogs;
+TDialogs* current = &realDialogs;
+}  // namespace
+
+TDialogs& Dialogs() { return *current; }
+
+void SetDialogs(TDialogs* dialogs) { current = dialogs ? dialogs : &realDialogs; }
+
+void TDialogs::ErrorBox(QWidget* parent, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void TDialogs::WarningBox(QWidget* parent, const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    // Centred on the screen, not on the window.
+    box.adjustSize();
+    if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        box.move(area.center() - QPoint(box.width() / 2, box.height() / 2));
+    }
+    box.exec();
+}
+
+void TDialogs::Beep() { QApplication::beep(); }
+
+bool TDialogs::ExecPrintDialog(QPrintDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
