@@ -25,5 +25,12 @@ struct PageContent {
     std::int32_t BaseHeight = 441;
 };
 
+// The page's scale factor: the smaller of the two quotients page / base, held at single
+// precision; 1 for a page width of 0 or less.
+float PageScaleFor(std::int32_t PageWidth, std::int32_t PageHeight, std::int32_t BaseWidth,
+                   std::int32_t BaseHeight);
+// PageScale times x (whole base units) rounded to the nearest device pixel, halves to even.
+std::int32_t ScaledBy(float PageScale, double x);
+
 void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
                const PageContent& content);

@@ -1,0 +1,65 @@
+#include "fonts.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+struct FaceMapping {
+    const char* requested;              // the name the window and the sheet ask for
+    const char* wanted;                 // the installed face that matches its metrics
+    std::initializer_list<const char*> alternatives;  // tried in order if it is missing
+};
+
+// The proportional face needs its own explicit mapping: a plain Japanese-language match would
+// hand out the fixed-pitch Gothic for it and change the window's label widths.
+const FaceMapping kMappings[] = {
+    {"ＭＳ ゴシック", "IPAGothic", {"IPAexGothic", "Noto Sans Mono CJK JP", "VL Gothic", "Takao Gothic"}},
+    {"ＭＳ 明朝", "IPAMincho", {"IPAexMincho", "Noto Serif CJK JP", "Takao Mincho", "IPAGothic"}},
+    {"ＭＳ Ｐゴシック", "IPAPGothic", {"IPAexGothic", "Noto Sans CJK JP", "VL PGothic", "Takao PGothic"}},
+};
+
+bool Installed(const QStringList& families, const QString& name) {
+    return families.contains(name, Qt::CaseInsensitive);
+}
+
+QString AnyJapaneseFamily() {
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    return japanese.isEmpty() ? QString() : japanese.front();
+}
+
+}  // namespace
+
+void InstallFontSubstitutions() {
+    const QStringList families = QFontDatabase::families();
+    for (const FaceMapping& m : kMappings) {
+        const QString requested = QString::fromUtf8(m.requested);
+        QString chosen = QString::fromLatin1(m.wanted);
+        if (!Installed(families, chosen)) {
+            chosen.clear();
+            for (const char* alt : m.alternatives) {
+                if (Installed(families, QString::fromLatin1(alt))) {
+                    chosen = QString::fromLatin1(alt);
+                    break;
+                }
+            }
+            if (chosen.isEmpty()) chosen = AnyJapaneseFamily();
+            if (chosen.isEmpty()) {
+                std::fprintf(stderr,
+                             "tavrelo: font %s is not installed and no Japanese font was found; "
+                             "Japanese text will not display (install fonts-ipafont)\n",
+                             m.wanted);
+                continue;
+            }
+            std::fprintf(stderr, "tavrelo: font %s is not installed; using %s for \"%s\" instead\n",
+                         m.wanted, chosen.toUtf8().constData(), m.requested);
+        }
+        // Replace rather than append, so that a second call does not pile up stale entries.
+        QFont::removeSubstitutions(requested);
+        QFont::insertSubstitution(requested, chosen);
+    }
+}

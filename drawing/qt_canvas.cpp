@@ -1,0 +1,122 @@
+#include "qt_canvas.h"
+
+#include <QColor>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPen>
+#include <QRect>
+
+#include <algorithm>
+
+namespace {
+
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor ToQColor(TColor c) {
+    return QColor(static_cast<int>((c >> 16) & 0xFFu), static_cast<int>((c >> 8) & 0xFFu),
+                  static_cast<int>(c & 0xFFu));
+}
+
+int CellOf(const QFont& face, int pixelSize, QPaintDevice* device) {
+    QFont f(face);
+    f.setPixelSize(pixelSize);
+    const QFontMetrics fm(f, device);
+    return fm.ascent() + fm.descent();
+}
+
+}  // namespace
+
+TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter), device_(painter.device()) {}
+
+TQtCanvas::~TQtCanvas() = default;
+
+int TQtCanvas::PixelSizeForCell(const QFont& face, int cellHeight, QPaintDevice* device) {
+    if (cellHeight <= 1) return 1;
+    // Ascent and descent are rounded separately, so the cell does not grow by exactly one per
+    // pixel size: some heights have two sizes that hit them and some have none. Start a little
+    // below the estimate from a large reference size and walk upwards.
+    constexpr int kReference = 1000;
+    const int refCell = std::max(1, CellOf(face, kReference, device));
+    const double ratio = static_cast<double>(refCell) / kReference;
+    int start = std::max(1, static_cast<int>(cellHeight / ratio) - 2);
+    while (start > 1 && CellOf(face, start, device) >= cellHeight) start = std::max(1, start - 4);
+
+    int exact = 0;
+    int below = 0;
+    for (int size = start;; ++size) {
+        const int cell = CellOf(face, size, device);
+        if (cell > cellHeight) break;
+        if (cell == cellHeight) exact = size;
+        else below = size;
+    }
+    if (exact > 0) return exact;
+    return std::max(1, below);
+}
+
+const TQtCanvas::Resolved& TQtCanvas::Current() {
+    const bool underline = Font.Style == TFontStyle::Underline;
+    if (last_ && std::get<1>(lastKey_) == Font.Height && std::get<2>(lastKey_) == underline &&
+        std::get<0>(lastKey_) == Font.Name)
+        return *last_;
+
+    Key key{Font.Name, Font.Height, underline};
+    auto it = cache_.find(key);
+    if (it == cache_.end()) {
+        // The requested face name goes to Qt unchanged; the program's own substitutions
+        // (InstallFontSubstitutions) decide which installed face it becomes.
+        QFont face(Utf8(Font.Name));
+        face.setKerning(false);  // columns of digits must not be nudged by pair kerning
+        const int size = PixelSizeForCell(face, std::max(1, Font.Height), device_);
+        QFont font(face);
+        font.setPixelSize(size);
+        font.setUnderline(underline);
+        QFontMetrics fm(font, device_);
+        const int ascent = fm.ascent();
+        const int cell = fm.ascent() + fm.descent();
+        auto entry = std::make_unique<Resolved>(Resolved{font, fm, ascent, cell});
+        it = cache_.emplace(std::move(key), std::move(entry)).first;
+    }
+    lastKey_ = it->first;
+    last_ = it->second.get();
+    return *last_;
+}
+
+const QFont& TQtCanvas::CurrentQFont() { return Current().font; }
+
+void TQtCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
+    const Resolved& r = Current();
+    const QString s = Utf8(text);
+    if (Brush.Style == TBrushStyle::Solid) {
+        // An opaque text paints its own cell first, as wide as TextWidth says.
+        painter_.fillRect(QRect(x, y, r.metrics.horizontalAdvance(s), r.cell), ToQColor(Brush.Color));
+    }
+    painter_.setFont(r.font);
+    painter_.setPen(QPen(QColor(Qt::black)));
+    painter_.drawText(QPoint(x, y + r.ascent), s);
+}
+
+std::int32_t TQtCanvas::TextWidth(std::string_view text) {
+    // Whole strings only: half-width advances are fractional at many sizes, so the sum of
+    // single-character widths drifts away from what drawText lays out.
+    return Current().metrics.horizontalAdvance(Utf8(text));
+}
+
+std::int32_t TQtCanvas::TextHeight(std::string_view /*text*/) { return Current().cell; }
+
+void TQtCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+    // The rectangle covers x1..x2-1 and y1..y2-1, outline included.
+    if (x2 <= x1 || y2 <= y1) return;
+    const QRect area(x1, y1, x2 - x1, y2 - y1);
+    const bool aa = painter_.testRenderHint(QPainter::Antialiasing);
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    if (Brush.Style == TBrushStyle::Solid) painter_.fillRect(area, ToQColor(Brush.Color));
+    QPen pen(ToQColor(Pen.Color));
+    pen.setWidth(1);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter_.setPen(pen);
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+    painter_.setRenderHint(QPainter::Antialiasing, aa);
+}
