@@ -1,0 +1,202 @@
+#include "numtext.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "decimal_text.h"
+#include "errors.h"
+
+namespace {
+
+[[noreturn]] void FailInteger(std::string_view text) {
+    throw EConvertError("'" + std::string(text) + "' は整数ではありません");
+}
+
+[[noreturn]] void FailDecimal(std::string_view text) {
+    throw EConvertError("'" + std::string(text) + "' は浮動小数点数ではありません");
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Largest n for which 10^n is finite in the extended format.
+constexpr int MaxFinitePow10 = 4932;
+
+// 10^n rounded to nearest (n >= 0); infinity beyond the range. Up to 10^27 the power is exact
+// and computed directly; beyond it the C library's correctly rounded reading supplies it.
+Extended Pow10(std::int64_t n) {
+    if (n <= 27) {
+        Extended p = 1;
+        for (std::int64_t i = 0; i < n; ++i) p *= 10;
+        return p;
+    }
+    if (n > MaxFinitePow10) return HUGE_VALL;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "1e%d", static_cast<int>(n));
+    return std::strtold(buffer, nullptr);
+}
+
+}  // namespace
+
+std::int32_t ParseInteger(std::string_view text) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && text[i] == ' ') ++i;
+
+    std::size_t hexStart = n + 1;  // not hexadecimal
+    if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+        hexStart = i + 1;
+    } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hexStart = i + 2;
+    }
+    if (hexStart <= n) {
+        if (hexStart == n) FailInteger(text);
+        std::uint32_t value = 0;
+        for (std::size_t j = hexStart; j < n; ++j) {
+            const int digit = HexValue(text[j]);
+            if (digit < 0 || value > 0x0FFFFFFFu) FailInteger(text);
+            value = (value << 4) | static_cast<std::uint32_t>(digit);
+        }
+        // The 32 bits stand for a signed value: "$FFFFFFFF" is -1.
+        return static_cast<std::int32_t>(value);
+    }
+
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i == n) FailInteger(text);
+    const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    std::int64_t value = 0;
+    for (; i < n; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') FailInteger(text);
+        value = value * 10 + (c - '0');
+        if (value > limit) FailInteger(text);
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+Extended ParseDecimal(std::string_view text) {
+    DecimalTextParts parts;
+    if (!ScanDecimalText(text, parts)) FailDecimal(text);
+
+    // All digits as one integer, each step rounded in the extended format, then one scaling.
+    Extended mantissa = 0;
+    for (char c : parts.IntegerDigits) mantissa = mantissa * 10 + static_cast<Extended>(c - '0');
+    for (char c : parts.FractionDigits) mantissa = mantissa * 10 + static_cast<Extended>(c - '0');
+    if (std::isinf(mantissa)) FailDecimal(text);
+
+    Extended value = mantissa;
+    const std::int64_t scale = static_cast<std::int64_t>(parts.Exponent) -
+                               static_cast<std::int64_t>(parts.FractionDigits.size());
+    if (mantissa != 0 && scale > 0) {
+        value = mantissa * Pow10(scale);
+        if (std::isinf(value)) FailDecimal(text);
+    } else if (mantissa != 0 && scale < 0) {
+        // A power beyond the range would be infinite; divide in steps so that tiny values
+        // still reach the subnormal range instead of collapsing through inf.
+        std::int64_t remaining = -scale;
+        while (remaining > MaxFinitePow10 && value != 0) {
+            value /= Pow10(MaxFinitePow10);
+            remaining -= MaxFinitePow10;
+        }
+        if (value != 0) value /= Pow10(remaining);
+    }
+    return parts.Negative ? -value : value;
+}
+
+std::string FormatDecimal(Extended value) {
+    if (value == 0) return "0";
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+
+    // The exact decimal expansion of |value|: every binary fraction has a finite one, with at
+    // most (number of significand bits below the point) fraction digits. Asked for enough
+    // digits, printf writes them all and has nothing left to round.
+    const Extended magnitude = std::fabs(value);
+    int binaryExponent = 0;
+    const Extended fraction = std::frexp(magnitude, &binaryExponent);  // magnitude = fraction * 2^e
+    auto significand = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+    int lowBit = 0;
+    while ((significand & 1u) == 0) {
+        significand >>= 1;
+        ++lowBit;
+    }
+    const long fractionDigits = std::max(0L, 64L - lowBit - binaryExponent);
+    const long integerDigits = binaryExponent > 0 ? binaryExponent * 30103L / 100000L + 1 : 0;
+    const long precision = fractionDigits + integerDigits + 1;
+
+    thread_local std::vector<char> buffer;
+    buffer.resize(static_cast<std::size_t>(precision) + 32);
+    std::snprintf(buffer.data(), buffer.size(), "%.*Le", static_cast<int>(precision), magnitude);
+
+    // "d.ddd...e+XX": collect the digits and the exponent of the leading one.
+    std::string digits;
+    digits.reserve(20);
+    const char* p = buffer.data();
+    for (; *p != 'e'; ++p) {
+        if (*p != '.' && digits.size() < 16) digits.push_back(*p);
+    }
+    const long leading = std::strtol(p + 1, nullptr, 10);
+    long e = leading + 1;  // 10^(e-1) <= |value| < 10^e
+
+    // 15 significant digits; a 16th digit of 5 or more rounds up (half away from zero).
+    if (digits.size() > 15) {
+        const bool up = digits[15] >= '5';
+        digits.resize(15);
+        if (up) {
+            std::size_t k = 15;
+            while (k > 0 && digits[k - 1] == '9') {
+                digits[k - 1] = '0';
+                --k;
+            }
+            if (k == 0) {
+                digits.insert(digits.begin(), '1');
+                digits.pop_back();
+                ++e;
+            } else {
+                ++digits[k - 1];
+            }
+        }
+    }
+    digits.erase(digits.find_last_not_of('0') + 1);
+
+    std::string text;
+    if (value < 0) text.push_back('-');
+    const auto count = static_cast<long>(digits.size());
+    if (e >= -3 && e <= 15) {
+        if (e >= 1) {
+            for (long k = 0; k < e; ++k) text.push_back(k < count ? digits[static_cast<std::size_t>(k)] : '0');
+            if (count > e) {
+                text.push_back('.');
+                text.append(digits, static_cast<std::size_t>(e));
+            }
+        } else {
+            text.append("0.");
+            text.append(static_cast<std::size_t>(-e), '0');
+            text.append(digits);
+        }
+    } else {
+        text.push_back(digits[0]);
+        if (count > 1) {
+            text.push_back('.');
+            text.append(digits, 1);
+        }
+        text.push_back('E');
+        const long shown = e - 1;
+        if (shown < 0) text.push_back('-');
+        text.append(std::to_string(shown < 0 ? -shown : shown));
+    }
+    return text;
+}
+
+std::string FormatInteger(std::int32_t value) { return std::to_string(value); }
