@@ -1,0 +1,469 @@
+#include "Fmain.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QWindow>
+#include <limits>
+#include <utility>
+
+#include "application.h"
+#include "dialogs.h"
+#include "generator.h"
+#include "numtext.h"
+#include "random.h"
+
+namespace {
+
+constexpr int OuterWidth = 792;
+constexpr int OuterHeight = 522;
+constexpr int HintDurationMs = 2500;
+
+// Character heights are em heights: the internal leading is not part of them, which is
+// exactly what a pixel size means to Qt.
+QFont FaceFont(const QString& face, int characterHeight)
+{
+    QFont font(face);
+    font.setPixelSize(characterHeight);
+    font.setStyleStrategy(QFont::PreferDefault);
+    return font;
+}
+
+const QString WindowFace = QStringLiteral("ＭＳ Ｐゴシック");
+const QString MinchoFace = QStringLiteral("ＭＳ 明朝");
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+TPaintBox::TPaintBox(TForm1* form, QWidget* parent) : QWidget(parent), form_(form) {}
+
+void TPaintBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    form_->PaintBox1Paint(painter);
+}
+
+TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
+    : QGroupBox(caption, parent)
+{
+    for (const QString& text : items) {
+        auto* button = new QRadioButton(text, this);
+        items_.push_back(button);
+        // Tab reaches only the selected item, as one stop of the window's tab order.
+        connect(button, &QRadioButton::toggled, this, [button](bool on) {
+            button->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+        button->setFocusPolicy(Qt::ClickFocus);
+    }
+    // Columns share the inner width; rows follow each other under the caption.
+    const int count = static_cast<int>(items_.size());
+    const int rows = (count + columns - 1) / columns;
+    for (int i = 0; i < count; ++i) {
+        const int column = i / rows, row = i % rows;
+        items_[static_cast<std::size_t>(i)]->setProperty("column", column);
+        items_[static_cast<std::size_t>(i)]->setProperty("row", row);
+    }
+    setProperty("columns", columns);
+    if (!items_.empty())
+        SetItemIndex(0);
+}
+
+int TRadioGroup::ItemIndex() const
+{
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i]->isChecked())
+            return static_cast<int>(i);
+    return -1;
+}
+
+void TRadioGroup::SetItemIndex(int index) { Item(index)->setChecked(true); }
+
+TBevel::TBevel(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TBevel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const int right = width() - 1, bottom = height() - 1;
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(0, 0, right, 0);
+    painter.drawLine(0, 0, 0, bottom);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawLine(1, bottom, right, bottom);
+    painter.drawLine(right, 1, right, bottom);
+}
+
+TShape::TShape(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TShape::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::black);
+    const QRect box(0, 0, width() - 1, height() - 1);
+    if (kind_ == Kind::Circle) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.drawEllipse(box);
+    } else {
+        painter.drawRect(box);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+{
+    CreateControls();
+    // The creation handler runs before the event loop, so its error cannot reach the
+    // dispatcher; it goes to the same error box.
+    try {
+        FormCreate();
+    } catch (const std::exception& error) {
+        if (TApplication* app = TApplication::Instance())
+            app->ShowException(error);
+        else
+            throw;
+    }
+    CentreOnScreen();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateControls()
+{
+    setWindowTitle(QStringLiteral("Tavrelo For かけ算（小数編）"));
+    setFont(FaceFont(WindowFace, 15));
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setWidgetResizable(true);
+    scroll_->viewport()->setBackgroundRole(QPalette::Button);
+    client_ = new QWidget;
+    client_->setBackgroundRole(QPalette::Button);
+    client_->setAutoFillBackground(true);
+    // In place before any label is sized, so that the labels measure their text in the window font.
+    scroll_->setWidget(client_);
+    setCentralWidget(scroll_);
+
+    // Frames and shapes first: they lie beneath the labels and fields.
+    auto bevel = [this](int x, int y, int w, int h) {
+        auto* b = new TBevel(client_);
+        b->setGeometry(x, y, w, h);
+        return b;
+    };
+    Bevel2 = bevel(8, 8, 353, 41);
+    Bevel11 = bevel(8, 88, 417, 65);
+    Bevel12 = bevel(8, 160, 417, 209);
+    Bevel1 = bevel(440, 24, 337, 457);
+    Bevel14 = bevel(56, 168, 65, 41);
+    Bevel6 = bevel(128, 168, 65, 41);
+    Bevel5 = bevel(208, 168, 65, 41);
+    Bevel4 = bevel(280, 168, 65, 41);
+    Bevel3 = bevel(352, 168, 65, 41);
+    Bevel15 = bevel(56, 216, 65, 41);
+    Bevel7 = bevel(128, 216, 65, 41);
+    Bevel8 = bevel(208, 216, 65, 41);
+    Bevel9 = bevel(280, 216, 65, 41);
+    Bevel10 = bevel(352, 216, 65, 41);
+    // The numbering has a gap here: no frame of the window is the thirteenth.
+    Bevel13 = new TBevel(client_);
+    Bevel13->setGeometry(0, 0, 0, 0);
+    Bevel13->hide();
+
+    Shape1 = new TShape(TShape::Kind::Rectangle, client_);
+    Shape1->setGeometry(24, 264, 393, 5);
+    Shape2 = new TShape(TShape::Kind::Circle, client_);
+    Shape2->setGeometry(200, 200, 5, 5);
+    Shape3 = new TShape(TShape::Kind::Circle, client_);
+    Shape3->setGeometry(200, 248, 5, 5);
+
+    auto label = [this](int x, int y, const QString& text, const QFont* font = nullptr,
+                        const QColor* colour = nullptr) {
+        auto* l = new QLabel(text, client_);
+        l->setTextFormat(Qt::PlainText);
+        if (font)
+            l->setFont(*font);
+        if (colour) {
+            QPalette p = l->palette();
+            p.setColor(QPalette::WindowText, *colour);
+            l->setPalette(p);
+        }
+        l->move(x, y);
+        l->adjustSize();
+        return l;
+    };
+    const QFont mincho13 = FaceFont(MinchoFace, 13);
+    const QFont gothic33 = FaceFont(WindowFace, 33);
+    const QFont gothic20 = FaceFont(WindowFace, 20);
+    const QColor purple(128, 0, 128), teal(0, 128, 128);
+    Label14 = label(16, 16, QStringLiteral("Tavrelo For かけ算（小数編） Ver1.22"), &mincho13, &purple);
+    Label12 = label(568, 4, QStringLiteral("ﾌﾟﾚﾋﾞｭｰ画面↓"), &mincho13, &teal);
+    Label1 = label(16, 96, QStringLiteral("問題文"));
+    Label13 = label(16, 168, QStringLiteral("設定"));
+    Label2 = label(24, 224, QStringLiteral("×"), &gothic33);
+    Label16 = label(32, 284, QStringLiteral("答えの範囲"));
+    Label11 = label(264, 284, QStringLiteral("～"), &gothic20);
+    Label15 = label(16, 320, QStringLiteral("プリント番号"));
+    const QString wave = QStringLiteral("～");
+    Label17 = label(80, 180, wave);
+    Label18 = label(80, 228, wave);
+    Label3 = label(152, 180, wave);
+    Label7 = label(152, 228, wave);
+    Label4 = label(232, 180, wave);
+    Label8 = label(232, 228, wave);
+    Label5 = label(304, 180, wave);
+    Label9 = label(304, 228, wave);
+    Label6 = label(376, 180, wave);
+    Label10 = label(376, 228, wave);
+
+    auto edit = [this](int x, int y, int w, const QString& text, int maxLength, const QString& hint) {
+        auto* e = new QLineEdit(text, client_);
+        e->setGeometry(x, y, w, 23);
+        e->setMaxLength(maxLength);
+        e->setToolTip(hint);
+        e->setToolTipDuration(HintDurationMs);
+        return e;
+    };
+    // Qt's own default would cut the free-text fields at 32767 characters.
+    constexpr int NoLimit = std::numeric_limits<int>::max();
+    const QString zero = QStringLiteral("0");
+    const QString hint5 = QStringLiteral("千の位の範囲を入力");
+    const QString hint4 = QStringLiteral("千の位の範囲を入力");
+    const QString hint3 = QStringLiteral("百の位の範囲を入力");
+    const QString hint2 = QStringLiteral("十の位の範囲を入力");
+    const QString hint1 = QStringLiteral("一の位の範囲を入力");
+    u5l = edit(64, 176, 17, zero, 1, hint5);
+    u5h = edit(96, 176, 17, zero, 1, hint5);
+    u4l = edit(136, 176, 17, zero, 1, hint4);
+    u4h = edit(168, 176, 17, zero, 1, hint4);
+    u3l = edit(216, 176, 17, zero, 1, hint3);
+    u3h = edit(248, 176, 17, zero, 1, hint3);
+    u2l = edit(288, 176, 17, zero, 1, hint2);
+    u2h = edit(320, 176, 17, zero, 1, hint2);
+    u1l = edit(360, 176, 17, zero, 1, hint1);
+    u1h = edit(392, 176, 17, zero, 1, hint1);
+    d5l = edit(64, 224, 17, zero, 1, hint5);
+    d5h = edit(96, 224, 17, zero, 1, hint5);
+    d4l = edit(136, 224, 17, zero, 1, hint4);
+    d4h = edit(168, 224, 17, zero, 1, hint4);
+    d3l = edit(216, 224, 17, zero, 1, hint3);
+    d3h = edit(248, 224, 17, zero, 1, hint3);
+    d2l = edit(288, 224, 17, zero, 1, hint2);
+    d2h = edit(320, 224, 17, zero, 1, hint2);
+    d1l = edit(360, 224, 17, zero, 1, hint1);
+    d1h = edit(392, 224, 17, zero, 1, hint1);
+    for (QLineEdit* field : DigitFields()) {
+        field->installEventFilter(this);
+    }
+
+    QstSentence = edit(16, 120, 393, QStringLiteral("つぎの計算をしましょう。"), NoLimit,
+                       QStringLiteral("問題文を入力"));
+    AnsLow = edit(144, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
+    AnsHigh = edit(304, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
+    PrnNum = edit(104, 320, 57, QStringLiteral("1"), NoLimit, QStringLiteral("プリント番号を入力"));
+
+    QNumPattern = new TRadioGroup(QStringLiteral("問題数"),
+                                  {QStringLiteral("３段４列"), QStringLiteral("４段４列")}, 2, client_);
+    QNumPattern->setGeometry(184, 312, 161, 49);
+    // Two columns below the caption, each half of the inner width.
+    {
+        const int innerLeft = 4, innerWidth = 161 - 8, top = 20, itemHeight = 24;
+        const int columnWidth = innerWidth / 2;
+        for (int i = 0; i < QNumPattern->Count(); ++i) {
+            QRadioButton* item = QNumPattern->Item(i);
+            const int column = item->property("column").toInt(), row = item->property("row").toInt();
+            item->setGeometry(innerLeft + column * columnWidth, top + row * itemHeight, columnWidth,
+                              itemHeight);
+        }
+    }
+
+    auto button = [this](int x, int y, const QString& caption, const QString& hint, const QIcon& glyph) {
+        auto* b = new QPushButton(caption, client_);
+        b->setGeometry(x, y, 129, 25);
+        b->setToolTip(hint);
+        b->setToolTipDuration(HintDurationMs);
+        b->setIcon(glyph);
+        b->setIconSize(QSize(16, 16));
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        return b;
+    };
+    const QIcon printer(QStringLiteral(":/glyphs/printer.xpm"));
+    btnPreview = button(40, 376, QStringLiteral("プレビュー"), QStringLiteral("印刷イメージを見る"),
+                        QIcon(QStringLiteral(":/glyphs/preview.xpm")));
+    btnPrint = button(216, 376, QStringLiteral("印刷"), QStringLiteral("解答なしで印刷"), printer);
+    btnMaintenance = button(40, 416, QStringLiteral("印刷設定"), QStringLiteral("印刷の設定を変更"),
+                            QIcon(QStringLiteral(":/glyphs/maintenance.xpm")));
+    btnPrintWithAns = button(216, 416, QStringLiteral("印刷（答えつき）"), QStringLiteral("解答ありで印刷"),
+                             printer);
+    QIcon door(QStringLiteral(":/glyphs/close.xpm"));
+    door.addFile(QStringLiteral(":/glyphs/close-disabled.xpm"), QSize(), QIcon::Disabled);
+    btnClose = button(40, 456, QStringLiteral("終了"), QStringLiteral("プログラムを終了"), door);
+    btnClose->setIconSize(QSize(18, 18));
+    btnPrint->setEnabled(false);
+    btnPrintWithAns->setEnabled(false);
+
+    PaintBox1 = new TPaintBox(this, client_);
+    PaintBox1->setGeometry(448, 32, 320, 441);
+
+    // Object names as the rest of the program knows the controls.
+    const std::pair<QWidget*, const char*> named[] = {
+        {u1l, "u1l"}, {u1h, "u1h"}, {u2l, "u2l"}, {u2h, "u2h"},
+        {u3l, "u3l"}, {u3h, "u3h"}, {u4l, "u4l"}, {u4h, "u4h"},
+        {u5l, "u5l"}, {u5h, "u5h"}, {d1l, "d1l"}, {d1h, "d1h"},
+        {d2l, "d2l"}, {d2h, "d2h"}, {d3l, "d3l"}, {d3h, "d3h"},
+        {d4l, "d4l"}, {d4h, "d4h"}, {d5l, "d5l"}, {d5h, "d5h"},
+        {AnsLow, "AnsLow"}, {AnsHigh, "AnsHigh"}, {PrnNum, "PrnNum"}, {QstSentence, "QstSentence"},
+        {QNumPattern, "QNumPattern"}, {btnPreview, "btnPreview"}, {btnPrint, "btnPrint"}, {btnPrintWithAns, "btnPrintWithAns"},
+        {btnMaintenance, "btnMaintenance"}, {btnClose, "btnClose"}, {PaintBox1, "PaintBox1"}, {Label1, "Label1"},
+        {Label2, "Label2"}, {Label3, "Label3"}, {Label4, "Label4"}, {Label5, "Label5"},
+        {Label6, "Label6"}, {Label7, "Label7"}, {Label8, "Label8"}, {Label9, "Label9"},
+        {Label10, "Label10"}, {Label11, "Label11"}, {Label12, "Label12"}, {Label13, "Label13"},
+        {Label14, "Label14"}, {Label15, "Label15"}, {Label16, "Label16"}, {Label17, "Label17"},
+        {Label18, "Label18"}, {Bevel1, "Bevel1"}, {Bevel2, "Bevel2"}, {Bevel3, "Bevel3"},
+        {Bevel4, "Bevel4"}, {Bevel5, "Bevel5"}, {Bevel6, "Bevel6"}, {Bevel7, "Bevel7"},
+        {Bevel8, "Bevel8"}, {Bevel9, "Bevel9"}, {Bevel10, "Bevel10"}, {Bevel11, "Bevel11"},
+        {Bevel12, "Bevel12"}, {Bevel13, "Bevel13"}, {Bevel14, "Bevel14"}, {Bevel15, "Bevel15"},
+        {Shape1, "Shape1"}, {Shape2, "Shape2"}, {Shape3, "Shape3"},
+    };
+    for (const auto& [widget, name] : named)
+        widget->setObjectName(QLatin1String(name));
+
+    connect(btnPreview, &QPushButton::clicked, this, [this] { btnPreviewClick(); });
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+
+    QWidget* const order[] = {u1l, u1h, u2l, u2h, u3l, u3h, u4l, u4h, d1l, d1h, d2l, d2h, d3l, d3h,
+                              d4l, d4h, AnsLow, AnsHigh, PrnNum, QstSentence, btnPrint, btnPrintWithAns,
+                              btnPreview, btnMaintenance, btnClose, QNumPattern->Item(0),
+                              QNumPattern->Item(1), u5l, u5h, d5l, d5h, u1l};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    u1l->setFocus(Qt::OtherFocusReason);
+
+    // Everything stays where it is; a window smaller than this gets scroll bars.
+    const QRect covered = client_->childrenRect();
+    client_->setMinimumSize(covered.right() + 1, covered.bottom() + 1);
+}
+
+std::array<QLineEdit*, 20> TForm1::DigitFields() const
+{
+    return {u1l, u1h, d1l, d1h, u2l, u2h, d2l, d2h, u3l, u3h,
+            d3l, d3h, u4l, u4h, d4l, d4h, u5l, u5h, d5l, d5h};
+}
+
+void TForm1::FormCreate()
+{
+    SetOuterHeight(OuterHeight);
+    SetOuterWidth(OuterWidth);
+    State.PreviewReady = false;
+    SeedRandom();
+    State.ProblemCount = 0;
+    State.PrintNumber = ParseInteger(PrnNum->text().toStdString());
+}
+
+void TForm1::KuhakuCheck(QLineEdit* Sender)
+{
+    if (Sender->text().isEmpty())
+        Sender->setText(QStringLiteral("0"));
+}
+
+void TForm1::btnPreviewClick()
+{
+    State.PrintNumber = ParseInteger(PrnNum->text().toStdString());
+
+    GenerationSettings settings;
+    settings.RequestedCount = 4 * QNumPattern->ItemIndex() + 12;
+    settings.AnswerLowText = AnsLow->text().toStdString();
+    settings.AnswerHighText = AnsHigh->text().toStdString();
+    const auto fields = DigitFields();
+    for (std::size_t k = 0; k < settings.DigitRanges.size(); ++k) {
+        settings.DigitRanges[k] = {fields[4 * k]->text().toStdString(), fields[4 * k + 1]->text().toStdString(),
+                                   fields[4 * k + 2]->text().toStdString(),
+                                   fields[4 * k + 3]->text().toStdString()};
+    }
+
+    if (GenerateProblems(settings, State.Problems, State.ProblemCount) == GenerationResult::GaveUp) {
+        Dialogs().Beep();
+        Dialogs().WarningBox(this, QStringLiteral("警告"),
+                             QStringLiteral("今の条件では、指定された問題数が確保できません。"));
+    }
+
+    // ---- Preview hand-off: the set and its texts are complete here. ----
+}
+
+void TForm1::PaintBox1Paint(QPainter& painter)
+{
+    // Blank until a preview has been handed over.
+    Q_UNUSED(painter);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        // Only a move of the focus to another control counts as leaving the field; the whole
+        // window losing activation (another program, a context menu) does not.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (auto* field = qobject_cast<QLineEdit*>(watched))
+                KuhakuCheck(field);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::event(QEvent* event)
+{
+    const bool result = QMainWindow::event(event);
+    // A window manager reports its frame only once the window is mapped; the outer size
+    // and the centring are meant with the frame included, so they are redone once then.
+    if (!outerSizeSettled_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                               event->type() == QEvent::Show)) {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        if (!frame.isEmpty()) {
+            outerSizeSettled_ = true;
+            SetOuterHeight(OuterHeight);
+            SetOuterWidth(OuterWidth);
+            CentreOnScreen();
+        }
+    }
+    return result;
+}
+
+void TForm1::SetOuterHeight(int height)
+{
+    const int frame = frameGeometry().height() - geometry().height();
+    resize(width(), height - frame);
+}
+
+void TForm1::SetOuterWidth(int width)
+{
+    const int frame = frameGeometry().width() - geometry().width();
+    resize(width - frame, this->height());
+}
+
+void TForm1::CentreOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize outer = frameGeometry().size();
+    move(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+         area.y() + std::max(0, (area.height() - outer.height()) / 2));
+}

@@ -1,0 +1,10 @@
+#include "Fmain.h"
+#include "application.h"
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    TForm1 form;
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,558 @@
+// The main window under the offscreen platform: its start state, the controls' places and
+// limits, the tab order, the blank-field rule, the error display and Preview from the fields.
+#include <QDialogButtonBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTest>
+#include <memory>
+
+#include "Fmain.h"
+#include "application.h"
+#include "recording_dialogs.h"
+
+namespace {
+const QString IntegerError = QStringLiteral("'%1' は整数ではありません.");
+const QString DecimalError = QStringLiteral("'%1' は浮動小数点数ではありません.");
+const QString GiveUpWarning = QStringLiteral("warning|警告|今の条件では、指定された問題数が確保できません。");
+
+struct Snapshot {
+    QStringList texts;
+    std::int32_t count;
+    std::vector<std::pair<std::int32_t, std::int32_t>> values;
+    QStringList problemTexts;
+};
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<RecordingDialogs> dialogs;
+
+    void ShowActive()
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    QWidget* Named(const QString& name) const { return form->findChild<QWidget*>(name); }
+    QLineEdit* Field(const QString& name) const { return form->findChild<QLineEdit*>(name); }
+    QStringList AllTexts() const
+    {
+        QStringList texts;
+        for (QLineEdit* e : form->ClientArea()->findChildren<QLineEdit*>())
+            texts << e->objectName() + "=" + e->text();
+        return texts;
+    }
+    Snapshot Take() const
+    {
+        Snapshot s{AllTexts(), form->State.ProblemCount, {}, {}};
+        for (int i = 1; i <= ProblemCapacity; ++i) {
+            const Problem& p = form->State.Problems[i];
+            s.values.emplace_back(p.MultiplicandMilli, p.MultiplierMilli);
+            s.problemTexts << QString::fromStdString(p.MultiplicandText + "x" + p.MultiplierText);
+        }
+        return s;
+    }
+    // Ones digits 1..9 for both factors, answers 0..100: 81 distinct problems.
+    void WideRanges()
+    {
+        form->u4l->setText("1");
+        form->u4h->setText("9");
+        form->d4l->setText("1");
+        form->d4h->setText("9");
+        form->AnsHigh->setText("100");
+    }
+
+private slots:
+    void init()
+    {
+        dialogs = std::make_unique<RecordingDialogs>();
+        form = std::make_unique<TForm1>();
+    }
+    void cleanup()
+    {
+        form.reset();
+        dialogs.reset();
+    }
+
+    void startState()
+    {
+        ShowActive();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Tavrelo For かけ算（小数編）"));
+        // Qt appends the display name to every caption when one is set.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        QCOMPARE(form->frameGeometry().size(), QSize(792, 522));
+        const QRect screen = form->screen()->geometry();
+        QCOMPARE(form->frameGeometry().topLeft(),
+                 QPoint(std::max(0, (screen.width() - 792) / 2), std::max(0, (screen.height() - 522) / 2)));
+        QCOMPARE(QApplication::focusWidget(), form->u1l);
+
+        for (QLineEdit* field : form->DigitFields())
+            QCOMPARE(field->text(), QStringLiteral("0"));
+        QCOMPARE(form->AnsLow->text(), QStringLiteral("0"));
+        QCOMPARE(form->AnsHigh->text(), QStringLiteral("0"));
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("1"));
+        QCOMPARE(form->QstSentence->text(), QStringLiteral("つぎの計算をしましょう。"));
+        QCOMPARE(form->QNumPattern->ItemIndex(), 0);
+        QCOMPARE(form->QNumPattern->title(), QStringLiteral("問題数"));
+        QCOMPARE(form->QNumPattern->Item(0)->text(), QStringLiteral("３段４列"));
+        QCOMPARE(form->QNumPattern->Item(1)->text(), QStringLiteral("４段４列"));
+
+        QVERIFY(!form->btnPrint->isEnabled());
+        QVERIFY(!form->btnPrintWithAns->isEnabled());
+        QVERIFY(form->btnPreview->isEnabled());
+        QVERIFY(form->btnMaintenance->isEnabled());
+        QVERIFY(form->btnClose->isEnabled());
+        for (QPushButton* b : form->ClientArea()->findChildren<QPushButton*>()) {
+            QVERIFY2(!b->isDefault() && !b->autoDefault(), qPrintable(b->objectName()));
+            QVERIFY2(!b->text().contains('&'), qPrintable(b->objectName()));
+        }
+
+        QVERIFY(!form->State.PreviewReady);
+        QCOMPARE(form->State.ProblemCount, 0);
+        QCOMPARE(form->State.PrintNumber, 1);
+        QVERIFY(dialogs->Events.isEmpty());
+    }
+
+    void everyControlHasItsName()
+    {
+        QStringList names = {"AnsLow", "AnsHigh", "PrnNum", "QstSentence", "QNumPattern", "btnPreview",
+                             "btnPrint", "btnPrintWithAns", "btnMaintenance", "btnClose", "PaintBox1",
+                             "Shape1", "Shape2", "Shape3"};
+        for (const char* row : {"u", "d"})
+            for (int k = 1; k <= 5; ++k)
+                names << QStringLiteral("%1%2l").arg(row).arg(k) << QStringLiteral("%1%2h").arg(row).arg(k);
+        for (int i = 1; i <= 18; ++i)
+            names << QStringLiteral("Label%1").arg(i);
+        for (int i = 1; i <= 15; ++i)
+            names << QStringLiteral("Bevel%1").arg(i);
+        for (const QString& name : names)
+            QVERIFY2(form->findChildren<QWidget*>(name).size() == 1, qPrintable(name));
+        QCOMPARE(Named("u3h"), form->u3h);
+        QCOMPARE(Named("Bevel14"), form->Bevel14);
+    }
+
+    void placesAndLimits_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<int>("maxLength");  // -1: not an edit field
+        QTest::addColumn<QString>("hint");
+        const int xs[5][2] = {{360, 392}, {288, 320}, {216, 248}, {136, 168}, {64, 96}};
+        const char* hints[5] = {"一の位の範囲を入力", "十の位の範囲を入力", "百の位の範囲を入力",
+                                "千の位の範囲を入力", "千の位の範囲を入力"};
+        for (int k = 1; k <= 5; ++k)
+            for (int b = 0; b < 2; ++b)
+                for (const auto& [row, y] : {std::pair{"u", 176}, std::pair{"d", 224}}) {
+                    const QString name = QStringLiteral("%1%2%3").arg(row).arg(k).arg(b ? 'h' : 'l');
+                    QTest::newRow(qPrintable(name)) << name << QRect(xs[k - 1][b], y, 17, 23) << 1
+                                                    << QString::fromUtf8(hints[k - 1]);
+                }
+        const int none = std::numeric_limits<int>::max();
+        QTest::newRow("QstSentence") << "QstSentence" << QRect(16, 120, 393, 23) << none << "問題文を入力";
+        QTest::newRow("AnsLow") << "AnsLow" << QRect(144, 280, 97, 23) << 11 << "答えの範囲を入力";
+        QTest::newRow("AnsHigh") << "AnsHigh" << QRect(304, 280, 97, 23) << 11 << "答えの範囲を入力";
+        QTest::newRow("PrnNum") << "PrnNum" << QRect(104, 320, 57, 23) << none << "プリント番号を入力";
+        QTest::newRow("QNumPattern") << "QNumPattern" << QRect(184, 312, 161, 49) << -1 << "";
+        QTest::newRow("btnPreview") << "btnPreview" << QRect(40, 376, 129, 25) << -1 << "印刷イメージを見る";
+        QTest::newRow("btnPrint") << "btnPrint" << QRect(216, 376, 129, 25) << -1 << "解答なしで印刷";
+        QTest::newRow("btnMaintenance") << "btnMaintenance" << QRect(40, 416, 129, 25) << -1
+                                        << "印刷の設定を変更";
+        QTest::newRow("btnPrintWithAns") << "btnPrintWithAns" << QRect(216, 416, 129, 25) << -1
+                                         << "解答ありで印刷";
+        QTest::newRow("btnClose") << "btnClose" << QRect(40, 456, 129, 25) << -1 << "プログラムを終了";
+        QTest::newRow("PaintBox1") << "PaintBox1" << QRect(448, 32, 320, 441) << -1 << "";
+        QTest::newRow("Bevel2") << "Bevel2" << QRect(8, 8, 353, 41) << -1 << "";
+        QTest::newRow("Bevel11") << "Bevel11" << QRect(8, 88, 417, 65) << -1 << "";
+        QTest::newRow("Bevel12") << "Bevel12" << QRect(8, 160, 417, 209) << -1 << "";
+        QTest::newRow("Bevel1") << "Bevel1" << QRect(440, 24, 337, 457) << -1 << "";
+        const char* upper[5] = {"Bevel14", "Bevel6", "Bevel5", "Bevel4", "Bevel3"};
+        const char* lower[5] = {"Bevel15", "Bevel7", "Bevel8", "Bevel9", "Bevel10"};
+        const int bx[5] = {56, 128, 208, 280, 352};
+        for (int i = 0; i < 5; ++i) {
+            QTest::newRow(upper[i]) << upper[i] << QRect(bx[i], 168, 65, 41) << -1 << "";
+            QTest::newRow(lower[i]) << lower[i] << QRect(bx[i], 216, 65, 41) << -1 << "";
+        }
+        QTest::newRow("Shape1") << "Shape1" << QRect(24, 264, 393, 5) << -1 << "";
+        QTest::newRow("Shape2") << "Shape2" << QRect(200, 200, 5, 5) << -1 << "";
+        QTest::newRow("Shape3") << "Shape3" << QRect(200, 248, 5, 5) << -1 << "";
+    }
+    void placesAndLimits()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(int, maxLength);
+        QFETCH(QString, hint);
+        QWidget* w = Named(name);
+        QVERIFY(w);
+        QCOMPARE(w->parentWidget(), form->ClientArea());
+        QCOMPARE(w->geometry(), geometry);
+        QCOMPARE(w->toolTip(), hint);
+        if (!hint.isEmpty())
+            QCOMPARE(w->toolTipDuration(), 2500);
+        if (maxLength >= 0)
+            QCOMPARE(qobject_cast<QLineEdit*>(w)->maxLength(), maxLength);
+    }
+
+    void hintsWakeAfterHalfASecond()
+    {
+        QCOMPARE(form->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, form->u1l), 500);
+    }
+
+    void labels_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QPoint>("place");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<QString>("resolved");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QColor>("colour");
+        const QString gothic = "ＭＳ Ｐゴシック", mincho = "ＭＳ 明朝";
+        const QColor text = QApplication::palette().color(QPalette::WindowText);
+        QTest::newRow("Label14") << "Label14" << QPoint(16, 16) << "Tavrelo For かけ算（小数編） Ver1.22" << mincho
+                                 << "IPAMincho" << 13 << QColor(128, 0, 128);
+        QTest::newRow("Label12") << "Label12" << QPoint(568, 4) << "ﾌﾟﾚﾋﾞｭｰ画面↓" << mincho << "IPAMincho" << 13
+                                 << QColor(0, 128, 128);
+        QTest::newRow("Label1") << "Label1" << QPoint(16, 96) << "問題文" << gothic << "IPAPGothic" << 15 << text;
+        QTest::newRow("Label13") << "Label13" << QPoint(16, 168) << "設定" << gothic << "IPAPGothic" << 15 << text;
+        QTest::newRow("Label2") << "Label2" << QPoint(24, 224) << "×" << gothic << "IPAPGothic" << 33 << text;
+        QTest::newRow("Label16") << "Label16" << QPoint(32, 284) << "答えの範囲" << gothic << "IPAPGothic" << 15
+                                 << text;
+        QTest::newRow("Label11") << "Label11" << QPoint(264, 284) << "～" << gothic << "IPAPGothic" << 20 << text;
+        QTest::newRow("Label15") << "Label15" << QPoint(16, 320) << "プリント番号" << gothic << "IPAPGothic" << 15
+                                 << text;
+        const char* upper[5] = {"Label17", "Label3", "Label4", "Label5", "Label6"};
+        const char* lower[5] = {"Label18", "Label7", "Label8", "Label9", "Label10"};
+        const int x[5] = {80, 152, 232, 304, 376};
+        for (int i = 0; i < 5; ++i) {
+            QTest::newRow(upper[i]) << upper[i] << QPoint(x[i], 180) << "～" << gothic << "IPAPGothic" << 15 << text;
+            QTest::newRow(lower[i]) << lower[i] << QPoint(x[i], 228) << "～" << gothic << "IPAPGothic" << 15 << text;
+        }
+    }
+    void labels()
+    {
+        QFETCH(QString, name);
+        QFETCH(QPoint, place);
+        QFETCH(QString, text);
+        QFETCH(QString, face);
+        QFETCH(QString, resolved);
+        QFETCH(int, height);
+        QFETCH(QColor, colour);
+        auto* label = form->findChild<QLabel*>(name);
+        QVERIFY(label);
+        QCOMPARE(label->pos(), place);
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->font().family(), face);
+        QCOMPARE(label->font().pixelSize(), height);
+        QCOMPARE(QFontInfo(label->font()).family(), resolved);
+        QCOMPARE(label->palette().color(QPalette::WindowText), colour);
+        // Sized to its text, measured in its own font.
+        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
+        QVERIFY(label->height() >= label->fontMetrics().height());
+    }
+
+    void windowFontAndGlyphs()
+    {
+        QCOMPARE(form->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(form->font().pixelSize(), 15);
+        QCOMPARE(QFontInfo(form->u1l->font()).family(), QStringLiteral("IPAPGothic"));
+        for (QPushButton* b : {form->btnPreview, form->btnPrint, form->btnPrintWithAns, form->btnMaintenance}) {
+            QVERIFY2(!b->icon().isNull(), qPrintable(b->objectName()));
+            QCOMPARE(b->icon().availableSizes().value(0), QSize(16, 16));
+        }
+        QCOMPARE(form->btnClose->icon().availableSizes().value(0), QSize(18, 18));
+        // The door has an image of its own for the disabled state, not a greyed copy.
+        const QImage normal = form->btnClose->icon().pixmap(QSize(18, 18), QIcon::Normal).toImage();
+        const QImage disabled = form->btnClose->icon().pixmap(QSize(18, 18), QIcon::Disabled).toImage();
+        QVERIFY(!normal.isNull() && normal != disabled);
+        QVERIFY(!QApplication::windowIcon().isNull());
+    }
+
+    void qtTextsAreJapanese()
+    {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    }
+
+    void tabOrder()
+    {
+        ShowActive();
+        const QList<QWidget*> expected = {
+            form->u1h, form->u2l, form->u2h, form->u3l, form->u3h, form->u4l, form->u4h, form->d1l,
+            form->d1h, form->d2l, form->d2h, form->d3l, form->d3h, form->d4l, form->d4h, form->AnsLow,
+            form->AnsHigh, form->PrnNum, form->QstSentence, form->btnPreview, form->btnMaintenance,
+            form->btnClose, form->QNumPattern->Item(0), form->u5l, form->u5h, form->d5l, form->d5h, form->u1l};
+        QCOMPARE(QApplication::focusWidget(), form->u1l);
+        QList<QWidget*> visited;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+        }
+        QCOMPARE(visited, expected);
+
+        // Backwards from u1l, and with the other item selected the group's stop is that item.
+        form->QNumPattern->SetItemIndex(1);
+        QList<QWidget*> back;
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            back << QApplication::focusWidget();
+        }
+        QCOMPARE(back, (QList<QWidget*>{form->d5h, form->d5l, form->u5h, form->u5l, form->QNumPattern->Item(1),
+                                        form->btnClose}));
+    }
+
+    void enabledPrintButtonsJoinTheTabOrder()
+    {
+        ShowActive();
+        form->btnPrint->setEnabled(true);
+        form->QstSentence->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(form->QstSentence, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->btnPrint);
+        QTest::keyClick(form->btnPrint, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->btnPreview);
+    }
+
+    void blankFieldRuleByTab_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("empty digit field") << "u3h" << "" << "0";
+        QTest::newRow("empty d5h") << "d5h" << "" << "0";
+        QTest::newRow("blank stays") << "d2l" << " " << " ";
+        QTest::newRow("letter stays") << "u1h" << "a" << "a";
+        QTest::newRow("digit stays") << "u4l" << "7" << "7";
+        QTest::newRow("AnsLow stays empty") << "AnsLow" << "" << "";
+        QTest::newRow("AnsHigh stays empty") << "AnsHigh" << "" << "";
+        QTest::newRow("PrnNum stays empty") << "PrnNum" << "" << "";
+        QTest::newRow("QstSentence stays empty") << "QstSentence" << "" << "";
+    }
+    void blankFieldRuleByTab()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, typed);
+        QFETCH(QString, left);
+        ShowActive();
+        QLineEdit* field = Field(name);
+        field->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), field);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, typed);
+        QCOMPARE(field->text(), typed);
+        QTest::keyClick(field, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != field);
+        QCOMPARE(field->text(), left);
+
+        // Shift+Tab leaves the field just the same.
+        field->setFocus(Qt::TabFocusReason);
+        field->clear();
+        QTest::keyClick(field, Qt::Key_Backtab, Qt::ShiftModifier);
+        const auto digits = form->DigitFields();
+        const bool digit = std::find(digits.begin(), digits.end(), field) != digits.end();
+        QCOMPARE(field->text(), digit ? QStringLiteral("0") : QString());
+    }
+
+    void leavingTheWindowIsNotLeavingTheField()
+    {
+        ShowActive();
+        form->u2l->setFocus(Qt::TabFocusReason);
+        form->u2l->clear();
+        QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(form->u2l, &out);
+        QCOMPARE(form->u2l->text(), QString());
+    }
+
+    void blankFieldRuleRunsBeforePreview()
+    {
+        ShowActive();
+        form->d1l->setFocus(Qt::TabFocusReason);
+        form->d1l->clear();
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->d1l->text(), QStringLiteral("0"));
+        // Preview ran with "0" for that bound: the all-zero start gives up, no conversion error.
+        QCOMPARE(dialogs->Events, (QStringList{"beep", GiveUpWarning}));
+        QCOMPARE(form->State.ProblemCount, 1);
+    }
+
+    void lengthLimits()
+    {
+        ShowActive();
+        form->u1l->setFocus(Qt::TabFocusReason);
+        form->u1l->selectAll();
+        QTest::keyClicks(form->u1l, "12");
+        QCOMPARE(form->u1l->text(), QStringLiteral("1"));
+        form->AnsLow->setFocus(Qt::TabFocusReason);
+        form->AnsLow->selectAll();
+        QTest::keyClicks(form->AnsLow, "123456789.12345");
+        QCOMPARE(form->AnsLow->text(), QStringLiteral("123456789.1"));
+        // No limit of the toolkit's own on the free fields.
+        const QString longText(40000, QChar('7'));
+        form->PrnNum->clear();
+        form->PrnNum->insert(longText);
+        QCOMPARE(form->PrnNum->text().size(), longText.size());
+        form->QstSentence->clear();
+        form->QstSentence->insert(longText);
+        QCOMPARE(form->QstSentence->text().size(), longText.size());
+    }
+
+    void giveUpForTheStartValues()
+    {
+        ShowActive();
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(dialogs->Events, (QStringList{"beep", GiveUpWarning}));
+        QCOMPARE(form->State.ProblemCount, 1);
+        QCOMPARE(form->State.Problems[1].MultiplicandText, std::string("0"));
+        QCOMPARE(form->State.Problems[1].MultiplierText, std::string("0"));
+        QVERIFY(!form->State.PreviewReady);
+        QVERIFY(!form->btnPrint->isEnabled());
+        QVERIFY(!form->btnPrintWithAns->isEnabled());
+    }
+
+    void requestedCountFollowsTheGroup_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("count");
+        QTest::newRow("３段４列") << 0 << 12;
+        QTest::newRow("４段４列") << 1 << 16;
+    }
+    void requestedCountFollowsTheGroup()
+    {
+        QFETCH(int, index);
+        QFETCH(int, count);
+        WideRanges();
+        form->PrnNum->setText("41");
+        form->QNumPattern->SetItemIndex(index);
+        form->btnPreviewClick();
+        QVERIFY(dialogs->Events.isEmpty());
+        QCOMPARE(form->State.ProblemCount, count);
+        QCOMPARE(form->State.PrintNumber, 41);
+        for (int i = 1; i <= count; ++i) {
+            const Problem& p = form->State.Problems[i];
+            QVERIFY(p.MultiplicandMilli % 1000 == 0 && p.MultiplicandMilli >= 1000 && p.MultiplicandMilli <= 9000);
+            QCOMPARE(p.MultiplicandText, std::to_string(p.MultiplicandMilli / 1000));
+        }
+    }
+
+    void conversionErrorNamesTheFirstBadField_data()
+    {
+        QTest::addColumn<QStringList>("edits");  // name=text
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("printNumber");
+        QTest::newRow("blank digit") << QStringList{"u2l= "} << IntegerError.arg(" ") << 1;
+        QTest::newRow("empty digit reaching the command") << QStringList{"d5h="} << IntegerError.arg("") << 1;
+        QTest::newRow("place before row") << QStringList{"d3l=x", "u2h=y", "u5l=z"} << IntegerError.arg("y") << 1;
+        QTest::newRow("u before d within a place") << QStringList{"d1l=p", "u1h=q"} << IntegerError.arg("q") << 1;
+        QTest::newRow("low before high") << QStringList{"d4h=h", "d4l=l"} << IntegerError.arg("l") << 1;
+        QTest::newRow("answer before digits") << QStringList{"u1l=a", "AnsHigh=b"} << DecimalError.arg("b") << 1;
+        QTest::newRow("AnsLow before AnsHigh") << QStringList{"AnsHigh=b", "AnsLow=abc", "PrnNum=7"}
+                                               << DecimalError.arg("abc") << 7;
+        QTest::newRow("empty AnsLow") << QStringList{"AnsLow="} << DecimalError.arg("") << 1;
+        QTest::newRow("PrnNum first") << QStringList{"PrnNum=1p", "AnsLow=abc", "u1l=a"} << IntegerError.arg("1p")
+                                      << 1;
+    }
+    void conversionErrorNamesTheFirstBadField()
+    {
+        QFETCH(QStringList, edits);
+        QFETCH(QString, message);
+        QFETCH(int, printNumber);
+        ShowActive();
+        // A previous set that the failed command must leave alone.
+        WideRanges();
+        form->QNumPattern->SetItemIndex(1);
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->State.ProblemCount, 16);
+        QVERIFY(dialogs->Events.isEmpty());
+
+        for (const QString& edit : edits) {
+            const qsizetype eq = edit.indexOf('=');
+            Field(edit.left(eq))->setText(edit.mid(eq + 1));
+        }
+        const Snapshot before = Take();
+        // Click without moving the focus out of a digit field, so that even an empty one reaches
+        // the command.
+        form->btnPreview->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+
+        QCOMPARE(dialogs->Events, QStringList{"error|App_window_test|" + message});
+        const Snapshot after = Take();
+        QCOMPARE(after.texts, before.texts);
+        QCOMPARE(after.count, before.count);
+        QVERIFY(after.values == before.values);
+        QCOMPARE(after.problemTexts, before.problemTexts);
+        QCOMPARE(form->State.PrintNumber, printNumber);
+        QVERIFY(form->isVisible());
+        QCOMPARE(QApplication::activeWindow(), form.get());
+    }
+
+    void captionIsTheApplicationTitle()
+    {
+        auto* app = TApplication::Instance();
+        QVERIFY(app);
+        QCOMPARE(app->ApplicationTitle(), ApplicationTitleFromPath(QCoreApplication::applicationFilePath()));
+        QCOMPARE(app->ApplicationTitle(), QStringLiteral("App_window_test"));
+    }
+
+    void anyHandlerErrorReachesTheBox()
+    {
+        // An error from an event handler that is not a button command: the same box, the
+        // same rule, and the event loop goes on.
+        QObject thrower;
+        struct Filter : QObject {
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::User)
+                    throw std::runtime_error("boom");
+                return false;
+            }
+        } filter;
+        thrower.installEventFilter(&filter);
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QCoreApplication::sendPostedEvents(&thrower);
+        QCOMPARE(dialogs->Events, QStringList{"error|App_window_test|boom."});
+    }
+
+    void resizingKeepsPlacesAndScrolls()
+    {
+        ShowActive();
+        auto* scroll = form->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+        form->resize(400, 300);
+        QTRY_VERIFY(scroll->horizontalScrollBar()->isVisible());
+        QVERIFY(scroll->verticalScrollBar()->isVisible());
+        QCOMPARE(form->u1l->geometry(), QRect(360, 176, 17, 23));
+        QCOMPARE(form->PaintBox1->size(), QSize(320, 441));
+        form->resize(1000, 700);
+        QTRY_VERIFY(!scroll->horizontalScrollBar()->isVisible());
+        QCOMPARE(form->PaintBox1->geometry(), QRect(448, 32, 320, 441));
+    }
+
+    void closeButtonClosesTheWindow()
+    {
+        ShowActive();
+        QTest::mouseClick(form->btnClose, Qt::LeftButton);
+        QVERIFY(!form->isVisible());
+        QVERIFY(dialogs->Events.isEmpty());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    WindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_window.moc"
