@@ -1,0 +1,336 @@
+#include "cups_sandbox.h"
+
+#include <cups/cups.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path);
+    out << text;
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool Accepts(const std::string& socketPath)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// ipptool wants the socket path inside the URI's host part, percent-encoded.
+std::string UriHost(const std::string& socketPath)
+{
+    std::string host;
+    for (const unsigned char c : socketPath) {
+        if (std::isalnum(c) || c == '.' || c == '-' || c == '_') {
+            host += static_cast<char>(c);
+        } else {
+            char buffer[4];
+            std::snprintf(buffer, sizeof buffer, "%%%02X", c);
+            host += buffer;
+        }
+    }
+    return host;
+}
+
+std::vector<std::string> SplitCsv(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::string field;
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted) {
+            fields.push_back(field);
+            field.clear();
+        } else
+            field += c;
+    }
+    fields.push_back(field);
+    return fields;
+}
+
+}  // namespace
+
+CupsSandbox::CupsSandbox()
+{
+    char pattern[] = "/tmp/cups-sandbox.XXXXXX";
+    if (!::mkdtemp(pattern))
+        throw std::runtime_error("cannot create a temporary directory");
+    dir_ = pattern;
+    socket_ = dir_ + "/cups.sock";
+    // The filters run as lp: everything they read or write must be reachable for it.
+    fs::permissions(dir_, fs::perms(0755));
+    for (const char* sub : {"root", "spool", "cache", "state", "log", "tmp", "out", "client"})
+        fs::create_directories(dir_ + "/" + sub);
+    fs::permissions(dir_ + "/tmp", fs::perms(01777));
+    fs::permissions(dir_ + "/out", fs::perms(01777));
+}
+
+CupsSandbox::~CupsSandbox()
+{
+    Stop();
+    if (!std::getenv("TAVRELO_KEEP_CUPS_SANDBOX")) {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+}
+
+std::string CupsSandbox::Unavailable()
+{
+    if (::geteuid() != 0)
+        return "the private scheduler needs root (cups-pdf runs only as root, and the mount namespace too)";
+    for (const char* tool : {"/usr/sbin/cupsd", "/usr/bin/unshare", "/usr/sbin/lpadmin", "/usr/bin/ipptool",
+                             "/usr/bin/pdftotext", "/usr/bin/pdfinfo", "/usr/lib/cups/backend/cups-pdf",
+                             "/etc/cups/cups-pdf.conf"}) {
+        if (!fs::exists(tool))
+            return std::string(tool) + " is missing (run scripts/install-deps.sh)";
+    }
+    return {};
+}
+
+void CupsSandbox::Start()
+{
+    WriteFile(dir_ + "/cupsd.conf",
+              "LogLevel warn\n"
+              "Listen " + socket_ + "\n"
+              "Browsing Off\n"
+              "WebInterface No\n"
+              "DefaultAuthType None\n"
+              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+              "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+              // Job names must be readable by anyone who asks: the tests check them.
+              "<Policy default>\n"
+              "  JobPrivateAccess all\n  JobPrivateValues none\n"
+              "  SubscriptionPrivateAccess all\n  SubscriptionPrivateValues none\n"
+              "  <Limit All>\n    Order deny,allow\n  </Limit>\n"
+              "</Policy>\n");
+    WriteFile(dir_ + "/cups-files.conf",
+              "ServerRoot " + dir_ + "/root\n"
+              "RequestRoot " + dir_ + "/spool\n"
+              "CacheDir " + dir_ + "/cache\n"
+              "StateDir " + dir_ + "/state\n"
+              "TempDir " + dir_ + "/tmp\n"
+              "AccessLog " + dir_ + "/log/access_log\n"
+              "ErrorLog " + dir_ + "/log/error_log\n"
+              "PageLog " + dir_ + "/log/page_log\n"
+              "Printcap " + dir_ + "/printcap\n"
+              "FileDevice No\n"
+              "Sandboxing relaxed\n"
+              "SystemGroup root\n");
+    WriteFile(dir_ + "/cups-pdf.conf",
+              "Out " + OutputDir() + "\n"
+              "AnonDirName " + OutputDir() + "\n"
+              "Label 1\n"
+              "DecodeHexStrings 1\n"
+              "Grp root\n");
+
+    // cups-pdf reads only its compiled-in configuration path: replace that file inside a
+    // private mount namespace, visible to this scheduler and its backends alone.
+    const std::string script = "mount --bind '" + dir_ + "/cups-pdf.conf' /etc/cups/cups-pdf.conf && exec cupsd -f -c '" +
+                               dir_ + "/cupsd.conf' -s '" + dir_ + "/cups-files.conf'";
+    std::vector<std::string> args = {"unshare", "--mount", "--propagation", "private", "sh", "-c", script};
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string log = dir_ + "/log/cupsd.out";
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, "unshare", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start unshare: " + std::string(std::strerror(spawned)));
+    pid_ = pid;
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!Accepts(socket_)) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            throw std::runtime_error("the scheduler stopped at once: " + ReadFile(log) +
+                                     ReadFile(dir_ + "/log/error_log"));
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            throw std::runtime_error("the scheduler did not open its socket: " + ReadFile(log));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    PointAt(socket_);
+}
+
+void CupsSandbox::Stop()
+{
+    if (pid_ <= 0)
+        return;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+}
+
+void CupsSandbox::PointAtDeadScheduler() { PointAt(dir_ + "/nobody-listens.sock"); }
+
+void CupsSandbox::PointAt(const std::string& socket)
+{
+    ::setenv("CUPS_SERVER", socket.c_str(), 1);
+    // Neither the machine's client.conf and lpoptions nor the user's choice of printer counts.
+    ::setenv("CUPS_SERVERROOT", (dir_ + "/client").c_str(), 1);
+    ::unsetenv("PRINTER");
+    ::unsetenv("LPDEST");
+    // libcups keeps the server it found first and its connection: make it look again.
+    cupsSetServer(nullptr);
+}
+
+void CupsSandbox::Admin(const std::string& args) const { Run("lpadmin " + args); }
+
+void CupsSandbox::AddPdfQueue(const std::string& name, bool makeDefault)
+{
+    // Without the cairo renderer the PDFs' Japanese text cannot be read back.
+    Admin("-p '" + name + "' -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -o PageSize=A4 "
+          "-o pdftops-renderer-default=pdftocairo");
+    if (makeDefault)
+        SetDefault(name);
+}
+
+void CupsSandbox::SetDefault(const std::string& name) { Admin("-d '" + name + "'"); }
+
+void CupsSandbox::DeleteQueue(const std::string& name) { Admin("-x '" + name + "'"); }
+
+void CupsSandbox::RejectJobs(const std::string& name) { Run("cupsreject '" + name + "'"); }
+
+void CupsSandbox::AcceptJobs(const std::string& name) { Run("cupsaccept '" + name + "'"); }
+
+std::vector<CupsSandbox::Job> CupsSandbox::FinishedJobs(const std::string& queue) const
+{
+    const std::string out = Run("ipptool -c 'ipp://" + UriHost(socket_) + "/printers/" + queue +
+                                "' /usr/share/cups/ipptool/get-completed-jobs.test");
+    std::vector<Job> jobs;
+    std::istringstream lines(out);
+    std::string line;
+    std::getline(lines, line);  // header: job-id,job-state,job-name,...
+    while (std::getline(lines, line)) {
+        const std::vector<std::string> fields = SplitCsv(line);
+        if (fields.size() < 3 || fields[0].empty())
+            continue;
+        jobs.push_back(Job{std::stoi(fields[0]), fields[1], fields[2]});
+    }
+    std::sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.Id < b.Id; });
+    return jobs;
+}
+
+bool CupsSandbox::WaitForFinishedJobs(const std::string& queue, std::size_t count,
+                                      std::chrono::milliseconds timeout) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (FinishedJobs(queue).size() < count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+std::string CupsSandbox::PdfOfJob(int jobId) const
+{
+    // cups-pdf mangles the title into the file name; the job number at its end is reliable.
+    const std::string suffix = "-job_" + std::to_string(jobId) + ".pdf";
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(OutputDir(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return entry.path().string();
+    }
+    return {};
+}
+
+std::string CupsSandbox::WaitForPdf(int jobId, std::chrono::milliseconds timeout) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const std::string pdf = PdfOfJob(jobId);
+        if (!pdf.empty() && ReadFile(pdf).find("%%EOF") != std::string::npos)
+            return pdf;
+        if (std::chrono::steady_clock::now() > deadline)
+            return {};
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+std::string CupsSandbox::PageLog() const { return ReadFile(dir_ + "/log/page_log"); }
+
+std::string CupsSandbox::PdfText(const std::string& pdf) { return Run("pdftotext -enc UTF-8 '" + pdf + "' -", false); }
+
+CupsSandbox::PdfFacts CupsSandbox::PdfInfo(const std::string& pdf)
+{
+    const std::string info = Run("pdfinfo '" + pdf + "'", false);
+    PdfFacts facts;
+    std::smatch match;
+    if (std::regex_search(info, match, std::regex(R"(Pages:\s+(\d+))")))
+        facts.Pages = std::stoi(match[1]);
+    if (std::regex_search(info, match, std::regex(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)"))) {
+        facts.WidthPt = std::stod(match[1]);
+        facts.HeightPt = std::stod(match[2]);
+    }
+    return facts;
+}
+
+std::string CupsSandbox::Run(const std::string& command, bool withErrors)
+{
+    FILE* pipe = ::popen((command + (withErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
+    if (!pipe)
+        throw std::runtime_error("cannot run " + command);
+    std::string out;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, got);
+    const int status = ::pclose(pipe);
+    if (status != 0)
+        throw std::runtime_error(command + " failed: " + out);
+    return out;
+}

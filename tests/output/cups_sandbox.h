@@ -1,0 +1,80 @@
+#pragma once
+// A private CUPS scheduler for tests: its own configuration, spool, logs and socket under a
+// temporary directory, with cups-pdf queues whose PDFs land in that directory too. The machine's
+// own CUPS set-up is never touched: the scheduler runs in a private mount namespace in which
+// cups-pdf's fixed configuration file is replaced by the sandbox's copy. Needs root.
+//
+// While a sandbox is started, this process talks to it (CUPS_SERVER points at its socket;
+// PRINTER and LPDEST are unset so that only the scheduler's default counts).
+#include <chrono>
+#include <string>
+#include <vector>
+
+class CupsSandbox {
+public:
+    struct Job {
+        int Id = 0;
+        std::string State;   // "completed", "aborted", ...
+        std::string Name;    // the document name as the spooler recorded it
+    };
+
+    CupsSandbox();
+    ~CupsSandbox();
+    CupsSandbox(const CupsSandbox&) = delete;
+    CupsSandbox& operator=(const CupsSandbox&) = delete;
+
+    // Why a sandbox cannot run on this machine, or empty when it can.
+    static std::string Unavailable();
+
+    // Starts the scheduler (no printers yet) and points this process at it.
+    void Start();
+    // Stops the scheduler; this process keeps pointing at its socket, now dead.
+    void Stop();
+    // Points this process at a socket nobody listens on, as if the scheduler were gone.
+    void PointAtDeadScheduler();
+
+    // A cups-pdf queue printing A4; `makeDefault` makes it the scheduler's default.
+    void AddPdfQueue(const std::string& name, bool makeDefault);
+    void SetDefault(const std::string& name);
+    void DeleteQueue(const std::string& name);
+    // The queue refuses new jobs (cupsreject) or takes them again.
+    void RejectJobs(const std::string& name);
+    void AcceptJobs(const std::string& name);
+
+    // Completed (and otherwise finished) jobs of a queue, oldest first, as the spooler reports them.
+    std::vector<Job> FinishedJobs(const std::string& queue) const;
+    // Waits until `count` jobs of the queue have finished; false on timeout.
+    bool WaitForFinishedJobs(const std::string& queue, std::size_t count,
+                             std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    // The PDF that cups-pdf wrote for a job, or empty when there is none (yet).
+    std::string PdfOfJob(int jobId) const;
+    // Waits for the PDF of a job to be complete on disk; empty on timeout.
+    std::string WaitForPdf(int jobId, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    // The scheduler's page log: one line per printed page, with the job's name.
+    std::string PageLog() const;
+
+    const std::string& Dir() const { return dir_; }
+    const std::string& Socket() const { return socket_; }
+    std::string OutputDir() const { return dir_ + "/out"; }
+
+    // Text and facts of a PDF, through poppler's tools.
+    static std::string PdfText(const std::string& pdf);
+    struct PdfFacts {
+        int Pages = 0;
+        double WidthPt = 0;   // page size in points
+        double HeightPt = 0;
+    };
+    static PdfFacts PdfInfo(const std::string& pdf);
+
+    // Runs a shell command in this process's environment; its output (with the error output
+    // when `withErrors`), or an exception carrying it when the command fails.
+    static std::string Run(const std::string& command, bool withErrors = true);
+
+private:
+    void PointAt(const std::string& socket);
+    void Admin(const std::string& args) const;
+
+    std::string dir_;
+    std::string socket_;
+    int pid_ = -1;
+};

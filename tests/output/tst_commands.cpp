@@ -1,0 +1,239 @@
+// The preview and the commands' bookkeeping, without a printer: what is drawn on the preview
+// area and when, the print buttons, ShowAnswers, the sheet number and its field.
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QtTest>
+
+#include <limits>
+
+#include "errors.h"
+#include "fonts.h"
+#include "printer.h"
+#include "printing.h"
+#include "recording_canvas.h"
+#include "worksheet.h"
+
+namespace {
+
+// The preview area as the window has it: a fixed 320 x 441 area painted by PaintBox1Paint.
+class PaintBox : public QWidget {
+public:
+    TOutputHost* host = nullptr;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        ++paints;
+        QPainter painter(this);
+        PaintBox1Paint(*host, painter);
+    }
+};
+
+// Problem k is k.5 x 0.k (0.1 ... 0.9 then 1.1, ...), so texts tell problems apart.
+void FillProblems(SharedState& state, int count) {
+    for (int k = 1; k <= count; ++k) {
+        Problem& p = state.Problems[k];
+        p.MultiplicandMilli = k * 1000 + 500;
+        p.MultiplierMilli = (k % 9 + 1) * 100 + (k / 9) * 1000;
+        p.MultiplicandText = std::to_string(k) + ".5";
+        p.MultiplierText = std::to_string(p.MultiplierMilli / 1000) + "." + std::to_string(p.MultiplierMilli % 1000 / 100);
+    }
+    state.ProblemCount = count;
+}
+
+}  // namespace
+
+class TestCommands : public QObject {
+    Q_OBJECT
+
+    SharedState state;
+    QWidget window;
+    QLineEdit* prnNum = nullptr;
+    QLineEdit* sentence = nullptr;
+    PaintBox* paintBox = nullptr;
+    QPushButton* print = nullptr;
+    QPushButton* printWithAns = nullptr;
+    std::unique_ptr<TOutputHost> host;
+
+private slots:
+    void initTestCase() { InstallFontSubstitutions(); }
+
+    void init() {
+        state = SharedState{};
+        prnNum = new QLineEdit("1", &window);
+        sentence = new QLineEdit("つぎの計算をしましょう。", &window);
+        paintBox = new PaintBox;
+        paintBox->setParent(&window);
+        paintBox->setGeometry(448, 32, 320, 441);
+        print = new QPushButton("印刷", &window);
+        printWithAns = new QPushButton("印刷（答えつき）", &window);
+        print->setEnabled(false);
+        printWithAns->setEnabled(false);
+        host.reset(new TOutputHost{state, prnNum, sentence, paintBox, print, printWithAns, &window});
+        paintBox->host = host.get();
+        window.resize(792, 522);
+    }
+
+    void cleanup() {
+        qDeleteAll(window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+        host.reset();
+        ReleasePrinter();
+    }
+
+    void nextPrintNumber_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("next");
+        QTest::newRow("7") << 7 << 8;
+        QTest::newRow("-1") << -1 << 0;
+        QTest::newRow("0") << 0 << 1;
+        QTest::newRow("top wraps to bottom") << std::numeric_limits<int>::max() << std::numeric_limits<int>::min();
+        QTest::newRow("bottom") << std::numeric_limits<int>::min() << std::numeric_limits<int>::min() + 1;
+    }
+    void nextPrintNumber() {
+        QFETCH(int, number);
+        QFETCH(int, next);
+        QCOMPARE(NextPrintNumber(number), next);
+    }
+
+    // The preview page: with answers throughout, at the preview's size, from the live values.
+    void drawPreviewPage() {
+        FillProblems(state, 16);
+        state.PrintNumber = 42;
+        sentence->setText("しっかり計算しよう");
+        TRecordingCanvas canvas(state);
+        DrawPreviewPage(*host, canvas);
+
+        QVERIFY(!state.ShowAnswers);
+        QVERIFY(!canvas.draws.empty());
+        for (const auto& d : canvas.draws)
+            QVERIFY2(d.answersShown, d.text.c_str());
+        const TRecordedDraw& page = canvas.draws.front();
+        QVERIFY(!page.isText);
+        QCOMPARE(page.x2, 319);
+        QCOMPARE(page.y2, 440);
+        QVERIFY(canvas.HasText("問題No.42"));
+        QVERIFY(canvas.HasText("しっかり計算しよう"));
+        QCOMPARE(canvas.Figures(), 16);
+        // Answers mean more than the two problem rows per figure.
+        SharedState bare = state;
+        TRecordingCanvas without(bare);
+        PageContent content;
+        content.Sentence = "しっかり計算しよう";
+        content.PrintNumber = 42;
+        content.Problems = &bare.Problems;
+        content.ProblemCount = 16;
+        MakePrint(without, 320, 441, content);
+        QVERIFY(canvas.draws.size() > without.draws.size());
+    }
+
+    void handOff_data() {
+        QTest::addColumn<bool>("readyBefore");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("readyAfter");
+        QTest::newRow("first preview, 16") << false << 16 << true;
+        QTest::newRow("first preview, 4") << false << 4 << true;
+        QTest::newRow("first preview, 3: nothing") << false << 3 << false;
+        QTest::newRow("first preview, 0: nothing") << false << 0 << false;
+        QTest::newRow("later preview, 2: stays ready") << true << 2 << true;
+        QTest::newRow("later preview, 0: stays ready") << true << 0 << true;
+    }
+    void handOff() {
+        QFETCH(bool, readyBefore);
+        QFETCH(int, count);
+        QFETCH(bool, readyAfter);
+        FillProblems(state, count);
+        state.PreviewReady = readyBefore;
+        print->setEnabled(readyBefore);
+        printWithAns->setEnabled(readyBefore);
+
+        PreviewHandOff(*host);
+
+        QCOMPARE(state.PreviewReady, readyAfter);
+        QCOMPARE(print->isEnabled(), readyAfter);
+        QCOMPARE(printWithAns->isEnabled(), readyAfter);
+        QVERIFY(!state.ShowAnswers);
+    }
+
+    // What a repaint draws: nothing before the first preview or with no problem, the header
+    // alone with an incomplete row, the whole page otherwise.
+    void repaint_data() {
+        QTest::addColumn<bool>("ready");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("drawn");
+        QTest::addColumn<int>("figures");
+        QTest::newRow("before the first preview") << false << 16 << false << 0;
+        QTest::newRow("no problem") << true << 0 << false << 0;
+        QTest::newRow("1 problem: header only") << true << 1 << true << 0;
+        QTest::newRow("3 problems: header only") << true << 3 << true << 0;
+        QTest::newRow("7 problems: one row") << true << 7 << true << 4;
+        QTest::newRow("12 problems") << true << 12 << true << 12;
+        QTest::newRow("16 problems") << true << 16 << true << 16;
+    }
+    void repaint() {
+        QFETCH(bool, ready);
+        QFETCH(int, count);
+        QFETCH(bool, drawn);
+        QFETCH(int, figures);
+        FillProblems(state, count);
+        state.PreviewReady = ready;
+        TRecordingCanvas canvas(state);
+        PaintBox1Paint(*host, canvas);
+        QCOMPARE(canvas.HasText("小数のかけ算"), drawn);
+        QCOMPARE(canvas.Figures(), figures);
+        QVERIFY(!state.ShowAnswers);
+    }
+
+    // Through a real widget: the hand-off makes the area paint the page, and a later repaint
+    // shows the number and sentence as they are then.
+    void previewAreaPaints() {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QColor face = paintBox->grab().toImage().pixelColor(5, 5);
+        QVERIFY(face != QColor(Qt::white));
+
+        FillProblems(state, 16);
+        state.PrintNumber = 7;
+        const int before = paintBox->paints;
+        PreviewHandOff(*host);
+        QTRY_VERIFY(paintBox->paints > before);
+        QImage shown = paintBox->grab().toImage();
+        QCOMPARE(shown.pixelColor(5, 5), QColor(Qt::white));
+        QCOMPARE(shown.pixelColor(319, 440), face);  // the white page ends at (319, 440), exclusive
+        QVERIFY(shown.pixelColor(318, 439) == QColor(Qt::white));
+
+        // A later preview with no problem: the next repaint leaves the area as the window's face.
+        state.ProblemCount = 0;
+        PreviewHandOff(*host);
+        paintBox->repaint();
+        QCOMPARE(paintBox->grab().toImage().pixelColor(5, 5), face);
+        window.hide();
+    }
+
+    // Step 1 of both prints: a number that does not convert stops the command before the
+    // printer is touched; the field keeps its text.
+    void printNumberNotAnInteger_data() {
+        QTest::addColumn<bool>("withAnswers");
+        QTest::newRow("Print") << false;
+        QTest::newRow("Print with answers") << true;
+    }
+    void printNumberNotAnInteger() {
+        QFETCH(bool, withAnswers);
+        FillProblems(state, 16);
+        state.PrintNumber = 5;
+        prnNum->setText("12a");
+        try {
+            withAnswers ? btnPrintWithAnsClick(*host) : btnPrintClick(*host);
+            QFAIL("no error raised");
+        } catch (const EConvertError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()), QString("'12a' は整数ではありません"));
+        }
+        QCOMPARE(prnNum->text(), QString("12a"));
+        QCOMPARE(state.PrintNumber, 5);
+        QVERIFY(Printer().Device() == nullptr);
+        QVERIFY(!state.ShowAnswers);
+    }
+};
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"
