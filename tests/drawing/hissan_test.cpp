@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "errors.h"
+#include "recording_canvas.h"
+#include "worksheet.h"
+
+namespace {
+
+const std::string kTimes = "×";
+const std::string kMincho = "ＭＳ 明朝";
+
+// What a figure looks like on a grid of columns: one string per row, from the row's leftmost
+// drawn cell down to the empty cell right of column 0, with "." where a small point sits
+// between two columns. A second string per row marks the underlined cells with "_".
+struct Rendered {
+    std::vector<std::string> rows;
+    std::vector<std::string> underline;
+};
+
+struct Cell {
+    std::string ch;  // empty: the right half of a full-width character
+    bool underlined = false;
+};
+
+bool IsAscii(unsigned char c) { return c < 0x80; }
+
+Rendered Render(const std::vector<TRecordedCall>& calls, int y, int fh, int rightEdge) {
+    const int w = fh / 2;
+    const int pointHeight = (fh / 3) * 2;
+    std::map<int, std::map<int, Cell>> cells;            // row -> column -> cell
+    std::map<int, std::map<int, bool>> points;           // row -> column right of the point -> underlined
+    int lastRow = -1;
+    for (const auto& call : calls) {
+        if (call.kind != TRecordedCall::Kind::TextOut) {
+            ADD_FAILURE() << "a figure draws texts only";
+            continue;
+        }
+        if (call.font.Height == fh) {
+            EXPECT_EQ((call.y - y) % fh, 0) << call.text << " is off the row grid";
+            const int row = (call.y - y) / fh;
+            int px = call.x;
+            for (std::size_t i = 0; i < call.text.size();) {
+                const unsigned char c = static_cast<unsigned char>(call.text[i]);
+                std::size_t len = 1;
+                if (!IsAscii(c)) len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+                EXPECT_EQ((rightEdge - 2 * w - px) % w, 0) << call.text << " is off the column grid";
+                const int col = (rightEdge - 2 * w - px) / w;
+                EXPECT_EQ(cells[row].count(col), 0u) << "two texts in row " << row << " column " << col;
+                cells[row][col] = Cell{call.text.substr(i, len), call.font.Style == TFontStyle::Underline};
+                if (!IsAscii(c)) {
+                    cells[row][col - 1] = Cell{"", call.font.Style == TFontStyle::Underline};
+                    px += 2 * w;
+                } else {
+                    px += w;
+                }
+                i += len;
+            }
+            lastRow = std::max(lastRow, row);
+        } else if (call.font.Height == pointHeight && call.text == ".") {
+            const int top = call.y - fh / 3;
+            EXPECT_EQ((top - y) % fh, 0) << "small point not a third of a row below the row's top";
+            const int row = (top - y) / fh;
+            const int joint = call.x + w / 5;
+            EXPECT_EQ((rightEdge - 2 * w - joint) % w, 0) << "small point not at a joint of columns";
+            points[row][(rightEdge - 2 * w - joint) / w] = call.font.Style == TFontStyle::Underline;
+        } else {
+            ADD_FAILURE() << "unexpected text \"" << call.text << "\" at height " << call.font.Height;
+        }
+    }
+    Rendered r;
+    for (int row = 0; row <= lastRow; ++row) {
+        int leftmost = -1;
+        for (const auto& [col, cell] : cells[row]) leftmost = std::max(leftmost, col);
+        std::string text, line;
+        for (int col = leftmost; col >= -1; --col) {
+            if (auto p = points[row].find(col); p != points[row].end()) {
+                text += '.';
+                line += p->second ? '!' : ' ';
+            }
+            auto it = cells[row].find(col);
+            if (it == cells[row].end()) {
+                text += ' ';
+                line += ' ';
+            } else if (!it->second.ch.empty()) {
+                text += it->second.ch;
+                line += it->second.underlined ? '_' : ' ';
+            }
+        }
+        r.rows.push_back(text);
+        r.underline.push_back(line);
+    }
+    return r;
+}
+
+std::int32_t RightEdgeOf(int fh, const std::string& a, const std::string& b) {
+    // The operator is one full-width character, then the longer of the two texts.
+    return fh + static_cast<std::int32_t>(std::max(a.size(), b.size())) * (fh / 2);
+}
+
+struct FigureCase {
+    const char* a;
+    const char* b;
+    std::vector<std::string> rows;
+    std::vector<std::string> underline;  // empty: not checked
+};
+
+const std::vector<FigureCase> kFigures = {
+    {"2.35", "1.4",
+     {"2.35 ", "× 1.4 ", "940 ", "235  ", "3.29  "},
+     {"     ", "___ _ ", "    ", "____ ", "      "}},
+    {"12.5", "0.6", {"12.5 ", "× 0.6 ", "7.5  "}, {"     ", "___ _ ", "     "}},
+    {"3", "0.25",
+     {"3 ", "×0.25 ", "15 ", "  6  ", "0.75 "},
+     {"  ", "__ __ ", "   ", "____ ", "     "}},
+    {"23", "45", {"23 ", "×45 ", "115 ", " 92  ", "1035 "}, {"   ", "___ ", "    ", "____ ", "     "}},
+    {"20", "3", {"20 ", "× 3 ", "60 "}, {}},
+    {"2.3", "1.05",
+     {"2.3 ", "×1.05 ", "115 ", "0  ", " 23   ", "2.415 "},
+     {"    ", "__ __ ", "    ", "   ", "_____ ", "      "}},
+    {"0", "0.5", {"0 ", "×0.5 ", "0 "}, {}},
+    {"12.345", "6", {"12.345 ", "×     6 ", "74.07  "}, {"       ", "_______ ", "       "}},
+    {"99.999", "99.999",
+     {"99.999 ", "×99.999 ", "899991 ", "899991  ", "899991   ", "899991    ", " 899991     ",
+      "9999.800001 "},
+     {}},
+    {"50.005", "50.002",
+     {"50.005 ", "×50.002 ", "100010 ", "0  ", "0   ", "0    ", "250025     ", "2500.35001  "},
+     {}},
+    // A whole-number product of operands with fraction digits keeps its ones digit in the
+    // ones column of the worked product.
+    {"12.5", "0.8", {"12.5 ", "× 0.8 ", "10   "}, {}},
+    {"2.5", "4", {"2.5 ", "×  4 ", "10  "}, {}},
+    {"2.5", "8.8", {"2.5 ", "×8.8 ", "200 ", "200  ", "22   "}, {"    ", "__ _ ", "    ", "____ ", ""}},
+    // Tiny products are written out, never in exponent form.
+    {"0.004", "0.003", {"0.004 ", "×0.003 ", "0.000012 "}, {}},
+    {"0.005", "0.004", {"0.005 ", "×0.004 ", "0.00002  "}, {}},
+    {"0.025", "0.004", {"0.025 ", "×0.004 ", "0.0001   "}, {}},
+};
+
+class HissanFigure : public ::testing::TestWithParam<int> {};
+
+TEST_P(HissanFigure, WorkedFiguresStandInCommonColumns) {
+    const int fh = GetParam();
+    for (const auto& c : kFigures) {
+        SCOPED_TRACE(std::string(c.a) + " x " + c.b + " at height " + std::to_string(fh));
+        TRecordingCanvas canvas;
+        canvas.Font.Name = kMincho;
+        canvas.Font.Height = fh;
+        canvas.Brush.Style = TBrushStyle::Clear;
+        const int x = 100, y = 50;
+        Hissan(canvas, x, y, c.a, c.b, kTimes, true);
+        const Rendered r = Render(canvas.calls, y, fh, x + RightEdgeOf(fh, c.a, c.b));
+        EXPECT_EQ(r.rows, c.rows);
+        for (std::size_t i = 0; i < c.underline.size() && i < r.underline.size(); ++i) {
+            if (!c.underline[i].empty()) {
+                EXPECT_EQ(r.underline[i], c.underline[i]) << "row " << i;
+            }
+        }
+        // Leaves the font as found, whether or not a small point was drawn.
+        EXPECT_EQ(canvas.Font.Height, fh);
+        EXPECT_EQ(canvas.Font.Style, TFontStyle::Empty);
+        EXPECT_EQ(canvas.Font.Name, kMincho);
+        EXPECT_EQ(canvas.Brush.Style, TBrushStyle::Clear);
+    }
+}
+
+TEST_P(HissanFigure, WithoutAnswersOnlyTheTwoProblemRows) {
+    const int fh = GetParam();
+    for (const auto& c : kFigures) {
+        SCOPED_TRACE(std::string(c.a) + " x " + c.b);
+        TRecordingCanvas canvas;
+        canvas.Font.Name = kMincho;
+        canvas.Font.Height = fh;
+        Hissan(canvas, 0, 0, c.a, c.b, kTimes, false);
+        const Rendered r = Render(canvas.calls, 0, fh, RightEdgeOf(fh, c.a, c.b));
+        EXPECT_EQ(r.rows, std::vector<std::string>(c.rows.begin(), c.rows.begin() + 2));
+        EXPECT_EQ(canvas.Font.Height, fh);
+        EXPECT_EQ(canvas.Font.Style, TFontStyle::Empty);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Heights, HissanFigure, ::testing::Values(14, 20, 210));
+
+TEST(Hissan, DrawsInTheOrderOfItsRowsWithSmallPointsUnderlinedNowhere) {
+    TRecordingCanvas canvas;
+    canvas.Font.Name = kMincho;
+    canvas.Font.Height = 14;
+    Hissan(canvas, 24, 70, "2.35", "1.4", kTimes, true);
+    std::vector<std::string> texts;
+    for (const auto& c : canvas.calls) {
+        texts.push_back(c.text);
+        if (c.text == ".") {
+            EXPECT_EQ(c.font.Height, 8);  // (14 div 3) x 2, not 9
+            EXPECT_EQ(c.font.Style, TFontStyle::Empty);
+            EXPECT_EQ(c.y % 14, (70 + 14 / 3) % 14);
+        }
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"2", ".", "35", "× 1", ".", "4", "940 ", "235 ",
+                                               "3", ".", "29"}));
+    // The multiplier's digits are underlined, its operator and padding too.
+    EXPECT_EQ(canvas.calls[3].font.Style, TFontStyle::Underline);
+    EXPECT_EQ(canvas.calls[5].font.Style, TFontStyle::Underline);
+    EXPECT_EQ(canvas.calls[3].x, 24);  // a multiplier with a point begins at X
+}
+
+TEST(Hissan, MultiplierWithoutPointBeginsOneCharacterLeftOfX) {
+    TRecordingCanvas canvas;
+    canvas.Font.Height = 20;
+    Hissan(canvas, 200, 0, "23", "45", kTimes, false);
+    ASSERT_EQ(canvas.calls.size(), 2u);
+    EXPECT_EQ(canvas.calls[1].text, "×45");
+    EXPECT_EQ(canvas.calls[1].x, 200 - 10);
+    EXPECT_EQ(canvas.calls[1].y, 20);
+}
+
+TEST(Hissan, CallerTextsAreNotChanged) {
+    TRecordingCanvas canvas;
+    canvas.Font.Height = 14;
+    const std::string a = "3", b = "0.25";
+    Hissan(canvas, 0, 0, a, b, kTimes, true);
+    EXPECT_EQ(a, "3");
+    EXPECT_EQ(b, "0.25");
+}
+
+TEST(Hissan, NonNumberTextFailsBeforeAnythingIsDrawn) {
+    for (const auto& [a, b] : std::vector<std::pair<std::string, std::string>>{
+             {"1x", "2"}, {"2", ""}, {"1.2.3", "4"}, {"abc", "0.5"}}) {
+        TRecordingCanvas canvas;
+        canvas.Font.Height = 14;
+        EXPECT_THROW(Hissan(canvas, 0, 0, a, b, kTimes, true), EConvertError) << a << " x " << b;
+        EXPECT_TRUE(canvas.calls.empty()) << a << " x " << b;
+        EXPECT_EQ(canvas.Font.Height, 14);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "recording_canvas.h"
+#include "worksheet.h"
+
+namespace {
+
+const std::string kGothic = "ＭＳ ゴシック";
+const std::string kMincho = "ＭＳ 明朝";
+const std::string kNameBox = "（　　　　　　　　　　　）";
+const std::string kTitle = "小数のかけ算";
+
+// Problem k is k x 3 (as texts), so every figure on the page tells which problem it is.
+ProblemSet NumberedProblems() {
+    ProblemSet set;
+    for (int k = 1; k <= ProblemCapacity; ++k) {
+        set[k].MultiplicandMilli = k * 1000;
+        set[k].MultiplierMilli = 3000;
+        set[k].MultiplicandText = std::to_string(k);
+        set[k].MultiplierText = "3";
+    }
+    return set;
+}
+
+struct PlacedFigure {
+    int problem;
+    std::int32_t x, y;
+};
+
+// Finds the figures in a recording: without answers each is its multiplicand followed by the
+// multiplier row, whose text (no point) begins one character left of the figure's X.
+std::vector<PlacedFigure> Figures(const TRecordingCanvas& canvas) {
+    std::vector<PlacedFigure> out;
+    const auto texts = canvas.TextOuts();
+    for (std::size_t i = 1; i < texts.size(); ++i) {
+        if (texts[i].text.rfind("×", 0) != 0) continue;
+        const auto& row1 = texts[i];
+        out.push_back({std::stoi(texts[i - 1].text),
+                       row1.x + TRecordingCanvas::WidthAt(row1.font.Height, "."),
+                       row1.y - row1.font.Height});
+    }
+    return out;
+}
+
+PageContent Content(const ProblemSet& set, int count) {
+    PageContent c;
+    c.Sentence = "次の計算をしましょう。";
+    c.PrintNumber = 7;
+    c.Problems = &set;
+    c.ProblemCount = count;
+    return c;
+}
+
+TEST(PageScale, IsTheSmallerQuotientHeldAtSinglePrecision) {
+    EXPECT_EQ(PageScaleFor(320, 441, 320, 441), 1.0f);
+    EXPECT_EQ(PageScaleFor(4800, 6800, 320, 441), 15.0f);
+    EXPECT_EQ(PageScaleFor(4760, 7016, 320, 441), 14.875f);
+    EXPECT_EQ(PageScaleFor(4752, 7016, 320, 441), static_cast<float>(4752.0 / 320.0));
+    EXPECT_GT(static_cast<double>(PageScaleFor(4752, 7016, 320, 441)), 14.85);
+    EXPECT_EQ(PageScaleFor(2400, 3300, 320, 441), static_cast<float>(3300.0 / 441.0));
+    EXPECT_EQ(PageScaleFor(0, 5000, 320, 441), 1.0f);
+    EXPECT_EQ(PageScaleFor(-10, 5000, 320, 441), 1.0f);
+}
+
+TEST(PageScale, ScaledRoundsExactHalvesToEven) {
+    struct Case { float scale; double x; std::int32_t want; };
+    const float s4752 = PageScaleFor(4752, 7016, 320, 441);
+    const float s2400 = PageScaleFor(2400, 3300, 320, 441);
+    for (const auto& c : std::vector<Case>{
+             {1.0f, 319, 319},  {15.0f, 14, 210},   {14.875f, 20, 298}, {14.875f, 140, 2082},
+             {14.875f, 60, 892}, {0.5f, 1, 0},      {0.5f, 3, 2},       {0.5f, 5, 2},
+             {s4752, 10, 149},  {s4752, 50, 743},  {s2400, 6, 45},     {s2400, 15, 112},
+         }) {
+        EXPECT_EQ(ScaledBy(c.scale, c.x), c.want) << c.scale << " x " << c.x;
+    }
+}
+
+struct PageCase {
+    std::int32_t width, height;
+    int count;
+    // Expected, in device pixels.
+    std::int32_t rectRight, rectBottom;
+    std::int32_t titleX, titleY, titleH;
+    std::int32_t numberX, nameX, nameY, nameH, sentenceY, sentenceH;
+    std::int32_t figureH, firstX, firstY, columnStep, rowStep;
+};
+
+const std::vector<PageCase> kPages = {
+    {320, 441, 16, 319, 440, 14, 10, 6, 64, 140, 20, 14, 40, 10, 14, 24, 70, 76, 97},
+    {320, 441, 12, 319, 440, 14, 10, 6, 64, 140, 20, 14, 40, 10, 14, 24, 70, 76, 130},
+    {4800, 6800, 16, 4785, 6600, 210, 150, 90, 960, 2100, 300, 210, 600, 150, 210, 360, 1050, 1143, 1512},
+    {4760, 7016, 16, 4745, 6545, 208, 149, 89, 952, 2082, 298, 208, 595, 149, 208, 357, 1041, 1134, 1568},
+    {4752, 7016, 4, 4737, 6534, 208, 149, 89, 950, 2079, 297, 208, 594, 149, 208, 356, 1040, 1132, 6273},
+    {2400, 3300, 12, 2387, 3293, 105, 75, 45, 479, 1048, 150, 105, 299, 75, 105, 180, 524, 572, 975},
+};
+
+TEST(MakePrint, PageGeometryAtPreviewAndPrinterSizes) {
+    const ProblemSet set = NumberedProblems();
+    for (const auto& p : kPages) {
+        SCOPED_TRACE(std::to_string(p.width) + " x " + std::to_string(p.height));
+        TRecordingCanvas canvas;
+        MakePrint(canvas, p.width, p.height, Content(set, p.count));
+        ASSERT_GE(canvas.calls.size(), 5u);
+
+        const auto& rect = canvas.calls[0];
+        EXPECT_EQ(rect.kind, TRecordedCall::Kind::Rectangle);
+        EXPECT_EQ(std::vector<std::int32_t>({rect.x, rect.y, rect.x2, rect.y2}),
+                  std::vector<std::int32_t>({0, 0, p.rectRight, p.rectBottom}));
+        EXPECT_EQ(rect.brush.Style, TBrushStyle::Solid);
+        EXPECT_EQ(rect.brush.Color, clWhite);
+        EXPECT_EQ(rect.pen.Color, clWhite);
+
+        const auto& title = canvas.calls[1];
+        EXPECT_EQ(title.text, kTitle);
+        EXPECT_EQ(title.font.Name, kGothic);
+        EXPECT_EQ(std::vector<std::int32_t>({title.x, title.y, title.font.Height}),
+                  std::vector<std::int32_t>({p.titleX, p.titleY, p.titleH}));
+
+        const auto& number = canvas.calls[2];
+        EXPECT_EQ(number.text, "問題No.7");
+        EXPECT_EQ(number.font.Name, kMincho);
+        EXPECT_EQ(std::vector<std::int32_t>({number.x, number.y, number.font.Height}),
+                  std::vector<std::int32_t>({p.numberX, p.titleY, p.titleH}));
+
+        const auto& name = canvas.calls[3];
+        EXPECT_EQ(name.text, kNameBox);
+        EXPECT_EQ(name.font.Name, kMincho);
+        EXPECT_EQ(std::vector<std::int32_t>({name.x, name.y, name.font.Height}),
+                  std::vector<std::int32_t>({p.nameX, p.nameY, p.nameH}));
+
+        const auto& sentence = canvas.calls[4];
+        EXPECT_EQ(sentence.text, "次の計算をしましょう。");
+        EXPECT_EQ(std::vector<std::int32_t>({sentence.x, sentence.y, sentence.font.Height}),
+                  std::vector<std::int32_t>({p.titleX, p.sentenceY, p.sentenceH}));
+
+        for (std::size_t i = 1; i < canvas.calls.size(); ++i) {
+            EXPECT_EQ(canvas.calls[i].kind, TRecordedCall::Kind::TextOut);
+            EXPECT_EQ(canvas.calls[i].brush.Style, TBrushStyle::Clear) << "text with a background";
+            EXPECT_EQ(canvas.calls[i].pen.Color, clBlack);
+        }
+
+        const auto figures = Figures(canvas);
+        const int rows = p.count / 4;
+        ASSERT_EQ(figures.size(), static_cast<std::size_t>(rows * 4));
+        for (int i = 1; i <= rows; ++i) {
+            for (int j = 1; j <= 4; ++j) {
+                const auto& f = figures[static_cast<std::size_t>((i - 1) * 4 + j - 1)];
+                EXPECT_EQ(f.problem, (i - 1) * 4 + j) << "figures out of reading order";
+                EXPECT_EQ(f.x, p.firstX + (j - 1) * p.columnStep) << "row " << i << " column " << j;
+                EXPECT_EQ(f.y, p.firstY + (i - 1) * p.rowStep) << "row " << i << " column " << j;
+            }
+        }
+        for (std::size_t i = 5; i < canvas.calls.size(); ++i)
+            EXPECT_EQ(canvas.calls[i].font.Height, p.figureH);
+
+        // What the page leaves on the canvas.
+        EXPECT_EQ(canvas.Font.Name, kMincho);
+        EXPECT_EQ(canvas.Font.Height, p.figureH);
+        EXPECT_EQ(canvas.Font.Style, TFontStyle::Empty);
+        EXPECT_EQ(canvas.Pen.Color, clBlack);
+        EXPECT_EQ(canvas.Brush.Style, TBrushStyle::Clear);
+        EXPECT_EQ(canvas.Brush.Color, clWhite);
+    }
+}
+
+TEST(MakePrint, OnlyCompleteRowsAreDrawn) {
+    const ProblemSet set = NumberedProblems();
+    struct Case { int count; std::size_t figures; std::int32_t rowStep; };
+    for (const auto& c : std::vector<Case>{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0},
+                                           {4, 4, 391}, {7, 4, 391}, {12, 12, 130}, {16, 16, 97},
+                                           {19, 16, 97}, {20, 20, 78}}) {
+        SCOPED_TRACE(c.count);
+        TRecordingCanvas canvas;
+        MakePrint(canvas, 320, 441, Content(set, c.count));
+        const auto figures = Figures(canvas);
+        ASSERT_EQ(figures.size(), c.figures);
+        if (c.figures == 0) {
+            EXPECT_EQ(canvas.calls.size(), 5u);  // white area and the four header texts
+        } else {
+            EXPECT_EQ(figures.back().problem, static_cast<int>(c.figures));
+            if (c.figures > 4) {
+                EXPECT_EQ(figures[4].y - figures[0].y, c.rowStep);
+            }
+        }
+    }
+}
+
+TEST(MakePrint, DrawsWhatTheCallerPassesAtTheMomentOfDrawing) {
+    ProblemSet set = NumberedProblems();
+    set[1].MultiplicandText = "2.35";
+    set[1].MultiplierText = "1.4";
+    PageContent content = Content(set, 4);
+    std::string sentence = "かけ算をしなさい";
+    content.Sentence = sentence;
+    content.PrintNumber = -12;
+
+    TRecordingCanvas plain;
+    MakePrint(plain, 320, 441, content);
+    EXPECT_EQ(plain.calls[2].text, "問題No.-12");
+    EXPECT_EQ(plain.calls[4].text, "かけ算をしなさい");
+    const std::size_t withoutAnswers = plain.calls.size();
+
+    content.ShowAnswers = true;
+    TRecordingCanvas worked;
+    MakePrint(worked, 320, 441, content);
+    bool product = false;
+    for (const auto& c : worked.calls) product |= c.text == "29";  // the fraction part of 3.29
+    EXPECT_TRUE(product);
+    EXPECT_GT(worked.calls.size(), withoutAnswers);
+}
+
+TEST(MakePrint, NonPositiveWidthDrawsAtBaseScale) {
+    const ProblemSet set = NumberedProblems();
+    for (std::int32_t width : {0, -1, -320}) {
+        TRecordingCanvas canvas;
+        MakePrint(canvas, width, 99999, Content(set, 0));
+        EXPECT_EQ(canvas.calls[0].x2, 319);
+        EXPECT_EQ(canvas.calls[0].y2, 440);
+        EXPECT_EQ(canvas.calls[3].x, 140);
+        EXPECT_EQ(canvas.Font.Height, 14);
+    }
+}
+
+}  // namespace
