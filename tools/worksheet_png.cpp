@@ -1,0 +1,101 @@
+// Developer tool, not part of the program: writes a worksheet page with and without answers
+// as images (preview size and an A4 page at 600 dpi) and as an A4 PDF, to look at.
+//   worksheet_png [output directory]
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cstdio>
+#include <string>
+
+#include "fonts.h"
+#include "qt_canvas.h"
+#include "worksheet.h"
+
+namespace {
+
+ProblemSet InterestingProblems() {
+    const char* const texts[][2] = {
+        {"2.35", "1.4"},   {"12.5", "0.6"},    {"3", "0.25"},      {"99.999", "99.999"},
+        {"0.004", "0.003"}, {"12.5", "0.8"},   {"23", "45"},       {"2.3", "1.05"},
+        {"12.345", "6"},   {"50.005", "50.002"}, {"0", "0.5"},     {"2.5", "4"},
+        {"20", "3"},       {"0.005", "0.004"}, {"0.025", "0.004"}, {"48.7", "3.06"},
+    };
+    ProblemSet set;
+    int k = 1;
+    for (const auto& t : texts) {
+        set[k].MultiplicandText = t[0];
+        set[k].MultiplierText = t[1];
+        ++k;
+    }
+    return set;
+}
+
+PageContent Content(const ProblemSet& set, bool answers) {
+    PageContent c;
+    c.Sentence = "次の計算をしましょう。";
+    c.PrintNumber = 1;
+    c.Problems = &set;
+    c.ProblemCount = 16;
+    c.ShowAnswers = answers;
+    return c;
+}
+
+bool WriteImage(const QString& path, int width, int height, int dpi, const PageContent& content) {
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(QColor(0xEE, 0xEE, 0xEE));  // outside the page area, so its edge shows
+    const int dpm = static_cast<int>(dpi / 0.0254 + 0.5);
+    img.setDotsPerMeterX(dpm);
+    img.setDotsPerMeterY(dpm);
+    {
+        QPainter p(&img);
+        TQtCanvas canvas(p);
+        MakePrint(canvas, width, height, content);
+    }
+    const bool ok = img.save(path);
+    std::printf("%s %s (%d x %d)\n", ok ? "wrote" : "FAILED", qPrintable(path), width, height);
+    return ok;
+}
+
+bool WritePdf(const QString& path, const PageContent& content) {
+    QPdfWriter pdf(path);
+    pdf.setResolution(600);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(3.53, 3.53, 3.53, 3.53),
+                                  QPageLayout::Millimeter));
+    QPainter p(&pdf);
+    if (!p.isActive()) return false;
+    TQtCanvas canvas(p);
+    const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    MakePrint(canvas, page.width(), page.height(), content);
+    p.end();
+    std::printf("wrote %s (%d x %d at 600 dpi)\n", qPrintable(path), page.width(), page.height());
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    InstallFontSubstitutions();
+    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    if (!out.exists() && !QDir().mkpath(out.path())) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(out.path()));
+        return 1;
+    }
+    const ProblemSet set = InterestingProblems();
+    bool ok = true;
+    for (bool answers : {false, true}) {
+        const PageContent content = Content(set, answers);
+        const QString suffix = answers ? QStringLiteral("answers") : QStringLiteral("problems");
+        ok &= WriteImage(out.filePath("preview_" + suffix + ".png"), 320, 441, 96, content);
+        // A4 at 600 dpi, the printable area inside 3.53 mm margins.
+        ok &= WriteImage(out.filePath("a4_" + suffix + ".png"), 4794, 6849, 600, content);
+        ok &= WritePdf(out.filePath("a4_" + suffix + ".pdf"), content);
+    }
+    return ok ? 0 : 1;
+}
