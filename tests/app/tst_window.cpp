@@ -311,6 +311,15 @@ private slots:
                                         form->btnClose}));
     }
 
+    void arrowKeysStillMoveWithinTheGroup()
+    {
+        ShowActive();
+        form->QNumPattern->Item(0)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(form->QNumPattern->Item(0), Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), form->QNumPattern->Item(1));
+        QCOMPARE(form->QNumPattern->ItemIndex(), 1);
+    }
+
     void enabledPrintButtonsJoinTheTabOrder()
     {
         ShowActive();
