@@ -45,7 +45,9 @@ int TQtCanvas::PixelSizeForCell(const QFont& face, int cellHeight, QPaintDevice*
 
     int exact = 0;
     int below = 0;
-    for (int size = start;; ++size) {
+    // Bounded, in case a face reports no cell at all: the cell can never lag this far behind.
+    const int last = start + 2 * cellHeight + 16;
+    for (int size = start; size <= last; ++size) {
         const int cell = CellOf(face, size, device);
         if (cell > cellHeight) break;
         if (cell == cellHeight) exact = size;

@@ -1,0 +1,90 @@
+// How long one worksheet page takes to draw: the preview is redrawn on every repaint, the A4
+// page once per printed sheet.
+#include <benchmark/benchmark.h>
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include "fonts.h"
+#include "qt_canvas.h"
+#include "worksheet.h"
+
+namespace {
+
+ProblemSet SixteenProblems() {
+    const char* const texts[][2] = {
+        {"2.35", "1.4"},  {"12.5", "0.6"},   {"3", "0.25"},    {"99.999", "99.999"},
+        {"4.08", "2.7"},  {"12.5", "0.8"},   {"23", "45"},     {"2.3", "1.05"},
+        {"12.345", "6"},  {"50.005", "50.002"}, {"7.6", "3.9"}, {"2.5", "4"},
+        {"20", "3"},      {"36.4", "0.27"},  {"0.025", "0.004"}, {"48.7", "3.06"},
+    };
+    ProblemSet set;
+    int k = 1;
+    for (const auto& t : texts) {
+        set[k].MultiplicandText = t[0];
+        set[k].MultiplierText = t[1];
+        ++k;
+    }
+    return set;
+}
+
+PageContent Content(const ProblemSet& set) {
+    PageContent c;
+    c.Sentence = "次の計算をしましょう。";
+    c.PrintNumber = 1;
+    c.Problems = &set;
+    c.ProblemCount = 16;
+    c.ShowAnswers = true;
+    return c;
+}
+
+// As the preview repaints: a fresh painter and canvas each time on the same widget-sized image.
+void BM_PreviewPageWithAnswers(benchmark::State& state) {
+    const ProblemSet set = SixteenProblems();
+    const PageContent content = Content(set);
+    QImage img(320, 441, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter p(&img);
+        TQtCanvas canvas(p);
+        MakePrint(canvas, 320, 441, content);
+    }
+}
+BENCHMARK(BM_PreviewPageWithAnswers)->Unit(benchmark::kMillisecond);
+
+// One printed answer sheet: A4 at 600 dpi into a PDF held in memory.
+void BM_A4PageIntoPdf(benchmark::State& state) {
+    const ProblemSet set = SixteenProblems();
+    const PageContent content = Content(set);
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(600);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                      QMarginsF(3.53, 3.53, 3.53, 3.53), QPageLayout::Millimeter));
+        QPainter p(&pdf);
+        TQtCanvas canvas(p);
+        const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+        MakePrint(canvas, page.width(), page.height(), content);
+        p.end();
+        benchmark::DoNotOptimize(buffer.data().size());
+    }
+}
+BENCHMARK(BM_A4PageIntoPdf)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    InstallFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
