@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "decimal_text.h"
@@ -25,6 +26,9 @@ int HexValue(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+static_assert(std::numeric_limits<Extended>::round_style == std::round_to_nearest,
+              "extended arithmetic must round to nearest");
 
 // Largest n for which 10^n is finite in the extended format.
 constexpr int MaxFinitePow10 = 4932;
@@ -121,7 +125,8 @@ std::string FormatDecimal(Extended value) {
 
     // The exact decimal expansion of |value|: every binary fraction has a finite one, with at
     // most (number of significand bits below the point) fraction digits. Asked for enough
-    // digits, printf writes them all and has nothing left to round.
+    // digits, printf writes them all and has nothing left to round; its own rounding (half to
+    // even) must never decide the 16th digit.
     const Extended magnitude = std::fabs(value);
     int binaryExponent = 0;
     const Extended fraction = std::frexp(magnitude, &binaryExponent);  // magnitude = fraction * 2^e
@@ -133,20 +138,35 @@ std::string FormatDecimal(Extended value) {
     }
     const long fractionDigits = std::max(0L, 64L - lowBit - binaryExponent);
     const long integerDigits = binaryExponent > 0 ? binaryExponent * 30103L / 100000L + 1 : 0;
-    const long precision = fractionDigits + integerDigits + 1;
+    const long exactPrecision = fractionDigits + integerDigits + 1;
 
     thread_local std::vector<char> buffer;
-    buffer.resize(static_cast<std::size_t>(precision) + 32);
-    std::snprintf(buffer.data(), buffer.size(), "%.*Le", static_cast<int>(precision), magnitude);
+    std::string digits;  // the first 16 significant digits of |value|, truncated
+    long leading = 0;    // |value| = d.ddd... x 10^leading
+    const auto print = [&](long precision) {
+        buffer.resize(static_cast<std::size_t>(precision) + 32);
+        std::snprintf(buffer.data(), buffer.size(), "%.*Le", static_cast<int>(precision), magnitude);
+        digits.clear();
+        const char* p = buffer.data();
+        for (; *p != 'e'; ++p) {
+            if (*p != '.' && digits.size() < 20) digits.push_back(*p);
+        }
+        leading = std::strtol(p + 1, nullptr, 10);
+    };
 
-    // "d.ddd...e+XX": collect the digits and the exponent of the leading one.
-    std::string digits;
-    digits.reserve(20);
-    const char* p = buffer.data();
-    for (; *p != 'e'; ++p) {
-        if (*p != '.' && digits.size() < 16) digits.push_back(*p);
+    // Most expansions are long (12.345 has some sixty digits). Twenty digits, rounded by
+    // printf at the twentieth, still pin the first sixteen exactly unless digits 17 to 20 come
+    // out all 0 or all 9: only then may that rounding have reached the 16th digit.
+    bool settled = false;
+    if (exactPrecision > 24) {
+        print(19);
+        const std::string_view guard = std::string_view(digits).substr(16, 4);
+        settled = guard.find_first_not_of('0') != std::string_view::npos &&
+                  guard.find_first_not_of('9') != std::string_view::npos;
     }
-    const long leading = std::strtol(p + 1, nullptr, 10);
+    if (!settled) print(exactPrecision);
+    if (digits.size() > 16) digits.resize(16);
+
     long e = leading + 1;  // 10^(e-1) <= |value| < 10^e
 
     // 15 significant digits; a 16th digit of 5 or more rounds up (half away from zero).

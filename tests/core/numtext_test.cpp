@@ -149,6 +149,17 @@ TEST(FormatDecimal, GeneralFormWithFifteenDigits) {
     }
 }
 
+TEST(FormatDecimal, SixteenthDigitIsTheExactOneNotARoundedOne) {
+    // 1.23456789012345499994410...: printed to 17 digits it would read ...4550 and round up.
+    EXPECT_EQ(FormatDecimal(std::ldexp(static_cast<Extended>(11386878955363474200ull), -63)), "1.23456789012345");
+    // 1.2345678901000049999727...: even twenty digits, rounded, would carry into the 16th.
+    EXPECT_EQ(FormatDecimal(std::ldexp(static_cast<Extended>(11386878955147186126ull), -63)), "1.2345678901");
+    // One step up, 1.23456789012345500005...: the 16th digit is a true 5.
+    EXPECT_EQ(FormatDecimal(std::ldexp(static_cast<Extended>(11386878955363474201ull), -63)), "1.23456789012346");
+    // 0.12345678901234550000118...: digits 17 to 20 all 0, the other doubtful pattern.
+    EXPECT_EQ(FormatDecimal(std::ldexp(static_cast<Extended>(18219006328581558721ull), -67)), "0.123456789012346");
+}
+
 TEST(FormatDecimal, OperandsInThousandthsComeOutExact) {
     const struct {
         std::int32_t milli;
