@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
-  xvfb xauth x11-utils poppler-utils imagemagick
+  xvfb xauth x11-utils twm poppler-utils imagemagick
   clang libclang-rt-14-dev
 )
 
