@@ -82,9 +82,9 @@ GenerationResult GenerateProblems(const GenerationSettings& settings, ProblemSet
     // The store has ProblemCapacity slots; a larger request cannot be honoured beyond them.
     const std::int32_t requested = std::clamp<std::int32_t>(settings.RequestedCount, 0, ProblemCapacity);
 
-    bool gaveUp = false;
+    bool GaveUp = false;
     std::int32_t count = requested;
-    for (int slot = 1; slot <= requested && !gaveUp; ++slot) {
+    for (int slot = 1; slot <= requested && !GaveUp; ++slot) {
         int attempts = 0;
         for (;;) {
             const Candidate c = DrawCandidate(settings.DigitRanges);
@@ -97,7 +97,7 @@ GenerationResult GenerateProblems(const GenerationSettings& settings, ProblemSet
             // whatever it is.
             if (attempts > AttemptLimit) {
                 count = slot - 1;
-                gaveUp = true;
+                GaveUp = true;
                 break;
             }
             if (passes) break;
@@ -111,5 +111,5 @@ GenerationResult GenerateProblems(const GenerationSettings& settings, ProblemSet
         p.MultiplicandText = FormatDecimal(static_cast<Extended>(p.MultiplicandMilli) / 1000);
         p.MultiplierText = FormatDecimal(static_cast<Extended>(p.MultiplierMilli) / 1000);
     }
-    return gaveUp ? GenerationResult::GaveUp : GenerationResult::Complete;
+    return GaveUp ? GenerationResult::GaveUp : GenerationResult::Complete;
 }
