@@ -52,7 +52,7 @@ void TPaintBox::paintEvent(QPaintEvent*)
 }
 
 TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
-    : QGroupBox(caption, parent)
+    : QGroupBox(caption, parent), columns_(std::max(1, columns))
 {
     for (const QString& text : items) {
         auto* button = new QRadioButton(text, this);
@@ -63,17 +63,33 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int c
         });
         button->setFocusPolicy(Qt::ClickFocus);
     }
-    // Columns share the inner width; rows follow each other under the caption.
-    const int count = static_cast<int>(items_.size());
-    const int rows = (count + columns - 1) / columns;
-    for (int i = 0; i < count; ++i) {
-        const int column = i / rows, row = i % rows;
-        items_[static_cast<std::size_t>(i)]->setProperty("column", column);
-        items_[static_cast<std::size_t>(i)]->setProperty("row", row);
-    }
-    setProperty("columns", columns);
     if (!items_.empty())
         SetItemIndex(0);
+}
+
+void TRadioGroup::resizeEvent(QResizeEvent* event)
+{
+    QGroupBox::resizeEvent(event);
+    PlaceItems();
+}
+
+// Items fill the columns top to bottom; the columns share the space inside the frame and
+// below the caption equally, and so do the rows.
+void TRadioGroup::PlaceItems()
+{
+    const int count = static_cast<int>(items_.size());
+    if (count == 0)
+        return;
+    const int rows = (count + columns_ - 1) / columns_;
+    const QRect inner = contentsRect();
+    for (int i = 0; i < count; ++i) {
+        const int column = i / rows, row = i % rows;
+        const int left = inner.left() + inner.width() * column / columns_;
+        const int right = inner.left() + inner.width() * (column + 1) / columns_;
+        const int top = inner.top() + inner.height() * row / rows;
+        const int bottom = inner.top() + inner.height() * (row + 1) / rows;
+        items_[static_cast<std::size_t>(i)]->setGeometry(left, top, right - left, bottom - top);
+    }
 }
 
 int TRadioGroup::ItemIndex() const
@@ -146,6 +162,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::CreateControls()
 {
+    LoadGlyphResources();
     setWindowTitle(QStringLiteral("Tavrelo For かけ算（小数編）"));
     setFont(FaceFont(WindowFace, 15));
 
@@ -281,17 +298,6 @@ void TForm1::CreateControls()
     QNumPattern = new TRadioGroup(QStringLiteral("問題数"),
                                   {QStringLiteral("３段４列"), QStringLiteral("４段４列")}, 2, client_);
     QNumPattern->setGeometry(184, 312, 161, 49);
-    // Two columns below the caption, each half of the inner width.
-    {
-        const int innerLeft = 4, innerWidth = 161 - 8, top = 20, itemHeight = 24;
-        const int columnWidth = innerWidth / 2;
-        for (int i = 0; i < QNumPattern->Count(); ++i) {
-            QRadioButton* item = QNumPattern->Item(i);
-            const int column = item->property("column").toInt(), row = item->property("row").toInt();
-            item->setGeometry(innerLeft + column * columnWidth, top + row * itemHeight, columnWidth,
-                              itemHeight);
-        }
-    }
 
     auto button = [this](int x, int y, const QString& caption, const QString& hint, const QIcon& glyph) {
         auto* b = new QPushButton(caption, client_);

@@ -40,8 +40,14 @@ public:
     QRadioButton* Item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
     int Count() const { return static_cast<int>(items_.size()); }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void PlaceItems();
+
     std::vector<QRadioButton*> items_;
+    int columns_;
 };
 
 // Lowered 3-D box outline: shadow on top and left, highlight on bottom and right.

@@ -31,6 +31,15 @@ std::string AddFinalPeriod(std::string message)
     return message;
 }
 
+void LoadGlyphResources()
+{
+    static const bool loaded = [] {
+        Q_INIT_RESOURCE(tavrelo);
+        return true;
+    }();
+    Q_UNUSED(loaded);
+}
+
 namespace {
 
 // Tool-tips appear after half a second, as the window's hints are meant to.
@@ -59,7 +68,7 @@ QTranslator* LoadQtJapanese(QObject* owner)
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    Q_INIT_RESOURCE(tavrelo);
+    LoadGlyphResources();
     // Not applicationDisplayName: Qt would append that to the window caption.
     title_ = ApplicationTitleFromPath(applicationFilePath().isEmpty() && argc > 0
                                           ? QString::fromLocal8Bit(argv[0])

@@ -15,6 +15,9 @@ QString ApplicationTitleFromPath(const QString& path);
 // non-ASCII ending counts as above "." (0x2E).
 std::string AddFinalPeriod(std::string message);
 
+// The glyphs and the icon are compiled into the program; registers them once.
+void LoadGlyphResources();
+
 class TApplication : public QApplication {
     Q_OBJECT
 public:

@@ -320,6 +320,21 @@ private slots:
         QCOMPARE(form->QNumPattern->ItemIndex(), 1);
     }
 
+    void groupItemsSideBySide()
+    {
+        ShowActive();
+        QRadioButton* first = form->QNumPattern->Item(0);
+        QRadioButton* second = form->QNumPattern->Item(1);
+        const QRect inside = form->QNumPattern->contentsRect();
+        QVERIFY(inside.contains(first->geometry()));
+        QVERIFY(inside.contains(second->geometry()));
+        QCOMPARE(first->y(), second->y());
+        QVERIFY(second->x() > first->geometry().right());
+        // The captions are not cut.
+        QVERIFY(first->width() >= first->sizeHint().width());
+        QVERIFY(second->width() >= second->sizeHint().width());
+    }
+
     void enabledPrintButtonsJoinTheTabOrder()
     {
         ShowActive();
