@@ -152,7 +152,11 @@ public:
     }
 
 private:
-    std::int32_t Row(int k) const { return y_ + k * fullHeight_; }
+    std::int32_t Row(int k) const {
+        // Wraps like the 32-bit machine arithmetic the page is laid out in, never traps.
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(y_) +
+                                         static_cast<std::int64_t>(k) * fullHeight_);
+    }
 
     // Right-aligns one number text to the figure's columns; a point is drawn small, squeezed
     // in between two digits, so that it takes no column of its own.

@@ -1,5 +1,7 @@
 #include "qt_canvas.h"
 
+#include "fonts.h"
+
 #include <QColor>
 #include <QPaintDevice>
 #include <QPainter>
@@ -28,7 +30,11 @@ int CellOf(const QFont& face, int pixelSize, QPaintDevice* device) {
 
 }  // namespace
 
-TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter), device_(painter.device()) {}
+TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter), device_(painter.device()) {
+    // The sheet must never come out in a Latin face with boxes for the Japanese, even if a
+    // caller draws before the window has set the substitutions up.
+    if (QFont::substitutes(QStringLiteral("ＭＳ 明朝")).isEmpty()) InstallFontSubstitutions();
+}
 
 TQtCanvas::~TQtCanvas() = default;
 

@@ -217,15 +217,6 @@ TEST(Hissan, MultiplierWithoutPointBeginsOneCharacterLeftOfX) {
     EXPECT_EQ(canvas.calls[1].y, 20);
 }
 
-TEST(Hissan, CallerTextsAreNotChanged) {
-    TRecordingCanvas canvas;
-    canvas.Font.Height = 14;
-    const std::string a = "3", b = "0.25";
-    Hissan(canvas, 0, 0, a, b, kTimes, true);
-    EXPECT_EQ(a, "3");
-    EXPECT_EQ(b, "0.25");
-}
-
 TEST(Hissan, NonNumberTextFailsBeforeAnythingIsDrawn) {
     for (const auto& [a, b] : std::vector<std::pair<std::string, std::string>>{
              {"1x", "2"}, {"2", ""}, {"1.2.3", "4"}, {"abc", "0.5"}}) {

@@ -68,6 +68,19 @@ TEST(Fonts, RequestedFacesResolveToTheIpaFonts) {
     EXPECT_EQ(QFontInfo(canvas.CurrentQFont()).family(), "IPAMincho");
 }
 
+TEST(Fonts, ACanvasSetsTheSubstitutionsUpIfNobodyDidYet) {
+    for (const char* name : {"ＭＳ 明朝", "ＭＳ ゴシック", "ＭＳ Ｐゴシック"})
+        QFont::removeSubstitutions(QString::fromUtf8(name));
+    ASSERT_NE(QFontInfo(QFont(QString::fromUtf8("ＭＳ 明朝"))).family(), "IPAMincho");
+    QImage img = WhiteImage(10, 10);
+    QPainter p(&img);
+    TQtCanvas canvas(p);
+    canvas.Font.Name = kGothic;
+    canvas.Font.Height = 10;
+    EXPECT_EQ(QFontInfo(canvas.CurrentQFont()).family(), "IPAGothic");
+    EXPECT_EQ(QFontInfo(QFont(QString::fromUtf8("ＭＳ 明朝"))).family(), "IPAMincho");
+}
+
 struct CellCase {
     const char* face;
     int height;
