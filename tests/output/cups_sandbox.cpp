@@ -137,6 +137,7 @@ void CupsSandbox::Start()
               "Listen " + socket_ + "\n"
               "Browsing Off\n"
               "WebInterface No\n"
+              "PreserveJobFiles Yes\n"
               "DefaultAuthType None\n"
               "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
               "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
@@ -299,6 +300,14 @@ std::string CupsSandbox::WaitForPdf(int jobId, std::chrono::milliseconds timeout
             return {};
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+std::string CupsSandbox::SpooledDocument(int jobId) const
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/spool/d%05d-001", jobId);
+    const std::string path = dir_ + name;
+    return fs::exists(path) ? path : std::string();
 }
 
 std::string CupsSandbox::PageLog() const { return ReadFile(dir_ + "/log/page_log"); }

@@ -1,0 +1,451 @@
+// Printing end to end through a private CUPS scheduler with cups-pdf queues: the jobs the
+// spooler completed, their names and PDFs, the print settings dialog, and the failures.
+#include <QComboBox>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTranslator>
+#include <QtTest>
+
+#include <functional>
+#include <limits>
+
+#include "cups_sandbox.h"
+#include "dialogs.h"
+#include "errors.h"
+#include "fonts.h"
+#include "generator.h"
+#include "numtext.h"
+#include "printer.h"
+#include "printing.h"
+#include "recording_canvas.h"
+#include "worksheet.h"
+
+namespace {
+
+const QString kDocumentName = QStringLiteral("Tavreloかけ算小数編");
+
+// Answers the print settings dialog the way the test says, without a modal loop.
+class FakeDialogs : public TDialogs {
+public:
+    std::function<bool(QPrintDialog&)> answer = [](QPrintDialog&) { return false; };
+    int printDialogs = 0;
+    bool ExecPrintDialog(QPrintDialog& dialog) override {
+        ++printDialogs;
+        return answer(dialog);
+    }
+};
+
+QString Message(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const Exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return QStringLiteral("(no error)");
+}
+
+// pdftotext puts the small decimal point and the digits around it in varying order; compare
+// texts without blanks.
+QString Squeezed(const std::string& text) {
+    return QString::fromStdString(text).remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+bool IsA4Portrait(const CupsSandbox::PdfFacts& facts) {
+    return facts.Pages == 1 && qAbs(facts.WidthPt - 595.3) < 1 && qAbs(facts.HeightPt - 841.9) < 1;
+}
+
+}  // namespace
+
+class TestPrinting : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CupsSandbox> cups;
+    FakeDialogs dialogs;
+    QTranslator translator;
+    SharedState state;
+    QWidget window;
+    QLineEdit* prnNum = nullptr;
+    QLineEdit* sentence = nullptr;
+    QWidget* paintBox = nullptr;
+    QPushButton* print = nullptr;
+    QPushButton* printWithAns = nullptr;
+    std::unique_ptr<TOutputHost> host;
+
+    // A Preview as the window runs it: the number from the field, a set from the ranges, the hand-off.
+    void Preview(int requested) {
+        GenerationSettings settings;
+        settings.RequestedCount = requested;
+        settings.AnswerLowText = "1";
+        settings.AnswerHighText = "90";
+        // multiplicand: ones 1-9, tenths 1-9; multiplier: ones 1-9, tenths 0-9
+        settings.DigitRanges[0] = {"0", "0", "0", "0"};
+        settings.DigitRanges[1] = {"0", "0", "0", "0"};
+        settings.DigitRanges[2] = {"1", "9", "0", "9"};
+        settings.DigitRanges[3] = {"1", "9", "1", "9"};
+        settings.DigitRanges[4] = {"0", "0", "0", "0"};
+        state.PrintNumber = ParseInteger(prnNum->text().toStdString());
+        QCOMPARE(GenerateProblems(settings, state.Problems, state.ProblemCount), GenerationResult::Complete);
+        PreviewHandOff(*host);
+    }
+
+    // The single finished job of a queue and its PDF's text.
+    std::string OnlyPdf(const std::string& queue) {
+        if (!cups->WaitForFinishedJobs(queue, 1))
+            return "(no job)";
+        const auto jobs = cups->FinishedJobs(queue);
+        if (jobs.size() != 1 || jobs[0].State != "completed")
+            return "(not one completed job)";
+        return cups->WaitForPdf(jobs[0].Id);
+    }
+
+    std::size_t PdfCount() const {
+        std::size_t n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(cups->OutputDir()))
+            n += entry.path().extension() == ".pdf";
+        return n;
+    }
+
+private slots:
+    void initTestCase() {
+        const std::string why = CupsSandbox::Unavailable();
+        if (!why.empty())
+            QSKIP(why.c_str());
+        InstallFontSubstitutions();
+        QVERIFY(translator.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        QCoreApplication::installTranslator(&translator);
+    }
+
+    void init() {
+        cups = std::make_unique<CupsSandbox>();
+        cups->Start();
+        ReleasePrinter();
+        SetDialogs(&dialogs);
+        dialogs = FakeDialogs{};
+        state = SharedState{};
+        prnNum = new QLineEdit("1", &window);
+        sentence = new QLineEdit("つぎの計算をしましょう。", &window);
+        paintBox = new QWidget(&window);
+        paintBox->setGeometry(448, 32, 320, 441);
+        print = new QPushButton("印刷", &window);
+        printWithAns = new QPushButton("印刷（答えつき）", &window);
+        print->setEnabled(false);
+        printWithAns->setEnabled(false);
+        host.reset(new TOutputHost{state, prnNum, sentence, paintBox, print, printWithAns, &window});
+        window.resize(792, 522);
+    }
+
+    void cleanup() {
+        ReleasePrinter();
+        SetDialogs(nullptr);
+        cups.reset();
+        qDeleteAll(window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+        host.reset();
+    }
+
+    // Sixteen problems, sheet 7, Print with answers: the problem sheet, then the answer sheet,
+    // each its own one-page A4 portrait job under the program's document name.
+    void printWithAnswers() {
+        cups->AddPdfQueue("pdf", true);
+        sentence->setText("小数点に気をつけて計算しましょう。");
+        prnNum->setText("7");
+        Preview(16);
+        QCOMPARE(state.ProblemCount, 16);
+        QVERIFY(printWithAns->isEnabled());
+
+        btnPrintWithAnsClick(*host);
+
+        QCOMPARE(prnNum->text(), QString("8"));
+        QCOMPARE(state.PrintNumber, 8);
+        QVERIFY(!state.ShowAnswers);
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 2));
+        const auto jobs = cups->FinishedJobs("pdf");
+        QCOMPARE(jobs.size(), std::size_t(2));
+        for (const auto& job : jobs) {
+            QCOMPARE(QString::fromStdString(job.State), QString("completed"));
+            QCOMPARE(QString::fromStdString(job.Name), kDocumentName);
+        }
+        QCOMPARE(QString::fromStdString(cups->PageLog()).count(kDocumentName), 2);
+
+        const std::string problemPdf = cups->WaitForPdf(jobs[0].Id);
+        const std::string answerPdf = cups->WaitForPdf(jobs[1].Id);
+        QVERIFY(!problemPdf.empty() && !answerPdf.empty());
+        QVERIFY(IsA4Portrait(CupsSandbox::PdfInfo(problemPdf)));
+        QVERIFY(IsA4Portrait(CupsSandbox::PdfInfo(answerPdf)));
+
+        // What reached the paper: the header's title and the sentence survive the PDF printer's
+        // conversion as text; the rest is checked on the documents as spooled.
+        for (const std::string& pdf : {problemPdf, answerPdf}) {
+            const QString printed = Squeezed(CupsSandbox::PdfText(pdf));
+            QVERIFY2(printed.contains("小数のかけ算"), qPrintable(printed));
+            QVERIFY(printed.contains("小数点に気をつけて計算しましょう。"));
+        }
+        const QString problems = Squeezed(CupsSandbox::PdfText(cups->SpooledDocument(jobs[0].Id)));
+        const QString answers = Squeezed(CupsSandbox::PdfText(cups->SpooledDocument(jobs[1].Id)));
+        for (const QString& sheet : {problems, answers}) {
+            QVERIFY(sheet.contains("小数のかけ算"));
+            QVERIFY(sheet.contains("問題No.7"));
+            QVERIFY(sheet.contains("小数点に気をつけて計算しましょう。"));
+            QCOMPARE(sheet.count("×"), 16);
+        }
+        // The problem sheet holds the figures' problem rows and nothing of their answers; the
+        // answer sheet holds every product. Counted in digits, as the sheet is laid out.
+        SharedState worked = state;
+        TRecordingCanvas withAnswers(worked);
+        TRecordingCanvas without(worked);
+        PageContent content;
+        content.Problems = &worked.Problems;
+        content.ProblemCount = worked.ProblemCount;
+        content.PrintNumber = 7;
+        content.ShowAnswers = true;
+        MakePrint(withAnswers, 9583, 13699, content);
+        content.ShowAnswers = false;
+        MakePrint(without, 9583, 13699, content);
+        const QRegularExpression digit("\\d");
+        int problemDigits = 0, answerDigits = 0;
+        for (const auto& text : without.Texts())
+            problemDigits += QString::fromStdString(text).count(digit);
+        for (const auto& text : withAnswers.Texts())
+            answerDigits += QString::fromStdString(text).count(digit);
+        QVERIFY(answerDigits > problemDigits);
+        QCOMPARE(problems.count(digit), problemDigits);
+        QCOMPARE(answers.count(digit), answerDigits);
+        const QString problemRows = QString(problems).remove('.');
+        const QString answerRows = QString(answers).remove('.');
+        for (int k = 1; k <= 16; ++k) {
+            const Problem& p = state.Problems[k];
+            const QString product = QString::fromStdString(FormatDecimal(
+                static_cast<Extended>(p.MultiplicandMilli) / 1000 * (static_cast<Extended>(p.MultiplierMilli) / 1000)));
+            // Each figure reads top to bottom: multiplicand, "×" multiplier, ..., product last.
+            const QString multiplicand = QString::fromStdString(p.MultiplicandText).remove('.');
+            const QString multiplier = QString::fromStdString(p.MultiplierText).remove('.');
+            QVERIFY2(problemRows.contains(multiplicand + "×" + multiplier),
+                     qPrintable(multiplicand + "×" + multiplier));
+            QVERIFY2(answerRows.contains(QString(product).remove('.')), qPrintable(product));
+        }
+    }
+
+    // The number printed is the one in the field; the field then shows the next one.
+    void printNumberAdvances_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("7") << "7" << "8";
+        QTest::newRow("-1") << "-1" << "0";
+        QTest::newRow("top of the range wraps") << "2147483647" << "-2147483648";
+    }
+    void printNumberAdvances() {
+        QFETCH(QString, typed);
+        QFETCH(QString, next);
+        cups->AddPdfQueue("pdf", true);
+        Preview(12);
+        prnNum->setText(typed);
+        btnPrintClick(*host);
+        QCOMPARE(prnNum->text(), next);
+        QCOMPARE(state.PrintNumber, next.toInt());
+        const std::string pdf = OnlyPdf("pdf");
+        QVERIFY2(!pdf.empty() && pdf[0] == '/', pdf.c_str());
+        QVERIFY(IsA4Portrait(CupsSandbox::PdfInfo(pdf)));
+        const auto jobs = cups->FinishedJobs("pdf");
+        const QString text = Squeezed(CupsSandbox::PdfText(cups->SpooledDocument(jobs.at(0).Id)));
+        QVERIFY2(text.contains("問題No." + typed), qPrintable(text));
+        QCOMPARE(text.count("×"), 12);
+    }
+
+    // Before a document starts, a failure prints nothing, leaves the field as it was and the
+    // number as read from it; Print settings shows no dialog.
+    void failuresBeforeTheDocument_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no printer at all") << "none" << "デフォルト プリンタが存在しません";
+        QTest::newRow("printers without a default") << "no default" << "デフォルト プリンタが存在しません";
+        QTest::newRow("scheduler unreachable") << "dead" << "^Win32 エラー。コード : \\d+\\.\\n\\S.*$";
+        QTest::newRow("scheduler stopped") << "stopped" << "^Win32 エラー。コード : \\d+\\.\\n\\S.*$";
+    }
+    void failuresBeforeTheDocument() {
+        QFETCH(QString, situation);
+        QFETCH(QString, message);
+        if (situation == "no default") {
+            cups->AddPdfQueue("pdf", false);
+            cups->AddPdfQueue("second", false);
+        } else if (situation == "dead") {
+            cups->AddPdfQueue("pdf", true);
+            cups->PointAtDeadScheduler();
+        } else if (situation == "stopped") {
+            cups->AddPdfQueue("pdf", true);
+            cups->Stop();
+        }
+        Preview(16);
+        prnNum->setText("5");
+        state.PrintNumber = 1;
+        const QRegularExpression expected(message.startsWith('^') ? message
+                                                                  : QRegularExpression::escape(message));
+        for (const auto& command : {btnPrintClick, btnPrintWithAnsClick, btnMaintenanceClick}) {
+            const QString got = Message([&] { command(*host); });
+            QVERIFY2(expected.match(got).hasMatch(), qPrintable(got));
+        }
+        QCOMPARE(dialogs.printDialogs, 0);
+        QCOMPARE(prnNum->text(), QString("5"));
+        QCOMPARE(state.PrintNumber, 5);
+        QVERIFY(!state.ShowAnswers);
+        QCOMPARE(PdfCount(), std::size_t(0));
+        // The printer object is still unchosen: once the scheduler has a default, printing works.
+        if (situation == "no default") {
+            cups->SetDefault("second");
+            btnPrintClick(*host);
+            QCOMPARE(prnNum->text(), QString("6"));
+            QVERIFY(!OnlyPdf("second").empty());
+        }
+    }
+
+    // A print while a document is open is refused at its start; the open document completes.
+    void printWhileADocumentIsOpen() {
+        cups->AddPdfQueue("pdf", true);
+        Preview(16);
+        prnNum->setText("3");
+        TPrinter& printer = Printer();
+        printer.Title = "Tavreloかけ算小数編";
+        printer.BeginDoc();
+        for (const auto& command : {btnPrintClick, btnPrintWithAnsClick})
+            QCOMPARE(Message([&] { command(*host); }), QString("現在印刷中です"));
+        QCOMPARE(prnNum->text(), QString("3"));
+        QVERIFY(!state.ShowAnswers);
+        PageContent content;
+        content.Problems = &state.Problems;
+        content.ProblemCount = state.ProblemCount;
+        MakePrint(printer.Canvas(), printer.PageWidth(), printer.PageHeight(), content);
+        printer.EndDoc();
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
+        const auto jobs = cups->FinishedJobs("pdf");
+        QCOMPARE(jobs.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(jobs[0].State), QString("completed"));
+        // Idle again: the next print goes through.
+        btnPrintClick(*host);
+        QCOMPARE(prnNum->text(), QString("4"));
+    }
+
+    // A document the spooler does not take is an error, not a print: the number stays.
+    void jobThatCannotBeFinished_data() {
+        QTest::addColumn<bool>("withAnswers");
+        QTest::addColumn<bool>("stopScheduler");
+        QTest::newRow("Print, queue rejects jobs") << false << false;
+        QTest::newRow("Print with answers, queue rejects jobs") << true << false;
+        QTest::newRow("Print, scheduler gone") << false << true;
+    }
+    void jobThatCannotBeFinished() {
+        QFETCH(bool, withAnswers);
+        QFETCH(bool, stopScheduler);
+        cups->AddPdfQueue("pdf", true);
+        Preview(16);
+        prnNum->setText("7");
+        btnPrintClick(*host);  // the printer is chosen and known to work
+        QCOMPARE(prnNum->text(), QString("8"));
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
+
+        if (stopScheduler)
+            cups->Stop();
+        else
+            cups->RejectJobs("pdf");
+        const auto command = withAnswers ? btnPrintWithAnsClick : btnPrintClick;
+        QCOMPARE(Message([&] { command(*host); }), QString("選択したプリンタは有効ではありません"));
+        QCOMPARE(prnNum->text(), QString("8"));
+        QCOMPARE(state.PrintNumber, 8);
+        QVERIFY(!state.ShowAnswers);
+        QVERIFY(!Printer().Printing());
+
+        if (stopScheduler)
+            return;
+        cups->AcceptJobs("pdf");
+        command(*host);
+        QCOMPARE(prnNum->text(), QString("9"));
+        QVERIFY(cups->WaitForFinishedJobs("pdf", withAnswers ? 3 : 2));
+    }
+
+    // OK in Print settings: the printer and paper chosen there are used by the next prints,
+    // which are portrait whatever the dialog said. The dialog is Japanese, has no page range,
+    // copies or file output, and opens centred with a third of the free height above it.
+    void settingsAccepted() {
+        cups->AddPdfQueue("pdf", true);
+        cups->AddPdfQueue("other", false);
+        Preview(16);
+        dialogs.answer = [](QPrintDialog& dialog) {
+            auto* printers = dialog.findChild<QComboBox*>("printers");
+            if (!printers || printers->findText("other") < 0)
+                return false;
+            printers->setCurrentIndex(printers->findText("other"));
+            dialog.accept();
+            dialog.printer()->setPageSize(QPageSize(QPageSize::A5));
+            dialog.printer()->setPageOrientation(QPageLayout::Landscape);
+            return dialog.result() == QDialog::Accepted;
+        };
+        QString title;
+        QPoint placed, expected;
+        bool noRangeCopiesOrFile = false;
+        auto choose = dialogs.answer;
+        dialogs.answer = [&](QPrintDialog& dialog) {
+            title = dialog.windowTitle();
+            placed = dialog.pos();
+            const QRect screen = window.screen()->geometry();
+            expected = QPoint(screen.x() + (screen.width() - dialog.width()) / 2,
+                              screen.y() + (screen.height() - dialog.height()) / 3);
+            noRangeCopiesOrFile = !dialog.testOption(QAbstractPrintDialog::PrintPageRange) &&
+                                  !dialog.testOption(QAbstractPrintDialog::PrintCollateCopies) &&
+                                  !dialog.testOption(QAbstractPrintDialog::PrintToFile) &&
+                                  dialog.testOption(QAbstractPrintDialog::PrintShowPageSize);
+            return choose(dialog);
+        };
+        btnMaintenanceClick(*host);
+        QCOMPARE(dialogs.printDialogs, 1);
+        QCOMPARE(title, QString("印刷"));
+        QCOMPARE(placed, expected);
+        QVERIFY(noRangeCopiesOrFile);
+        QCOMPARE(QString::fromStdString(Printer().PrinterName()), QString("other"));
+
+        prnNum->setText("1");
+        btnPrintClick(*host);
+        const std::string pdf = OnlyPdf("other");
+        const auto facts = CupsSandbox::PdfInfo(pdf);
+        QCOMPARE(facts.Pages, 1);
+        QVERIFY2(qAbs(facts.WidthPt - 420) < 2 && qAbs(facts.HeightPt - 595.3) < 2,
+                 qPrintable(QString("%1 x %2").arg(facts.WidthPt).arg(facts.HeightPt)));
+        QVERIFY(cups->FinishedJobs("pdf").empty());
+
+        // Opened again, the dialog starts from the printer in use, now portrait.
+        QString preselected;
+        QPageLayout::Orientation orientation = QPageLayout::Landscape;
+        dialogs.answer = [&](QPrintDialog& dialog) {
+            preselected = dialog.findChild<QComboBox*>("printers")->currentText();
+            orientation = dialog.printer()->pageLayout().orientation();
+            return false;
+        };
+        btnMaintenanceClick(*host);
+        QCOMPARE(preselected, QString("other"));
+        QCOMPARE(orientation, QPageLayout::Portrait);
+    }
+
+    // Cancel leaves printer and settings as they were, whatever was touched in the dialog.
+    void settingsCancelled() {
+        cups->AddPdfQueue("pdf", true);
+        cups->AddPdfQueue("other", false);
+        Preview(16);
+        dialogs.answer = [](QPrintDialog& dialog) {
+            if (auto* printers = dialog.findChild<QComboBox*>("printers"))
+                printers->setCurrentIndex(printers->findText("other"));
+            dialog.printer()->setPageSize(QPageSize(QPageSize::A5));
+            dialog.reject();
+            return false;
+        };
+        btnMaintenanceClick(*host);
+        QCOMPARE(dialogs.printDialogs, 1);
+        QCOMPARE(QString::fromStdString(Printer().PrinterName()), QString("pdf"));
+        btnPrintClick(*host);
+        QVERIFY(IsA4Portrait(CupsSandbox::PdfInfo(OnlyPdf("pdf"))));
+        QVERIFY(cups->FinishedJobs("other").empty());
+    }
+};
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"
