@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QWindow>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -32,7 +32,6 @@ QFont FaceFont(const QString& face, int characterHeight)
 {
     QFont font(face);
     font.setPixelSize(characterHeight);
-    font.setStyleStrategy(QFont::PreferDefault);
     return font;
 }
 
@@ -441,7 +440,7 @@ bool TForm1::event(QEvent* event)
     if (!outerSizeSettled_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
                                event->type() == QEvent::Show)) {
         const QSize frame = frameGeometry().size() - geometry().size();
-        if (!frame.isEmpty()) {
+        if (!frame.isNull()) {
             outerSizeSettled_ = true;
             SetOuterHeight(OuterHeight);
             SetOuterWidth(OuterWidth);
