@@ -163,6 +163,8 @@ void CupsSandbox::Start()
     WriteFile(dir_ + "/cups-pdf.conf",
               "Out " + OutputDir() + "\n"
               "AnonDirName " + OutputDir() + "\n"
+              "Spool " + dir_ + "/cups-pdf-spool\n"
+              "Log " + dir_ + "/log\n"
               "Label 1\n"
               "DecodeHexStrings 1\n"
               "Grp root\n");
