@@ -134,7 +134,10 @@ TEST(QtCanvas, CellHeightsOnHighResolutionDevices) {
         EXPECT_EQ(canvas.TextHeight("0"), 210);
         const int width = canvas.TextWidth("0123456789");
         EXPECT_EQ(canvas.TextWidth("0"), canvas.Font.Height * 0 + canvas.TextWidth("5"));
-        EXPECT_NEAR(width, 10 * 0.5 * canvas.CurrentQFont().pixelSize(), 1.0);
+        // Half-width digits are half an em, rounded up to whole pixels at most.
+        const int px = canvas.CurrentQFont().pixelSize();
+        EXPECT_GE(width, 10 * px / 2);
+        EXPECT_LE(width, 10 * ((px + 1) / 2));
         canvas.TextOut(100, 100, "0123456789");
         p.end();
         const Box ink = InkBox(img);
@@ -286,7 +289,7 @@ TEST(QtCanvas, WorkedFigureDigitsShareColumnsWithPointsBetween) {
         {"99.999", "99.999", {5, 5, 6, 6, 6, 6, 6, 10}, {1, 1, 0, 0, 0, 0, 0, 1}},
         {"12.345", "6", {5, 1, 4}, {1, 0, 1}},
     };
-    for (int fh : {40, 41}) {
+    for (int fh : {14, 20, 40, 41}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(c.a) + " x " + c.b + " at " + std::to_string(fh));
             const int x = 200, y = 10;
@@ -321,6 +324,9 @@ TEST(QtCanvas, WorkedFigureDigitsShareColumnsWithPointsBetween) {
                     // column or more.
                     EXPECT_NEAR(cols, std::round(cols), 0.2) << "row " << row << " off the columns";
                 }
+                // At preview sizes the point is a pixel or two that touches a digit; its place
+                // is then only what the recording tests check.
+                if (fh < 40) continue;
                 // The point's own ink: what the full figure has that the digits alone lack.
                 QImage diff = WhiteImage(all.width(), all.height());
                 for (int yy = top; yy < top + fh; ++yy)
