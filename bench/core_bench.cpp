@@ -9,33 +9,16 @@
 
 namespace {
 
-GenerationSettings Blank(std::int32_t requested) {
-    GenerationSettings s;
-    s.RequestedCount = requested;
-    for (auto& r : s.DigitRanges) r = {"0", "0", "0", "0"};
-    return s;
-}
+const DigitRangeTexts Zero{"0", "0", "0", "0"};
 
 // A usual drill: 3-digit multiplicand (x.xx) times 2-digit multiplier (x.x), answers up to 50.
 GenerationSettings Ordinary() {
-    GenerationSettings s = Blank(16);
-    s.AnswerLowText = "0";
-    s.AnswerHighText = "50";
-    s.DigitRanges[1] = {"1", "9", "0", "0"};
-    s.DigitRanges[2] = {"0", "9", "1", "9"};
-    s.DigitRanges[3] = {"1", "9", "1", "9"};
-    return s;
+    return {16, "0", "50", {Zero, {"1", "9", "0", "0"}, {"0", "9", "1", "9"}, {"1", "9", "1", "9"}, Zero}};
 }
 
 // Ones digits 1..9 on both sides and answers 2..7: exactly 15 distinct problems among 81,
 // so the sixteenth slot draws its full thousand candidates and gives up.
-GenerationSettings Exhausted() {
-    GenerationSettings s = Blank(16);
-    s.AnswerLowText = "2";
-    s.AnswerHighText = "7";
-    s.DigitRanges[3] = {"1", "9", "1", "9"};
-    return s;
-}
+GenerationSettings Exhausted() { return {16, "2", "7", {Zero, Zero, Zero, {"1", "9", "1", "9"}, Zero}}; }
 
 void Run(benchmark::State& state, const GenerationSettings& settings, GenerationResult expected, std::int32_t count) {
     ProblemSet set;
