@@ -206,7 +206,7 @@ private slots:
         content.ShowAnswers = false;
         MakePrint(without, 9583, 13699, content);
         const QRegularExpression digit("\\d");
-        int problemDigits = 0, answerDigits = 0;
+        qsizetype problemDigits = 0, answerDigits = 0;
         for (const auto& text : without.Texts())
             problemDigits += QString::fromStdString(text).count(digit);
         for (const auto& text : withAnswers.Texts())
