@@ -9,10 +9,6 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-[[noreturn]] void FailDecimal(std::string_view text) {
-    throw EConvertError("'" + std::string(text) + "' は浮動小数点数ではありません");
-}
-
 constexpr std::int64_t Saturated = std::numeric_limits<std::int64_t>::max();
 
 // floor and ceil of |x| * 10^6 as unsigned magnitudes, saturated at Saturated.
@@ -46,6 +42,10 @@ void MagnitudeMillionths(const ExactDecimal& x, std::uint64_t& floorMag, std::ui
 }
 
 }  // namespace
+
+void RaiseNotADecimal(std::string_view text) {
+    throw EConvertError("'" + std::string(text) + "' は浮動小数点数ではありません");
+}
 
 bool ScanDecimalText(std::string_view text, DecimalTextParts& parts) {
     parts = DecimalTextParts{};
@@ -90,7 +90,7 @@ bool ScanDecimalText(std::string_view text, DecimalTextParts& parts) {
 
 ExactDecimal ParseExactDecimal(std::string_view text) {
     DecimalTextParts parts;
-    if (!ScanDecimalText(text, parts)) FailDecimal(text);
+    if (!ScanDecimalText(text, parts)) RaiseNotADecimal(text);
     ExactDecimal x;
     x.Digits.reserve(parts.IntegerDigits.size() + parts.FractionDigits.size());
     x.Digits.append(parts.IntegerDigits);

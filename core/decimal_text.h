@@ -14,6 +14,9 @@ struct DecimalTextParts {
     std::int32_t Exponent = 0;        // signed; |Exponent| <= 4999 by the reading rule
 };
 
+// Raises the EConvertError that refuses `text` as a decimal number.
+[[noreturn]] void RaiseNotADecimal(std::string_view text);
+
 // True when `text` has the form ParseDecimal accepts; fills `parts`. Overflow is not judged here.
 bool ScanDecimalText(std::string_view text, DecimalTextParts& parts);
 

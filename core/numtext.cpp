@@ -1,6 +1,6 @@
 #include "numtext.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,10 +14,6 @@ namespace {
 
 [[noreturn]] void FailInteger(std::string_view text) {
     throw EConvertError("'" + std::string(text) + "' は整数ではありません");
-}
-
-[[noreturn]] void FailDecimal(std::string_view text) {
-    throw EConvertError("'" + std::string(text) + "' は浮動小数点数ではありません");
 }
 
 int HexValue(char c) {
@@ -91,20 +87,20 @@ std::int32_t ParseInteger(std::string_view text) {
 
 Extended ParseDecimal(std::string_view text) {
     DecimalTextParts parts;
-    if (!ScanDecimalText(text, parts)) FailDecimal(text);
+    if (!ScanDecimalText(text, parts)) RaiseNotADecimal(text);
 
     // All digits as one integer, each step rounded in the extended format, then one scaling.
     Extended mantissa = 0;
     for (char c : parts.IntegerDigits) mantissa = mantissa * 10 + static_cast<Extended>(c - '0');
     for (char c : parts.FractionDigits) mantissa = mantissa * 10 + static_cast<Extended>(c - '0');
-    if (std::isinf(mantissa)) FailDecimal(text);
+    if (std::isinf(mantissa)) RaiseNotADecimal(text);
 
     Extended value = mantissa;
     const std::int64_t scale = static_cast<std::int64_t>(parts.Exponent) -
                                static_cast<std::int64_t>(parts.FractionDigits.size());
     if (mantissa != 0 && scale > 0) {
         value = mantissa * Pow10(scale);
-        if (std::isinf(value)) FailDecimal(text);
+        if (std::isinf(value)) RaiseNotADecimal(text);
     } else if (mantissa != 0 && scale < 0) {
         // A power beyond the range would be infinite; divide in steps so that tiny values
         // still reach the subnormal range instead of collapsing through inf.
