@@ -20,10 +20,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null &
-pids+=($!)
-until [ -s "$tmp/display" ]; do sleep 0.05; done
-export DISPLAY=":$(cat "$tmp/display")"
+. "$(dirname "$0")/xserver.sh"
+StartX
+pids+=("$XSERVER_PID")
 unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR="$tmp/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
