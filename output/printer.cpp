@@ -178,6 +178,9 @@ bool TPrinter::ExecuteSetupDialog(QWidget* parent)
         for (QAbstractButton* button : buttons->buttons())
             if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
                 button->hide();  // "Options >>": copies, page range and page order
+        // It only chooses; printing is another button of the window.
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     }
     PlaceSetupDialog(dialog, parent);
     if (!Dialogs().ExecPrintDialog(dialog))

@@ -1,6 +1,7 @@
 // Printing end to end through a private CUPS scheduler with cups-pdf queues: the jobs the
 // spooler completed, their names and PDFs, the print settings dialog, and the failures.
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -384,6 +385,8 @@ private slots:
         QString title;
         QPoint placed, expected;
         bool noRangeCopiesOrFile = false;
+        QString okLabel;
+        int visibleButtons = 0;
         auto choose = dialogs.answer;
         dialogs.answer = [&](QPrintDialog& dialog) {
             title = dialog.windowTitle();
@@ -391,6 +394,10 @@ private slots:
             const QRect screen = window.screen()->geometry();
             expected = QPoint(screen.x() + (screen.width() - dialog.width()) / 2,
                               screen.y() + (screen.height() - dialog.height()) / 3);
+            const auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            okLabel = buttons->button(QDialogButtonBox::Ok)->text();
+            for (const QAbstractButton* button : buttons->buttons())
+                visibleButtons += !button->isHidden();
             noRangeCopiesOrFile = !dialog.testOption(QAbstractPrintDialog::PrintPageRange) &&
                                   !dialog.testOption(QAbstractPrintDialog::PrintCollateCopies) &&
                                   !dialog.testOption(QAbstractPrintDialog::PrintToFile) &&
@@ -402,6 +409,8 @@ private slots:
         QCOMPARE(title, QString("印刷"));
         QCOMPARE(placed, expected);
         QVERIFY(noRangeCopiesOrFile);
+        QCOMPARE(okLabel, QString("OK"));
+        QCOMPARE(visibleButtons, 2);  // OK and キャンセル: no "Options" with copies and page ranges
         QCOMPARE(QString::fromStdString(Printer().PrinterName()), QString("other"));
 
         prnNum->setText("1");
