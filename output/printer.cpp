@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QPainter>
@@ -197,8 +198,15 @@ std::string TPrinter::PrinterName() const
 TPrinter& Printer()
 {
     std::unique_ptr<TPrinter>& instance = Instance();
-    if (!instance)
+    if (!instance) {
         instance = std::make_unique<TPrinter>();
+        // Qt's printing support must still be there when the printer goes: let it go with the
+        // application object rather than with the program's static objects.
+        if (QCoreApplication::instance()) {
+            qRemovePostRoutine(ReleasePrinter);
+            qAddPostRoutine(ReleasePrinter);
+        }
+    }
     return *instance;
 }
 

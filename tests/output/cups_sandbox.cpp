@@ -111,6 +111,10 @@ CupsSandbox::CupsSandbox()
 CupsSandbox::~CupsSandbox()
 {
     Stop();
+    for (const std::string& file : instanceFiles_) {
+        std::error_code ignored;
+        fs::remove(file, ignored);
+    }
     if (!std::getenv("TAVRELO_KEEP_CUPS_SANDBOX")) {
         std::error_code ignored;
         fs::remove_all(dir_, ignored);
@@ -171,9 +175,15 @@ void CupsSandbox::Start()
 
     // cups-pdf reads only its compiled-in configuration path: replace that file inside a
     // private mount namespace, visible to this scheduler and its backends alone.
-    const std::string script = "mount --bind '" + dir_ + "/cups-pdf.conf' /etc/cups/cups-pdf.conf && exec cupsd -f -c '" +
-                               dir_ + "/cupsd.conf' -s '" + dir_ + "/cups-files.conf'";
+    // TAVRELO_CUPS_SANDBOX_NO_MOUNT tries the other way on a machine where both work.
+    privateMount_ = !std::getenv("TAVRELO_CUPS_SANDBOX_NO_MOUNT") &&
+                    std::system("unshare --mount --propagation private true >/dev/null 2>&1") == 0;
+    const std::string cupsd = "exec cupsd -f -c '" + dir_ + "/cupsd.conf' -s '" + dir_ + "/cups-files.conf'";
+    const std::string script =
+        privateMount_ ? "mount --bind '" + dir_ + "/cups-pdf.conf' /etc/cups/cups-pdf.conf && " + cupsd : cupsd;
     std::vector<std::string> args = {"unshare", "--mount", "--propagation", "private", "sh", "-c", script};
+    if (!privateMount_)
+        args = {"sh", "-c", script};
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
@@ -185,10 +195,10 @@ void CupsSandbox::Start()
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, "unshare", &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
-        throw std::runtime_error("cannot start unshare: " + std::string(std::strerror(spawned)));
+        throw std::runtime_error("cannot start the scheduler: " + std::string(std::strerror(spawned)));
     pid_ = pid;
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -233,8 +243,18 @@ void CupsSandbox::Admin(const std::string& args) const { Run("lpadmin " + args);
 
 void CupsSandbox::AddPdfQueue(const std::string& name, bool makeDefault)
 {
+    std::string uri = "cups-pdf:/";
+    if (!privateMount_) {
+        // An instance name of this sandbox's own, so that no other sandbox shares its file.
+        const std::string instance =
+            "tavrelo" + std::to_string(::getpid()) + "x" + std::to_string(instanceFiles_.size());
+        const std::string file = "/etc/cups/cups-pdf-" + instance + ".conf";
+        WriteFile(file, ReadFile(dir_ + "/cups-pdf.conf"));
+        instanceFiles_.push_back(file);
+        uri += instance;
+    }
     // Without the cairo renderer the PDFs' Japanese text cannot be read back.
-    Admin("-p '" + name + "' -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -o PageSize=A4 "
+    Admin("-p '" + name + "' -E -v " + uri + " -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -o PageSize=A4 "
           "-o pdftops-renderer-default=pdftocairo");
     if (makeDefault)
         SetDefault(name);

@@ -1,8 +1,11 @@
 #pragma once
 // A private CUPS scheduler for tests: its own configuration, spool, logs and socket under a
 // temporary directory, with cups-pdf queues whose PDFs land in that directory too. The machine's
-// own CUPS set-up is never touched: the scheduler runs in a private mount namespace in which
-// cups-pdf's fixed configuration file is replaced by the sandbox's copy. Needs root.
+// own CUPS set-up is not touched: the scheduler runs in a private mount namespace in which
+// cups-pdf's fixed configuration file is replaced by the sandbox's copy. Where no mount
+// namespace may be made (a container without CAP_SYS_ADMIN), each queue gets a cups-pdf
+// instance file /etc/cups/cups-pdf-<instance>.conf of its own instead, removed again when the
+// sandbox goes. Needs root.
 //
 // While a sandbox is started, this process talks to it (CUPS_SERVER points at its socket;
 // PRINTER and LPDEST are unset so that only the scheduler's default counts).
@@ -81,4 +84,6 @@ private:
     std::string dir_;
     std::string socket_;
     int pid_ = -1;
+    bool privateMount_ = true;
+    std::vector<std::string> instanceFiles_;  // only without a private mount
 };
