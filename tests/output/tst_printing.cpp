@@ -148,6 +148,36 @@ private slots:
         host.reset();
     }
 
+    // The printer object itself: one for the run, the default printer's printable A4 area in
+    // 1200 dpi pixels, the document name as the job's name, and its state rules.
+    void printerObject() {
+        cups->AddPdfQueue("pdf", true);
+        TPrinter& printer = Printer();
+        QCOMPARE(&Printer(), &printer);
+        QVERIFY(printer.Device() == nullptr);  // nothing chosen before the first use
+        printer.SetOrientation(TPrinterOrientation::poPortrait);
+        QCOMPARE(QString::fromStdString(printer.PrinterName()), QString("pdf"));
+        QCOMPARE(printer.PageWidth(), 9583);
+        QCOMPARE(printer.PageHeight(), 13699);
+        printer.SetOrientation(TPrinterOrientation::poLandscape);
+        QCOMPARE(printer.PageWidth(), 13699);
+        printer.SetOrientation(TPrinterOrientation::poPortrait);
+
+        QCOMPARE(Message([&] { printer.Canvas(); }), QString("プリンタに印刷できる状態ではありません"));
+        QCOMPARE(Message([&] { printer.EndDoc(); }), QString("プリンタに印刷できる状態ではありません"));
+        printer.Title = "別の名前 1";
+        printer.BeginDoc();
+        QVERIFY(printer.Printing());
+        QCOMPARE(Message([&] { printer.BeginDoc(); }), QString("現在印刷中です"));
+        QCOMPARE(Message([&] { printer.SetOrientation(TPrinterOrientation::poPortrait); }),
+                 QString("現在印刷中です"));
+        printer.Canvas().TextOut(100, 100, "テスト");
+        printer.EndDoc();
+        QVERIFY(!printer.Printing());
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
+        QCOMPARE(QString::fromStdString(cups->FinishedJobs("pdf").at(0).Name), QString("別の名前 1"));
+    }
+
     // Sixteen problems, sheet 7, Print with answers: the problem sheet, then the answer sheet,
     // each its own one-page A4 portrait job under the program's document name.
     void printWithAnswers() {
