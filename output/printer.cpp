@@ -20,7 +20,6 @@
 namespace {
 
 const char* const kNoDefaultPrinter = "デフォルト プリンタが存在しません";
-const char* const kApiFailed = "Win32 API 呼び出しに失敗しました";
 const char* const kNotSupported = "選択されたプリンタではサポートされていない機能です";
 const char* const kInvalidPrinter = "選択したプリンタは有効ではありません";
 const char* const kPrinting = "現在印刷中です";
@@ -45,10 +44,10 @@ void CheckEnumeration()
     const ipp_status_t status = cupsLastError();
     const char* text = cupsLastErrorString();
     cupsFreeDests(count, dests);
+    // A scheduler without printers answers "not found"; that is no failure of the enumeration.
     if (count > 0 || status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND)
         return;
-    if (status == IPP_STATUS_OK)
-        throw EPrinter(kApiFailed);
+    // CUPS gives every failure a status code, so the message without a code never arises.
     throw EPrinter("Win32 エラー。コード : " + std::to_string(static_cast<int>(status)) + ".\n" +
                    (text ? text : ""));
 }
