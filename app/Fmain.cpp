@@ -351,6 +351,9 @@ void TForm1::CreateControls()
         widget->setObjectName(QLatin1String(name));
 
     connect(btnPreview, &QPushButton::clicked, this, [this] { btnPreviewClick(); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
+    connect(btnPrintWithAns, &QPushButton::clicked, this, [this] { btnPrintWithAnsClick(); });
+    connect(btnMaintenance, &QPushButton::clicked, this, [this] { btnMaintenanceClick(); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
 
     QWidget* const order[] = {u1l, u1h, u2l, u2h, u3l, u3h, u4l, u4h, d1l, d1h, d2l, d2h, d3l, d3h,
@@ -409,13 +412,38 @@ void TForm1::btnPreviewClick()
                              QStringLiteral("今の条件では、指定された問題数が確保できません。"));
     }
 
-    // ---- Preview hand-off: the set and its texts are complete here. ----
+    // The set and its texts are complete here: show it and allow printing.
+    TOutputHost host = Host();
+    PreviewHandOff(host);
+}
+
+TOutputHost TForm1::Host()
+{
+    return TOutputHost{State, PrnNum, QstSentence, PaintBox1, btnPrint, btnPrintWithAns, this};
 }
 
 void TForm1::PaintBox1Paint(QPainter& painter)
 {
-    // Blank until a preview has been handed over.
-    Q_UNUSED(painter);
+    TOutputHost host = Host();
+    ::PaintBox1Paint(host, painter);
+}
+
+void TForm1::btnPrintClick()
+{
+    TOutputHost host = Host();
+    ::btnPrintClick(host);
+}
+
+void TForm1::btnPrintWithAnsClick()
+{
+    TOutputHost host = Host();
+    ::btnPrintWithAnsClick(host);
+}
+
+void TForm1::btnMaintenanceClick()
+{
+    TOutputHost host = Host();
+    ::btnMaintenanceClick(host);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

@@ -7,6 +7,7 @@
 #include <array>
 #include <vector>
 
+#include "printing.h"
 #include "shared_state.h"
 
 class QLabel;
@@ -106,6 +107,9 @@ public:
     void KuhakuCheck(QLineEdit* Sender);
     void btnPreviewClick();
     void PaintBox1Paint(QPainter& painter);
+    void btnPrintClick();
+    void btnPrintWithAnsClick();
+    void btnMaintenanceClick();
 
     // The widget that holds every control at its fixed place (inside the scroll area).
     QWidget* ClientArea() const { return client_; }
@@ -116,6 +120,8 @@ protected:
 
 private:
     void CreateControls();
+    // What preview and printing touch of this window.
+    TOutputHost Host();
     void SetOuterHeight(int height);
     void SetOuterWidth(int width);
     void CentreOnScreen();

@@ -443,6 +443,62 @@ private slots:
         QVERIFY(!form->btnPrintWithAns->isEnabled());
     }
 
+    // Dark pixels of the preview area within rows [top, bottom).
+    int InkRows(int top, int bottom) const
+    {
+        const QImage image = form->PaintBox1->grab().toImage();
+        int dark = 0;
+        for (int y = top; y < bottom && y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 100;
+        return dark;
+    }
+    // Multiplicand ones 1..3, multiplier ones 1: exactly three problems.
+    void ThreeProblemRanges()
+    {
+        form->u4l->setText("1");
+        form->u4h->setText("3");
+        form->d4l->setText("1");
+        form->d4h->setText("1");
+        form->AnsHigh->setText("10");
+    }
+
+    void firstPreviewOfThreeLeavesThePreviewBlank()
+    {
+        ShowActive();
+        ThreeProblemRanges();
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->State.ProblemCount, 3);
+        QCOMPARE(dialogs->Events, (QStringList{"beep", GiveUpWarning}));
+        QVERIFY(!form->State.PreviewReady);
+        QVERIFY(!form->btnPrint->isEnabled());
+        QCOMPARE(InkRows(0, 441), 0);
+    }
+
+    void previewShowsThePageAndKeepsPrintingOn()
+    {
+        ShowActive();
+        WideRanges();
+        form->QNumPattern->SetItemIndex(1);
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->State.ProblemCount, 16);
+        QVERIFY(form->State.PreviewReady);
+        QVERIFY(!form->State.ShowAnswers);
+        QVERIFY(form->btnPrint->isEnabled());
+        QVERIFY(form->btnPrintWithAns->isEnabled());
+        QVERIFY(InkRows(0, 60) > 0);    // header, name box, sentence
+        QVERIFY(InkRows(70, 441) > 0);  // the figures
+
+        // A later set of three: printing stays on, the page shows its header only.
+        ThreeProblemRanges();
+        form->QNumPattern->SetItemIndex(0);
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->State.ProblemCount, 3);
+        QVERIFY(form->btnPrint->isEnabled());
+        QVERIFY(InkRows(0, 60) > 0);
+        QCOMPARE(InkRows(70, 441), 0);
+    }
+
     void requestedCountFollowsTheGroup_data()
     {
         QTest::addColumn<int>("index");

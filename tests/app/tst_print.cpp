@@ -1,0 +1,157 @@
+// The window driven as a user drives it, printing through a private CUPS scheduler with a
+// cups-pdf queue: Preview, a sheet number, Print with answers; and the errors a user meets.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <memory>
+
+#include "Fmain.h"
+#include "application.h"
+#include "cups_sandbox.h"
+#include "numtext.h"
+#include "printer.h"
+#include "recording_dialogs.h"
+
+namespace {
+const QString DocumentTitle = QStringLiteral("Tavreloかけ算小数編");
+
+QString Squeezed(const std::string& text)
+{
+    return QString::fromStdString(text).remove(QRegularExpression(QStringLiteral("\\s")));
+}
+}  // namespace
+
+class PrintFromWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<CupsSandbox> cups;
+    std::unique_ptr<RecordingDialogs> dialogs;
+    std::unique_ptr<TForm1> form;
+
+    void Type(QLineEdit* field, const QString& text)
+    {
+        field->setFocus(Qt::TabFocusReason);
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+    // Multiplicand: ones and tenths 1..9; multiplier: ones 1..9; answers 1..90; 16 problems.
+    void SixteenProblems()
+    {
+        Type(form->u4l, "1");
+        Type(form->u4h, "9");
+        Type(form->u3l, "1");
+        Type(form->u3h, "9");
+        Type(form->d4l, "1");
+        Type(form->d4h, "9");
+        Type(form->AnsLow, "1");
+        Type(form->AnsHigh, "90");
+        QTest::mouseClick(form->QNumPattern->Item(1), Qt::LeftButton);
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->State.ProblemCount, 16);
+        QVERIFY(form->btnPrintWithAns->isEnabled());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const std::string why = CupsSandbox::Unavailable();
+        if (!why.empty())
+            QSKIP(why.c_str());
+    }
+    void init()
+    {
+        cups = std::make_unique<CupsSandbox>();
+        cups->Start();
+        ReleasePrinter();
+        dialogs = std::make_unique<RecordingDialogs>();
+        form = std::make_unique<TForm1>();
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    void cleanup()
+    {
+        form.reset();
+        dialogs.reset();
+        ReleasePrinter();
+        cups.reset();
+    }
+
+    void printWithAnswersFromTheWindow()
+    {
+        cups->AddPdfQueue("pdf", true);
+        SixteenProblems();
+        Type(form->PrnNum, "7");
+        QTest::mouseClick(form->btnPrintWithAns, Qt::LeftButton);
+        QVERIFY2(dialogs->Events.isEmpty(), qPrintable(dialogs->Events.join('\n')));
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
+
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 2));
+        const auto jobs = cups->FinishedJobs("pdf");
+        QCOMPARE(jobs.size(), std::size_t(2));
+        for (const auto& job : jobs) {
+            QCOMPARE(QString::fromStdString(job.State), QStringLiteral("completed"));
+            QCOMPARE(QString::fromStdString(job.Name), DocumentTitle);
+            const std::string pdf = cups->WaitForPdf(job.Id);
+            QVERIFY(!pdf.empty());
+            const auto facts = CupsSandbox::PdfInfo(pdf);
+            QCOMPARE(facts.Pages, 1);
+            QVERIFY(facts.HeightPt > facts.WidthPt);
+        }
+
+        // The problem sheet first: its figures show the problems only; the answer sheet
+        // shows every product.
+        const QString problems = Squeezed(CupsSandbox::PdfText(cups->SpooledDocument(jobs[0].Id)));
+        const QString answers = Squeezed(CupsSandbox::PdfText(cups->SpooledDocument(jobs[1].Id)));
+        for (const QString& sheet : {problems, answers}) {
+            QVERIFY(sheet.contains(QStringLiteral("小数のかけ算")));
+            QVERIFY(sheet.contains(QStringLiteral("問題No.7")));
+            QVERIFY(sheet.contains(QStringLiteral("つぎの計算をしましょう。")));
+            QCOMPARE(sheet.count(QStringLiteral("×")), 16);
+        }
+        for (int k = 1; k <= 16; ++k) {
+            const Problem& p = form->State.Problems[k];
+            const std::string product = FormatDecimal(static_cast<Extended>(p.MultiplicandMilli) / 1000 *
+                                                      (static_cast<Extended>(p.MultiplierMilli) / 1000));
+            const QString row = QString::fromStdString(p.MultiplicandText + "×" + p.MultiplierText).remove('.');
+            QVERIFY2(QString(problems).remove('.').contains(row), qPrintable(row));
+            QVERIFY2(QString(answers).remove('.').contains(QString::fromStdString(product).remove('.')),
+                     product.c_str());
+        }
+    }
+
+    void noPrinterIsShownInTheErrorBox()
+    {
+        SixteenProblems();
+        Type(form->PrnNum, "3");
+        QTest::mouseClick(form->btnPrint, Qt::LeftButton);
+        QCOMPARE(dialogs->Events,
+                 QStringList{QStringLiteral("error|%1|デフォルト プリンタが存在しません.")
+                                 .arg(TApplication::Instance()->ApplicationTitle())});
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("3"));
+    }
+
+    void printSettingsOpenTheDialogThroughTheSeam()
+    {
+        cups->AddPdfQueue("pdf", true);
+        QTest::mouseClick(form->btnMaintenance, Qt::LeftButton);
+        QCOMPARE(dialogs->Events, QStringList{QStringLiteral("print-dialog")});
+        // Cancelled: the next print still goes to the default queue.
+        SixteenProblems();
+        QTest::mouseClick(form->btnPrint, Qt::LeftButton);
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("2"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    PrintFromWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_print.moc"
