@@ -91,6 +91,26 @@ std::vector<std::string> SplitCsv(const std::string& line)
     return fields;
 }
 
+// cups-pdf's own Ghostscript call, with one prologue. The queue's PostScript comes from cairo,
+// which splits each font into two Type 42 subsets, its Latin glyphs in one and the rest in the
+// other, and gives both the font's own name. Ghostscript's PDF writer takes two fonts of one
+// name for one font: glyphs that do not fit the font it already holds come out as an unnamed
+// bitmap Type 3 font without text ("No.7" or "3.3" next to Japanese text in the same face
+// read back as "N" or nothing). The prologue names each Type 42 font after its family and the
+// resource name that cairo made unique ("IPAMincho-f-1-0"), so both subsets keep their text.
+// Nothing in it may contain a percent sign: cups-pdf fills the line in with printf.
+const char* const kGhostscriptCall =
+    "%s -q -dCompatibilityLevel=%s -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite -sOutputFile=\"%s\" "
+    "-dAutoRotatePages=/PageByPage -dAutoFilterColorImages=false -dColorImageFilter=/FlateEncode "
+    "-dPDFSETTINGS=/prepress -c \""
+    "/definefont{dup type/dicttype eq{dup wcheck{dup/FontType get 42 eq{"
+    "dup/FontName get 128 string cvs 2 index 128 string cvs "
+    "2 copy length exch length add 1 add string "
+    "dup 0 4 index putinterval dup 3 index length(-)putinterval "
+    "dup 3 index length 1 add 3 index putinterval cvn 3 1 roll pop pop "
+    "1 index exch/FontName exch put}if}if}if systemdict/definefont get exec}bind def"
+    "\" -f %s";
+
 }  // namespace
 
 CupsSandbox::CupsSandbox()
@@ -171,7 +191,8 @@ void CupsSandbox::Start()
               "Log " + dir_ + "/log\n"
               "Label 1\n"
               "DecodeHexStrings 1\n"
-              "Grp root\n");
+              "Grp root\n"
+              "GSCall " + std::string(kGhostscriptCall) + "\n");
 
     // cups-pdf reads only its compiled-in configuration path: replace that file inside a
     // private mount namespace, visible to this scheduler and its backends alone.
@@ -253,7 +274,9 @@ void CupsSandbox::AddPdfQueue(const std::string& name, bool makeDefault)
         instanceFiles_.push_back(file);
         uri += instance;
     }
-    // Without the cairo renderer the PDFs' Japanese text cannot be read back.
+    // The PDF goes to cups-pdf as PostScript. Only cairo's conversion keeps the text: poppler's
+    // own leaves the fonts without their Unicode mapping, Ghostscript's turns every glyph into
+    // a bitmap. (cairo's output still needs the Ghostscript prologue above.)
     Admin("-p '" + name + "' -E -v " + uri + " -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -o PageSize=A4 "
           "-o pdftops-renderer-default=pdftocairo");
     if (makeDefault)

@@ -53,9 +53,8 @@ public:
     std::string PdfOfJob(int jobId) const;
     // Waits for the PDF of a job to be complete on disk; empty on timeout.
     std::string WaitForPdf(int jobId, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
-    // The document as the program handed it to the spooler (Qt's PDF), kept after the job.
-    // The PDF that cups-pdf makes from it renders correctly, but on its way through PostScript
-    // some half-width glyphs lose their text mapping, so exact texts are read from this one.
+    // The document as the program handed it to the spooler (Qt's PDF), kept after the job: the
+    // PDF that cups-pdf makes from it must hold the same text.
     std::string SpooledDocument(int jobId) const;
     // The scheduler's page log: one line per printed page, with the job's name.
     std::string PageLog() const;
