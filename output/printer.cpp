@@ -111,22 +111,18 @@ TPrinterOrientation TPrinter::Orientation()
                : TPrinterOrientation::poPortrait;
 }
 
-std::int32_t TPrinter::PageWidth()
-{
-    QPrinter& device = Current();
-    const int width = device.isValid() ? device.width() : 0;
-    if (width <= 0)
-        throw EPrinter(kInvalidPrinter);
-    return width;
-}
+std::int32_t TPrinter::PageWidth() { return Extent(&QPaintDevice::width); }
 
-std::int32_t TPrinter::PageHeight()
+std::int32_t TPrinter::PageHeight() { return Extent(&QPaintDevice::height); }
+
+std::int32_t TPrinter::Extent(int (QPaintDevice::*measure)() const)
 {
+    // A printer that reports no printable area cannot be drawn on.
     QPrinter& device = Current();
-    const int height = device.isValid() ? device.height() : 0;
-    if (height <= 0)
+    const int extent = device.isValid() ? (device.*measure)() : 0;
+    if (extent <= 0)
         throw EPrinter(kInvalidPrinter);
-    return height;
+    return extent;
 }
 
 void TPrinter::BeginDoc()

@@ -9,6 +9,7 @@
 #include "canvas.h"
 #include "errors.h"
 
+class QPaintDevice;
 class QPainter;
 class QPrinter;
 class QPrintDialog;
@@ -61,6 +62,7 @@ public:
 
 private:
     QPrinter& Current();
+    std::int32_t Extent(int (QPaintDevice::*measure)() const);
 
     std::unique_ptr<QPrinter> device_;
     std::unique_ptr<QPainter> painter_;
