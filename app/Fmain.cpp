@@ -1,4 +1,4 @@
-#include "Fmain.h"
+#include "app/Fmain.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -14,11 +14,11 @@
 #include <limits>
 #include <utility>
 
-#include "application.h"
-#include "dialogs.h"
-#include "generator.h"
-#include "numtext.h"
-#include "random.h"
+#include "app/application.h"
+#include "output/dialogs.h"
+#include "core/generator.h"
+#include "core/numtext.h"
+#include "core/random.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <array>
 #include <vector>
 
-#include "printing.h"
-#include "shared_state.h"
+#include "output/printing.h"
+#include "core/shared_state.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "application.h"
+#include "app/application.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "dialogs.h"
-#include "fonts.h"
+#include "output/dialogs.h"
+#include "drawing/fonts.h"
 
 QString ApplicationTitleFromPath(const QString& path)
 {

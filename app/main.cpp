@@ -1,5 +1,5 @@
-#include "Fmain.h"
-#include "application.h"
+#include "app/Fmain.h"
+#include "app/application.h"
 
 int main(int argc, char** argv)
 {

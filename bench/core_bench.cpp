@@ -3,9 +3,9 @@
 
 #include <cstdlib>
 
-#include "generator.h"
-#include "numtext.h"
-#include "random.h"
+#include "core/generator.h"
+#include "core/numtext.h"
+#include "core/random.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include "fonts.h"
-#include "qt_canvas.h"
-#include "worksheet.h"
+#include "drawing/fonts.h"
+#include "drawing/qt_canvas.h"
+#include "drawing/worksheet.h"
 
 namespace {
 

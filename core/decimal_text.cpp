@@ -1,9 +1,9 @@
-#include "decimal_text.h"
+#include "core/decimal_text.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace {
 

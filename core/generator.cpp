@@ -1,11 +1,11 @@
-#include "generator.h"
+#include "core/generator.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "decimal_text.h"
-#include "numtext.h"
-#include "random.h"
+#include "core/decimal_text.h"
+#include "core/numtext.h"
+#include "core/random.h"
 
 namespace {
 

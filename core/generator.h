@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "problem.h"
+#include "core/problem.h"
 
 constexpr int AttemptLimit = 1000;
 

@@ -1,4 +1,4 @@
-#include "numtext.h"
+#include "core/numtext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include <limits>
 #include <vector>
 
-#include "decimal_text.h"
-#include "errors.h"
+#include "core/decimal_text.h"
+#include "core/errors.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 //   ShowAnswers, PreviewReady - preview and printing only
 #include <cstdint>
 
-#include "problem.h"
+#include "core/problem.h"
 
 struct SharedState {
     ProblemSet Problems;

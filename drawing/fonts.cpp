@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "drawing/fonts.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,8 +1,8 @@
 #include <cstdint>
 #include <string>
 
-#include "numtext.h"
-#include "worksheet.h"
+#include "core/numtext.h"
+#include "drawing/worksheet.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <limits>
 #include <string>
 
-#include "numtext.h"
-#include "worksheet.h"
+#include "core/numtext.h"
+#include "drawing/worksheet.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "qt_canvas.h"
+#include "drawing/qt_canvas.h"
 
-#include "fonts.h"
+#include "drawing/fonts.h"
 
 #include <QColor>
 #include <QPaintDevice>

@@ -10,7 +10,7 @@
 #include <string>
 #include <tuple>
 
-#include "canvas.h"
+#include "drawing/canvas.h"
 
 class QPainter;
 class QPaintDevice;

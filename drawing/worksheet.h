@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "canvas.h"
-#include "problem.h"
+#include "drawing/canvas.h"
+#include "core/problem.h"
 
 // Draws one figure. The caller has set a fixed-pitch face, a positive Height, no underline
 // and a clear brush; the figure leaves Height as found and Style empty.

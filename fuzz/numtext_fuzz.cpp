@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "decimal_text.h"
-#include "errors.h"
-#include "numtext.h"
+#include "core/decimal_text.h"
+#include "core/errors.h"
+#include "core/numtext.h"
 
 namespace {
 

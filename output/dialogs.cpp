@@ -1,4 +1,4 @@
-#include "dialogs.h"
+#include "output/dialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "printer.h"
+#include "output/printer.h"
 
 #include <cups/cups.h>
 
@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "dialogs.h"
-#include "qt_canvas.h"
+#include "output/dialogs.h"
+#include "drawing/qt_canvas.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "canvas.h"
-#include "errors.h"
+#include "drawing/canvas.h"
+#include "core/errors.h"
 
 class QPaintDevice;
 class QPainter;

@@ -1,4 +1,4 @@
-#include "printing.h"
+#include "output/printing.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "numtext.h"
-#include "printer.h"
-#include "qt_canvas.h"
-#include "worksheet.h"
+#include "core/numtext.h"
+#include "output/printer.h"
+#include "drawing/qt_canvas.h"
+#include "drawing/worksheet.h"
 
 namespace {
 

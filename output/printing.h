@@ -3,8 +3,8 @@
 // window, gathered in TOutputHost, so that the window only forwards its events here.
 #include <cstdint>
 
-#include "canvas.h"
-#include "shared_state.h"
+#include "drawing/canvas.h"
+#include "core/shared_state.h"
 
 class QAbstractButton;
 class QLineEdit;

@@ -2,7 +2,7 @@
 // Answers every dialog at once and remembers what was asked, in order.
 #include <QStringList>
 
-#include "dialogs.h"
+#include "output/dialogs.h"
 
 class RecordingDialogs : public TDialogs {
 public:

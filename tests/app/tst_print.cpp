@@ -7,11 +7,11 @@
 #include <QTest>
 #include <memory>
 
-#include "Fmain.h"
-#include "application.h"
+#include "app/Fmain.h"
+#include "app/application.h"
 #include "cups_sandbox.h"
-#include "numtext.h"
-#include "printer.h"
+#include "core/numtext.h"
+#include "output/printer.h"
 #include "recording_dialogs.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // the closing "." of error messages.
 #include <QTest>
 
-#include "application.h"
+#include "app/application.h"
 
 class RulesTest : public QObject {
     Q_OBJECT

@@ -13,8 +13,8 @@
 #include <QTest>
 #include <memory>
 
-#include "Fmain.h"
-#include "application.h"
+#include "app/Fmain.h"
+#include "app/application.h"
 #include "recording_dialogs.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "decimal_text.h"
+#include "core/decimal_text.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "generator.h"
+#include "core/generator.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "errors.h"
-#include "numtext.h"
-#include "random.h"
+#include "core/errors.h"
+#include "core/numtext.h"
+#include "core/random.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "numtext.h"
+#include "core/numtext.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "errors.h"
+#include "core/errors.h"
 #include "recording_canvas.h"
-#include "worksheet.h"
+#include "drawing/worksheet.h"
 
 namespace {
 

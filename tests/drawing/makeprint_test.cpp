@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "recording_canvas.h"
-#include "worksheet.h"
+#include "drawing/worksheet.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "fonts.h"
-#include "qt_canvas.h"
-#include "worksheet.h"
+#include "drawing/fonts.h"
+#include "drawing/qt_canvas.h"
+#include "drawing/worksheet.h"
 
 namespace {
 

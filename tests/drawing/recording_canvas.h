@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "canvas.h"
+#include "drawing/canvas.h"
 
 struct TRecordedCall {
     enum class Kind { TextOut, Rectangle } kind = Kind::TextOut;

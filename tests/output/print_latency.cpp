@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "cups_sandbox.h"
-#include "fonts.h"
-#include "generator.h"
-#include "printer.h"
-#include "printing.h"
+#include "drawing/fonts.h"
+#include "core/generator.h"
+#include "output/printer.h"
+#include "output/printing.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "canvas.h"
-#include "shared_state.h"
+#include "drawing/canvas.h"
+#include "core/shared_state.h"
 
 struct TRecordedDraw {
     bool isText = true;

@@ -7,12 +7,12 @@
 
 #include <limits>
 
-#include "errors.h"
-#include "fonts.h"
-#include "printer.h"
-#include "printing.h"
+#include "core/errors.h"
+#include "drawing/fonts.h"
+#include "output/printer.h"
+#include "output/printing.h"
 #include "recording_canvas.h"
-#include "worksheet.h"
+#include "drawing/worksheet.h"
 
 namespace {
 

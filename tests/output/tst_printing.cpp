@@ -16,15 +16,15 @@
 #include <limits>
 
 #include "cups_sandbox.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "fonts.h"
-#include "generator.h"
-#include "numtext.h"
-#include "printer.h"
-#include "printing.h"
+#include "output/dialogs.h"
+#include "core/errors.h"
+#include "drawing/fonts.h"
+#include "core/generator.h"
+#include "core/numtext.h"
+#include "output/printer.h"
+#include "output/printing.h"
 #include "recording_canvas.h"
-#include "worksheet.h"
+#include "drawing/worksheet.h"
 
 namespace {
 
