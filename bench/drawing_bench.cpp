@@ -12,41 +12,15 @@
 
 #include "drawing/fonts.h"
 #include "drawing/qt_canvas.h"
+#include "drawing/sample_page.h"
 #include "drawing/worksheet.h"
 
 namespace {
 
-ProblemSet SixteenProblems() {
-    const char* const texts[][2] = {
-        {"2.35", "1.4"},  {"12.5", "0.6"},   {"3", "0.25"},    {"99.999", "99.999"},
-        {"4.08", "2.7"},  {"12.5", "0.8"},   {"23", "45"},     {"2.3", "1.05"},
-        {"12.345", "6"},  {"50.005", "50.002"}, {"7.6", "3.9"}, {"2.5", "4"},
-        {"20", "3"},      {"36.4", "0.27"},  {"0.025", "0.004"}, {"48.7", "3.06"},
-    };
-    ProblemSet set;
-    int k = 1;
-    for (const auto& t : texts) {
-        set[k].MultiplicandText = t[0];
-        set[k].MultiplierText = t[1];
-        ++k;
-    }
-    return set;
-}
-
-PageContent Content(const ProblemSet& set) {
-    PageContent c;
-    c.Sentence = "次の計算をしましょう。";
-    c.PrintNumber = 1;
-    c.Problems = &set;
-    c.ProblemCount = 16;
-    c.ShowAnswers = true;
-    return c;
-}
-
 // As the preview repaints: a fresh painter and canvas each time on the same widget-sized image.
 void BM_PreviewPageWithAnswers(benchmark::State& state) {
-    const ProblemSet set = SixteenProblems();
-    const PageContent content = Content(set);
+    const ProblemSet set = SampleProblems();
+    const PageContent content = SamplePage(set, true);
     QImage img(320, 441, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter p(&img);
@@ -58,8 +32,8 @@ BENCHMARK(BM_PreviewPageWithAnswers)->Unit(benchmark::kMillisecond);
 
 // One printed answer sheet: A4 at 600 dpi into a PDF held in memory.
 void BM_A4PageIntoPdf(benchmark::State& state) {
-    const ProblemSet set = SixteenProblems();
-    const PageContent content = Content(set);
+    const ProblemSet set = SampleProblems();
+    const PageContent content = SamplePage(set, true);
     for (auto _ : state) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);

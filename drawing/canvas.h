@@ -17,15 +17,21 @@ struct TFont {
     std::string Name;             // requested face, e.g. "ＭＳ 明朝"; resolved by the surface
     std::int32_t Height = 0;      // character cell height (ascent + descent) in device pixels
     TFontStyle Style = TFontStyle::Empty;
+
+    bool operator==(const TFont&) const = default;
 };
 
 struct TBrush {
     TBrushStyle Style = TBrushStyle::Solid;
     TColor Color = clWhite;
+
+    bool operator==(const TBrush&) const = default;
 };
 
 struct TPen {
     TColor Color = clBlack;
+
+    bool operator==(const TPen&) const = default;
 };
 
 class TCanvas {

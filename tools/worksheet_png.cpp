@@ -14,36 +14,10 @@
 
 #include "drawing/fonts.h"
 #include "drawing/qt_canvas.h"
+#include "drawing/sample_page.h"
 #include "drawing/worksheet.h"
 
 namespace {
-
-ProblemSet InterestingProblems() {
-    const char* const texts[][2] = {
-        {"2.35", "1.4"},   {"12.5", "0.6"},    {"3", "0.25"},      {"99.999", "99.999"},
-        {"0.004", "0.003"}, {"12.5", "0.8"},   {"23", "45"},       {"2.3", "1.05"},
-        {"12.345", "6"},   {"50.005", "50.002"}, {"0", "0.5"},     {"2.5", "4"},
-        {"20", "3"},       {"0.005", "0.004"}, {"0.025", "0.004"}, {"48.7", "3.06"},
-    };
-    ProblemSet set;
-    int k = 1;
-    for (const auto& t : texts) {
-        set[k].MultiplicandText = t[0];
-        set[k].MultiplierText = t[1];
-        ++k;
-    }
-    return set;
-}
-
-PageContent Content(const ProblemSet& set, bool answers) {
-    PageContent c;
-    c.Sentence = "次の計算をしましょう。";
-    c.PrintNumber = 1;
-    c.Problems = &set;
-    c.ProblemCount = 16;
-    c.ShowAnswers = answers;
-    return c;
-}
 
 bool WriteImage(const QString& path, int width, int height, int dpi, const PageContent& content) {
     QImage img(width, height, QImage::Format_RGB32);
@@ -87,10 +61,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(out.path()));
         return 1;
     }
-    const ProblemSet set = InterestingProblems();
+    const ProblemSet set = SampleProblems();
     bool ok = true;
     for (bool answers : {false, true}) {
-        const PageContent content = Content(set, answers);
+        const PageContent content = SamplePage(set, answers);
         const QString suffix = answers ? QStringLiteral("answers") : QStringLiteral("problems");
         ok &= WriteImage(out.filePath("preview_" + suffix + ".png"), 320, 441, 96, content);
         // A4 at 600 dpi, the printable area inside 3.53 mm margins.

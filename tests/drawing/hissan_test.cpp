@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "recording_canvas.h"
+#include "drawing/recording_canvas.h"
 #include "drawing/worksheet.h"
 
 namespace {

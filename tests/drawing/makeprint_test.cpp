@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "recording_canvas.h"
+#include "drawing/recording_canvas.h"
 #include "drawing/worksheet.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include "core/numtext.h"
 #include "output/printer.h"
 #include "output/printing.h"
-#include "recording_canvas.h"
+#include "drawing/recording_canvas.h"
 #include "drawing/worksheet.h"
 
 namespace {
@@ -229,12 +229,11 @@ private slots:
         }
         // The problem sheet holds the figures' problem rows and nothing of their answers; the
         // answer sheet holds every product. Counted in digits, as the sheet is laid out.
-        SharedState worked = state;
-        TRecordingCanvas withAnswers(worked);
-        TRecordingCanvas without(worked);
+        TRecordingCanvas withAnswers;
+        TRecordingCanvas without;
         PageContent content;
-        content.Problems = &worked.Problems;
-        content.ProblemCount = worked.ProblemCount;
+        content.Problems = &state.Problems;
+        content.ProblemCount = state.ProblemCount;
         content.PrintNumber = 7;
         content.ShowAnswers = true;
         MakePrint(withAnswers, 9583, 13699, content);
