@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -15,10 +16,11 @@
 #include <utility>
 
 #include "app/application.h"
-#include "output/dialogs.h"
+#include "app/dialogs.h"
 #include "core/generator.h"
 #include "core/numtext.h"
 #include "core/random.h"
+#include "output/printer.h"
 
 namespace {
 
@@ -40,120 +42,10 @@ const QString MinchoFace = QStringLiteral("ＭＳ 明朝");
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------------
-
-TPaintBox::TPaintBox(TForm1* form, QWidget* parent) : QWidget(parent), form_(form) {}
-
-void TPaintBox::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    form_->PaintBox1Paint(painter);
-}
-
-TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
-    : QGroupBox(caption, parent), columns_(std::max(1, columns))
-{
-    for (const QString& text : items) {
-        auto* button = new QRadioButton(text, this);
-        items_.push_back(button);
-        // Tab reaches only the selected item, as one stop of the window's tab order.
-        connect(button, &QRadioButton::toggled, this, [button](bool on) {
-            button->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
-        });
-        button->setFocusPolicy(Qt::ClickFocus);
-    }
-    if (!items_.empty())
-        SetItemIndex(0);
-}
-
-void TRadioGroup::resizeEvent(QResizeEvent* event)
-{
-    QGroupBox::resizeEvent(event);
-    PlaceItems();
-}
-
-// Items fill the columns top to bottom; the columns share the space inside the frame and
-// below the caption equally, and so do the rows.
-void TRadioGroup::PlaceItems()
-{
-    const int count = static_cast<int>(items_.size());
-    if (count == 0)
-        return;
-    const int rows = (count + columns_ - 1) / columns_;
-    const QRect inner = contentsRect();
-    for (int i = 0; i < count; ++i) {
-        const int column = i / rows, row = i % rows;
-        const int left = inner.left() + inner.width() * column / columns_;
-        const int right = inner.left() + inner.width() * (column + 1) / columns_;
-        const int top = inner.top() + inner.height() * row / rows;
-        const int bottom = inner.top() + inner.height() * (row + 1) / rows;
-        items_[static_cast<std::size_t>(i)]->setGeometry(left, top, right - left, bottom - top);
-    }
-}
-
-int TRadioGroup::ItemIndex() const
-{
-    for (std::size_t i = 0; i < items_.size(); ++i)
-        if (items_[i]->isChecked())
-            return static_cast<int>(i);
-    return -1;
-}
-
-void TRadioGroup::SetItemIndex(int index) { Item(index)->setChecked(true); }
-
-TBevel::TBevel(QWidget* parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-}
-
-void TBevel::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    const int right = width() - 1, bottom = height() - 1;
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawLine(0, 0, right, 0);
-    painter.drawLine(0, 0, 0, bottom);
-    painter.setPen(palette().color(QPalette::Light));
-    painter.drawLine(1, bottom, right, bottom);
-    painter.drawLine(right, 1, right, bottom);
-}
-
-TShape::TShape(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind)
-{
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-}
-
-void TShape::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::black);
-    const QRect box(0, 0, width() - 1, height() - 1);
-    if (kind_ == Kind::Circle) {
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.drawEllipse(box);
-    } else {
-        painter.drawRect(box);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     CreateControls();
-    // The creation handler runs before the event loop, so its error cannot reach the
-    // dispatcher; it goes to the same error box.
-    try {
-        FormCreate();
-    } catch (const std::exception& error) {
-        if (TApplication* app = TApplication::Instance())
-            app->ShowException(error);
-        else
-            throw;
-    }
+    Guarded([this] { FormCreate(); });
     CentreOnScreen();
 }
 
@@ -324,7 +216,7 @@ void TForm1::CreateControls()
     btnPrint->setEnabled(false);
     btnPrintWithAns->setEnabled(false);
 
-    PaintBox1 = new TPaintBox(this, client_);
+    PaintBox1 = new TPaintBox([this](QPainter& painter) { Guarded([&] { PaintBox1Paint(painter); }); }, client_);
     PaintBox1->setGeometry(448, 32, 320, 441);
 
     // Object names as the rest of the program knows the controls.
@@ -350,10 +242,10 @@ void TForm1::CreateControls()
     for (const auto& [widget, name] : named)
         widget->setObjectName(QLatin1String(name));
 
-    connect(btnPreview, &QPushButton::clicked, this, [this] { btnPreviewClick(); });
-    connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(); });
-    connect(btnPrintWithAns, &QPushButton::clicked, this, [this] { btnPrintWithAnsClick(); });
-    connect(btnMaintenance, &QPushButton::clicked, this, [this] { btnMaintenanceClick(); });
+    connect(btnPreview, &QPushButton::clicked, this, [this] { Guarded([this] { btnPreviewClick(); }); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { Guarded([this] { btnPrintClick(); }); });
+    connect(btnPrintWithAns, &QPushButton::clicked, this, [this] { Guarded([this] { btnPrintWithAnsClick(); }); });
+    connect(btnMaintenance, &QPushButton::clicked, this, [this] { Guarded([this] { btnMaintenanceClick(); }); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
 
     QWidget* const order[] = {u1l, u1h, u2l, u2h, u3l, u3h, u4l, u4h, d1l, d1h, d2l, d2h, d3l, d3h,
@@ -413,37 +305,39 @@ void TForm1::btnPreviewClick()
     }
 
     // The set and its texts are complete here: show it and allow printing.
-    TOutputHost host = Host();
-    PreviewHandOff(host);
+    if (PreviewHandOff(State)) {
+        PaintBox1->update();
+        btnPrint->setEnabled(true);
+        btnPrintWithAns->setEnabled(true);
+    }
 }
 
-TOutputHost TForm1::Host()
+TSheetSource TForm1::SheetSource()
 {
-    return TOutputHost{State, PrnNum, QstSentence, PaintBox1, btnPrint, btnPrintWithAns, this};
+    return TSheetSource{State, [this] { return QstSentence->text().toStdString(); }, PaintBox1->width(),
+                        PaintBox1->height()};
 }
 
-void TForm1::PaintBox1Paint(QPainter& painter)
-{
-    TOutputHost host = Host();
-    ::PaintBox1Paint(host, painter);
-}
+void TForm1::PaintBox1Paint(QPainter& painter) { PaintPreview(SheetSource(), painter); }
 
-void TForm1::btnPrintClick()
-{
-    TOutputHost host = Host();
-    ::btnPrintClick(host);
-}
+void TForm1::btnPrintClick() { PrintCommand(false); }
 
-void TForm1::btnPrintWithAnsClick()
+void TForm1::btnPrintWithAnsClick() { PrintCommand(true); }
+
+void TForm1::PrintCommand(bool withAnswers)
 {
-    TOutputHost host = Host();
-    ::btnPrintWithAnsClick(host);
+    State.PrintNumber = ParseInteger(PrnNum->text().toStdString());
+    const std::int32_t next = PrintSheets(SheetSource(), withAnswers);
+    PrnNum->setText(QString::fromStdString(FormatInteger(next)));
 }
 
 void TForm1::btnMaintenanceClick()
 {
-    TOutputHost host = Host();
-    ::btnMaintenanceClick(host);
+    RunPrintSettings(this, [this](QPrintDialog& dialog) {
+        PreparePrintDialog(dialog);
+        PlaceSetupDialog(dialog, this);  // again: the hidden button changed its size
+        return Dialogs().ExecPrintDialog(dialog);
+    });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -454,7 +348,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (auto* field = qobject_cast<QLineEdit*>(watched))
-                KuhakuCheck(field);
+                Guarded([&] { KuhakuCheck(field); });
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -1,80 +1,18 @@
 #pragma once
 // The one window: every input of a worksheet request, the command buttons and the preview.
 // Controls are public and keep the names the rest of the program and the tests use.
-#include <QFrame>
-#include <QGroupBox>
 #include <QMainWindow>
 #include <array>
-#include <vector>
 
+#include "app/widgets.h"
 #include "output/printing.h"
-#include "core/shared_state.h"
+#include "output/shared_state.h"
 
 class QLabel;
 class QLineEdit;
 class QPainter;
 class QPushButton;
-class QRadioButton;
 class QScrollArea;
-class TForm1;
-
-// Paint area without a border; its repaint is the window's PaintBox1Paint.
-class TPaintBox : public QWidget {
-    Q_OBJECT
-public:
-    TPaintBox(TForm1* form, QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    TForm1* form_;
-};
-
-// A framed group of radio buttons laid out in columns; exactly one item is selected.
-class TRadioGroup : public QGroupBox {
-    Q_OBJECT
-public:
-    TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent);
-    int ItemIndex() const;
-    void SetItemIndex(int index);
-    QRadioButton* Item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
-    int Count() const { return static_cast<int>(items_.size()); }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    void PlaceItems();
-
-    std::vector<QRadioButton*> items_;
-    int columns_;
-};
-
-// Lowered 3-D box outline: shadow on top and left, highlight on bottom and right.
-class TBevel : public QWidget {
-    Q_OBJECT
-public:
-    explicit TBevel(QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
-
-// Black filled rectangle or circle with a one-pixel black outline.
-class TShape : public QWidget {
-    Q_OBJECT
-public:
-    enum class Kind { Rectangle, Circle };
-    TShape(Kind kind, QWidget* parent);
-    Kind ShapeKind() const { return kind_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    Kind kind_;
-};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -120,8 +58,10 @@ protected:
 
 private:
     void CreateControls();
-    // What preview and printing touch of this window.
-    TOutputHost Host();
+    // What the page drawings read of this window.
+    TSheetSource SheetSource();
+    // Print and Print with answers: the number from the field, the sheets, the next number.
+    void PrintCommand(bool withAnswers);
     void SetOuterHeight(int height);
     void SetOuterWidth(int width);
     void CentreOnScreen();

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "output/dialogs.h"
+#include "app/dialogs.h"
 #include "drawing/fonts.h"
 
 QString ApplicationTitleFromPath(const QString& path)
@@ -65,6 +65,17 @@ QTranslator* LoadQtJapanese(QObject* owner)
 }
 
 }  // namespace
+
+void ShowError(const std::exception& error)
+{
+    if (TApplication* app = TApplication::Instance()) {
+        app->ShowException(error);
+        return;
+    }
+    // Without the program's application object (a tool or a test) there is no title to give.
+    Dialogs().ErrorBox(QApplication::activeWindow(), QCoreApplication::applicationName(),
+                       QString::fromStdString(AddFinalPeriod(error.what())));
+}
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {

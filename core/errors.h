@@ -1,6 +1,6 @@
 #pragma once
 // Every failure the program reports to the user is an error carrying a message text (UTF-8).
-// Nothing catches these but the application-wide error display.
+// Nothing catches these but the application-wide error display, where each handler starts.
 #include <stdexcept>
 #include <string>
 

@@ -2,19 +2,15 @@
 
 #include <cups/cups.h>
 
-#include <QAbstractButton>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QPushButton>
 #include <QScreen>
 
-#include "output/dialogs.h"
 #include "drawing/qt_canvas.h"
 
 namespace {
@@ -160,7 +156,7 @@ void TPrinter::EndDoc()
         throw EPrinter(kInvalidPrinter);
 }
 
-bool TPrinter::ExecuteSetupDialog(QWidget* parent)
+bool TPrinter::ExecuteSetupDialog(QWidget* parent, const std::function<bool(QPrintDialog&)>& run)
 {
     if (Printing())
         throw EPrinter(kPrinting);
@@ -170,16 +166,8 @@ bool TPrinter::ExecuteSetupDialog(QWidget* parent)
     QPrintDialog dialog(candidate.get(), parent);
     // The printer and its properties (paper included); no page ranges, copies or file output.
     dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
-    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
-        for (QAbstractButton* button : buttons->buttons())
-            if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
-                button->hide();  // "Options >>": copies, page range and page order
-        // It only chooses; printing is another button of the window.
-        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
-            ok->setText(QStringLiteral("OK"));
-    }
     PlaceSetupDialog(dialog, parent);
-    if (!Dialogs().ExecPrintDialog(dialog))
+    if (!run(dialog))
         return false;
     device_ = std::move(candidate);
     return true;

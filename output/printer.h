@@ -3,6 +3,7 @@
 // system's default) or through the print settings dialog, with one open document at most.
 // It stands over Qt's printing support, which reaches the spooler through CUPS.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -51,9 +52,9 @@ public:
     void EndDoc();
     bool Printing() const { return painter_ != nullptr; }
 
-    // The print settings dialog over a copy of the current printer's settings; OK makes the
-    // chosen printer and settings current. True when accepted.
-    bool ExecuteSetupDialog(QWidget* parent);
+    // The print settings dialog over a copy of the current printer's settings, run modally by
+    // `run`; accepted, the chosen printer and settings become current. True when accepted.
+    bool ExecuteSetupDialog(QWidget* parent, const std::function<bool(QPrintDialog&)>& run);
 
     // The current printer's queue name; empty before the first use.
     std::string PrinterName() const;

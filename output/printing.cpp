@@ -1,41 +1,15 @@
 #include "output/printing.h"
 
-#include <QAbstractButton>
-#include <QLineEdit>
 #include <QPainter>
-#include <QWidget>
 
-#include <string>
-
-#include "core/numtext.h"
-#include "output/printer.h"
 #include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
+#include "output/printer.h"
 
 namespace {
 
 constexpr std::int32_t PreviewWidth = 320;
 constexpr std::int32_t PreviewHeight = 441;
-
-// Everything a page drawing reads, taken from the window as it is now.
-struct LiveContent {
-    std::string sentence;
-    PageContent content;
-
-    explicit LiveContent(const TOutputHost& host)
-        : sentence(host.QstSentence ? host.QstSentence->text().toStdString() : std::string())
-    {
-        content.Sentence = sentence;
-        content.PrintNumber = host.State.PrintNumber;
-        content.Problems = &host.State.Problems;
-        content.ProblemCount = host.State.ProblemCount;
-        content.ShowAnswers = host.State.ShowAnswers;
-        if (host.PaintBox1) {
-            content.BaseWidth = host.PaintBox1->width();
-            content.BaseHeight = host.PaintBox1->height();
-        }
-    }
-};
 
 // ShowAnswers is set only while one page is drawn; it must not outlive a failed print.
 class AnswersShown {
@@ -49,43 +23,30 @@ private:
     SharedState& state_;
 };
 
-void DrawOn(TOutputHost& host, TCanvas& canvas, std::int32_t width, std::int32_t height)
+// Everything a page drawing reads, as it is at this moment.
+void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height)
 {
-    const LiveContent live(host);
-    MakePrint(canvas, width, height, live.content);
+    const std::string sentence = source.Sentence ? source.Sentence() : std::string();
+    PageContent content;
+    content.Sentence = sentence;
+    content.PrintNumber = source.State.PrintNumber;
+    content.Problems = &source.State.Problems;
+    content.ProblemCount = source.State.ProblemCount;
+    content.ShowAnswers = source.State.ShowAnswers;
+    content.BaseWidth = source.BaseWidth;
+    content.BaseHeight = source.BaseHeight;
+    MakePrint(canvas, width, height, content);
 }
 
-void PrintSheet(TOutputHost& host, TPrinter& printer, std::int32_t width, std::int32_t height)
+void PrintSheet(const TSheetSource& source, TPrinter& printer, std::int32_t width, std::int32_t height)
 {
     printer.Title = DocumentName;
     printer.BeginDoc();
-    DrawOn(host, printer.Canvas(), width, height);
+    DrawOn(source, printer.Canvas(), width, height);
     printer.EndDoc();
 }
 
-struct PageSize {
-    std::int32_t width;
-    std::int32_t height;
-};
-
-// Steps shared by both print commands, up to the end of the problem sheet.
-PageSize PrintProblemSheet(TOutputHost& host)
-{
-    host.State.PrintNumber = ParseInteger(host.PrnNum->text().toStdString());
-    TPrinter& printer = Printer();
-    printer.SetOrientation(TPrinterOrientation::poPortrait);
-    PageSize page{};
-    page.height = printer.PageHeight();
-    page.width = printer.PageWidth();
-    PrintSheet(host, printer, page.width, page.height);
-    return page;
-}
-
-void AdvancePrintNumber(TOutputHost& host)
-{
-    host.State.PrintNumber = NextPrintNumber(host.State.PrintNumber);
-    host.PrnNum->setText(QString::fromStdString(FormatInteger(host.State.PrintNumber)));
-}
+bool PreviewShows(const SharedState& state) { return state.PreviewReady && state.ProblemCount > 0; }
 
 }  // namespace
 
@@ -95,57 +56,51 @@ std::int32_t NextPrintNumber(std::int32_t number)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(number) + 1u);
 }
 
-void DrawPreviewPage(TOutputHost& host, TCanvas& canvas)
+void DrawPreviewPage(const TSheetSource& source, TCanvas& canvas)
 {
-    const AnswersShown answers(host.State);
-    DrawOn(host, canvas, PreviewWidth, PreviewHeight);
+    const AnswersShown answers(source.State);
+    DrawOn(source, canvas, PreviewWidth, PreviewHeight);
 }
 
-void PreviewHandOff(TOutputHost& host)
+bool PreviewHandOff(SharedState& state)
 {
-    if (host.State.ProblemCount <= 3)
-        return;
-    // A widget can only be painted from its paint event: ask for one. It runs as soon as the
-    // Preview command returns to the event loop, by when PreviewReady is set.
-    if (host.PaintBox1)
-        host.PaintBox1->update();
-    host.State.PreviewReady = true;
-    host.btnPrint->setEnabled(true);
-    host.btnPrintWithAns->setEnabled(true);
+    if (state.ProblemCount <= 3)
+        return false;
+    state.PreviewReady = true;
+    return true;
 }
 
-void PaintBox1Paint(TOutputHost& host, TCanvas& canvas)
+void PaintPreview(const TSheetSource& source, TCanvas& canvas)
 {
-    if (host.State.PreviewReady && host.State.ProblemCount > 0)
-        DrawPreviewPage(host, canvas);
+    if (PreviewShows(source.State))
+        DrawPreviewPage(source, canvas);
 }
 
-void PaintBox1Paint(TOutputHost& host, QPainter& painter)
+void PaintPreview(const TSheetSource& source, QPainter& painter)
 {
-    if (!(host.State.PreviewReady && host.State.ProblemCount > 0))
+    if (!PreviewShows(source.State))
         return;
     TQtCanvas canvas(painter);
-    DrawPreviewPage(host, canvas);
+    DrawPreviewPage(source, canvas);
 }
 
-void btnPrintClick(TOutputHost& host)
+std::int32_t PrintSheets(const TSheetSource& source, bool withAnswers)
 {
-    PrintProblemSheet(host);
-    AdvancePrintNumber(host);
-}
-
-void btnPrintWithAnsClick(TOutputHost& host)
-{
-    const PageSize page = PrintProblemSheet(host);
-    {
+    TPrinter& printer = Printer();
+    printer.SetOrientation(TPrinterOrientation::poPortrait);
+    const std::int32_t height = printer.PageHeight();
+    const std::int32_t width = printer.PageWidth();
+    PrintSheet(source, printer, width, height);
+    if (withAnswers) {
         // The answer sheet keeps the problem sheet's page size: it is not measured again.
-        const AnswersShown answers(host.State);
-        PrintSheet(host, Printer(), page.width, page.height);
+        const AnswersShown answers(source.State);
+        PrintSheet(source, printer, width, height);
     }
-    AdvancePrintNumber(host);
+    source.State.PrintNumber = NextPrintNumber(source.State.PrintNumber);
+    return source.State.PrintNumber;
 }
 
-void btnMaintenanceClick(TOutputHost& host)
+void RunPrintSettings(QWidget* parent, const std::function<bool(QPrintDialog&)>& run)
 {
-    Printer().ExecuteSetupDialog(host.Window);
+    Printer().ExecuteSetupDialog(parent, run);
 }

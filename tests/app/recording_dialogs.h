@@ -1,8 +1,12 @@
 #pragma once
 // Answers every dialog at once and remembers what was asked, in order.
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QPrintDialog>
+#include <QPushButton>
 #include <QStringList>
 
-#include "output/dialogs.h"
+#include "app/dialogs.h"
 
 class RecordingDialogs : public TDialogs {
 public:
@@ -18,11 +22,20 @@ public:
         Events << QStringLiteral("warning|%1|%2").arg(caption, text);
     }
     void Beep() override { Events << QStringLiteral("beep"); }
-    bool ExecPrintDialog(QPrintDialog&) override
+    // Records the buttons the user would see: their texts, hidden ones left out.
+    bool ExecPrintDialog(QPrintDialog& dialog) override
     {
+        QStringList shown;
+        if (const auto* buttons = dialog.findChild<QDialogButtonBox*>())
+            for (const QAbstractButton* button : buttons->buttons())
+                if (!button->isHidden())
+                    shown << button->text();
+        PrintDialogButtons = shown;
         Events << QStringLiteral("print-dialog");
         return false;
     }
+
+    QStringList PrintDialogButtons;
 
     QStringList Events;
 };

@@ -137,11 +137,32 @@ private slots:
         QCOMPARE(form->PrnNum->text(), QStringLiteral("3"));
     }
 
+    // A sheet number that is not an integer stops both prints before the printer is touched;
+    // the field keeps its text and the number stays as the last Preview read it.
+    void printNumberNotAnInteger()
+    {
+        cups->AddPdfQueue("pdf", true);
+        SixteenProblems();
+        Type(form->PrnNum, "12a");
+        for (QPushButton* button : {form->btnPrint, form->btnPrintWithAns}) {
+            dialogs->Events.clear();
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(dialogs->Events, QStringList{QStringLiteral("error|%1|'12a' は整数ではありません.")
+                                                      .arg(TApplication::Instance()->ApplicationTitle())});
+            QCOMPARE(form->PrnNum->text(), QStringLiteral("12a"));
+            QCOMPARE(form->State.PrintNumber, 1);
+            QVERIFY(!form->State.ShowAnswers);
+        }
+        QVERIFY(Printer().Device() == nullptr);
+    }
+
     void printSettingsOpenTheDialogThroughTheSeam()
     {
         cups->AddPdfQueue("pdf", true);
         QTest::mouseClick(form->btnMaintenance, Qt::LeftButton);
         QCOMPARE(dialogs->Events, QStringList{QStringLiteral("print-dialog")});
+        // It only chooses: OK and キャンセル, no "Options" with copies and page ranges.
+        QCOMPARE(dialogs->PrintDialogButtons, (QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")}));
         // Cancelled: the next print still goes to the default queue.
         SixteenProblems();
         QTest::mouseClick(form->btnPrint, Qt::LeftButton);

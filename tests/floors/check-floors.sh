@@ -21,7 +21,7 @@ forbid core 'drawing/|output/|app/|tools/' 'core is the lowest floor'
 forbid core 'Q[A-Za-z]*[>"]|Qt[A-Za-z]*/' 'core builds without Qt'
 forbid drawing 'output/|app/|tools/' 'drawing sits below output and app'
 forbid output 'app/|tools/' 'output sits below app'
-#forbid output 'QLineEdit|QAbstractButton|QPushButton' "output works on values, not on the window's widgets"
+forbid output 'QLineEdit|QAbstractButton|QPushButton' "output works on values, not on the window's widgets"
 # The figure and the page draw on the abstract surface; only the QPainter adapter and the
 # font setup know Qt.
 for f in canvas.h worksheet.h recording_canvas.h hissan.cpp makeprint.cpp recording_canvas.cpp; do

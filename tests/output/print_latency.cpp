@@ -4,8 +4,6 @@
 #include <cups/cups.h>
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include <algorithm>
 #include <chrono>
@@ -71,13 +69,9 @@ int main(int argc, char** argv)
         settings.DigitRanges[static_cast<std::size_t>(k)] = {"0", "0", "0", "0"};
     GenerateProblems(settings, state.Problems, state.ProblemCount);
 
-    QWidget window;
-    QLineEdit prnNum("1", &window), sentence("つぎの計算をしましょう。", &window);
-    QWidget paintBox(&window);
-    paintBox.resize(320, 441);
-    QPushButton print(&window), printWithAns(&window);
-    TOutputHost host{state, &prnNum, &sentence, &paintBox, &print, &printWithAns, &window};
-    PreviewHandOff(host);
+    state.PrintNumber = 1;
+    const TSheetSource source{state, [] { return std::string("つぎの計算をしましょう。"); }};
+    PreviewHandOff(state);
 
     for (const bool withAnswers : {false, true}) {
         std::vector<double> returned, completed;
@@ -86,7 +80,7 @@ int main(int argc, char** argv)
             const int before = CompletedJobs();
             const int expected = before + (withAnswers ? 2 : 1);
             const auto start = Clock::now();
-            withAnswers ? btnPrintWithAnsClick(host) : btnPrintClick(host);
+            PrintSheets(source, withAnswers);
             const auto back = Clock::now();
             while (CompletedJobs() < expected) {
                 if (Clock::now() - start > std::chrono::seconds(30)) {

@@ -3,10 +3,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLibraryInfo>
-#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QtTest>
@@ -16,7 +14,6 @@
 #include <limits>
 
 #include "cups_sandbox.h"
-#include "output/dialogs.h"
 #include "core/errors.h"
 #include "drawing/fonts.h"
 #include "core/generator.h"
@@ -31,14 +28,9 @@ namespace {
 const QString kDocumentName = QStringLiteral("Tavreloかけ算小数編");
 
 // Answers the print settings dialog the way the test says, without a modal loop.
-class FakeDialogs : public TDialogs {
-public:
+struct FakeDialogs {
     std::function<bool(QPrintDialog&)> answer = [](QPrintDialog&) { return false; };
     int printDialogs = 0;
-    bool ExecPrintDialog(QPrintDialog& dialog) override {
-        ++printDialogs;
-        return answer(dialog);
-    }
 };
 
 QString Message(const std::function<void()>& command) {
@@ -76,12 +68,24 @@ class TestPrinting : public QObject {
     QTranslator translator;
     SharedState state;
     QWidget window;
-    QLineEdit* prnNum = nullptr;
-    QLineEdit* sentence = nullptr;
-    QWidget* paintBox = nullptr;
-    QPushButton* print = nullptr;
-    QPushButton* printWithAns = nullptr;
-    std::unique_ptr<TOutputHost> host;
+    // The window's side, as values: the sheet number as typed and the sentence.
+    QString prnNum;
+    std::string sentence;
+    TSheetSource source{state, [this] { return sentence; }};
+    bool printingEnabled = false;
+
+    // Print and Print with answers as the window runs them: the number from its field, the
+    // sheets, the next number back into the field.
+    void PrintCommand(bool withAnswers) {
+        state.PrintNumber = ParseInteger(prnNum.toStdString());
+        prnNum = QString::fromStdString(FormatInteger(PrintSheets(source, withAnswers)));
+    }
+    void Settings() {
+        RunPrintSettings(&window, [this](QPrintDialog& dialog) {
+            ++dialogs.printDialogs;
+            return dialogs.answer(dialog);
+        });
+    }
 
     // A Preview as the window runs it: the number from the field, a set from the ranges, the hand-off.
     void Preview(int requested) {
@@ -95,9 +99,9 @@ class TestPrinting : public QObject {
         settings.DigitRanges[2] = {"1", "9", "0", "9"};
         settings.DigitRanges[3] = {"1", "9", "1", "9"};
         settings.DigitRanges[4] = {"0", "0", "0", "0"};
-        state.PrintNumber = ParseInteger(prnNum->text().toStdString());
+        state.PrintNumber = ParseInteger(prnNum.toStdString());
         QCOMPARE(GenerateProblems(settings, state.Problems, state.ProblemCount), GenerationResult::Complete);
-        PreviewHandOff(*host);
+        printingEnabled = PreviewHandOff(state);
     }
 
     // The single finished job of a queue and its PDF's text.
@@ -132,27 +136,17 @@ private slots:
         cups = std::make_unique<CupsSandbox>();
         cups->Start();
         ReleasePrinter();
-        SetDialogs(&dialogs);
         dialogs = FakeDialogs{};
         state = SharedState{};
-        prnNum = new QLineEdit("1", &window);
-        sentence = new QLineEdit("つぎの計算をしましょう。", &window);
-        paintBox = new QWidget(&window);
-        paintBox->setGeometry(448, 32, 320, 441);
-        print = new QPushButton("印刷", &window);
-        printWithAns = new QPushButton("印刷（答えつき）", &window);
-        print->setEnabled(false);
-        printWithAns->setEnabled(false);
-        host.reset(new TOutputHost{state, prnNum, sentence, paintBox, print, printWithAns, &window});
+        prnNum = "1";
+        sentence = "つぎの計算をしましょう。";
+        printingEnabled = false;
         window.resize(792, 522);
     }
 
     void cleanup() {
         ReleasePrinter();
-        SetDialogs(nullptr);
         cups.reset();
-        qDeleteAll(window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
-        host.reset();
     }
 
     // The printer object itself: one for the run, the default printer's printable A4 area in
@@ -189,15 +183,15 @@ private slots:
     // each its own one-page A4 portrait job under the program's document name.
     void printWithAnswers() {
         cups->AddPdfQueue("pdf", true);
-        sentence->setText("小数点に気をつけて計算しましょう。");
-        prnNum->setText("7");
+        sentence = "小数点に気をつけて計算しましょう。";
+        prnNum = "7";
         Preview(16);
         QCOMPARE(state.ProblemCount, 16);
-        QVERIFY(printWithAns->isEnabled());
+        QVERIFY(printingEnabled);
 
-        btnPrintWithAnsClick(*host);
+        PrintCommand(true);
 
-        QCOMPARE(prnNum->text(), QString("8"));
+        QCOMPARE(prnNum, QString("8"));
         QCOMPARE(state.PrintNumber, 8);
         QVERIFY(!state.ShowAnswers);
         QVERIFY(cups->WaitForFinishedJobs("pdf", 2));
@@ -276,9 +270,9 @@ private slots:
         QFETCH(QString, next);
         cups->AddPdfQueue("pdf", true);
         Preview(12);
-        prnNum->setText(typed);
-        btnPrintClick(*host);
-        QCOMPARE(prnNum->text(), next);
+        prnNum = typed;
+        PrintCommand(false);
+        QCOMPARE(prnNum, next);
         QCOMPARE(state.PrintNumber, next.toInt());
         const std::string pdf = OnlyPdf("pdf");
         QVERIFY2(!pdf.empty() && pdf[0] == '/', pdf.c_str());
@@ -314,24 +308,26 @@ private slots:
             cups->Stop();
         }
         Preview(16);
-        prnNum->setText("5");
+        prnNum = "5";
         state.PrintNumber = 1;
         const QRegularExpression expected(message.startsWith('^') ? message
                                                                   : QRegularExpression::escape(message));
-        for (const auto& command : {btnPrintClick, btnPrintWithAnsClick, btnMaintenanceClick}) {
-            const QString got = Message([&] { command(*host); });
+        const std::function<void()> commands[] = {[&] { PrintCommand(false); }, [&] { PrintCommand(true); },
+                                                   [&] { Settings(); }};
+        for (const auto& command : commands) {
+            const QString got = Message(command);
             QVERIFY2(expected.match(got).hasMatch(), qPrintable(got));
         }
         QCOMPARE(dialogs.printDialogs, 0);
-        QCOMPARE(prnNum->text(), QString("5"));
+        QCOMPARE(prnNum, QString("5"));
         QCOMPARE(state.PrintNumber, 5);
         QVERIFY(!state.ShowAnswers);
         QCOMPARE(PdfCount(), std::size_t(0));
         // The printer object is still unchosen: once the scheduler has a default, printing works.
         if (situation == "no default") {
             cups->SetDefault("second");
-            btnPrintClick(*host);
-            QCOMPARE(prnNum->text(), QString("6"));
+            PrintCommand(false);
+            QCOMPARE(prnNum, QString("6"));
             QVERIFY(!OnlyPdf("second").empty());
         }
     }
@@ -340,13 +336,13 @@ private slots:
     void printWhileADocumentIsOpen() {
         cups->AddPdfQueue("pdf", true);
         Preview(16);
-        prnNum->setText("3");
+        prnNum = "3";
         TPrinter& printer = Printer();
         printer.Title = "Tavreloかけ算小数編";
         printer.BeginDoc();
-        for (const auto& command : {btnPrintClick, btnPrintWithAnsClick})
-            QCOMPARE(Message([&] { command(*host); }), QString("現在印刷中です"));
-        QCOMPARE(prnNum->text(), QString("3"));
+        for (const bool withAnswers : {false, true})
+            QCOMPARE(Message([&] { PrintCommand(withAnswers); }), QString("現在印刷中です"));
+        QCOMPARE(prnNum, QString("3"));
         QVERIFY(!state.ShowAnswers);
         PageContent content;
         content.Problems = &state.Problems;
@@ -358,8 +354,8 @@ private slots:
         QCOMPARE(jobs.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(jobs[0].State), QString("completed"));
         // Idle again: the next print goes through.
-        btnPrintClick(*host);
-        QCOMPARE(prnNum->text(), QString("4"));
+        PrintCommand(false);
+        QCOMPARE(prnNum, QString("4"));
     }
 
     // A document the spooler does not take is an error, not a print: the number stays.
@@ -375,18 +371,17 @@ private slots:
         QFETCH(bool, stopScheduler);
         cups->AddPdfQueue("pdf", true);
         Preview(16);
-        prnNum->setText("7");
-        btnPrintClick(*host);  // the printer is chosen and known to work
-        QCOMPARE(prnNum->text(), QString("8"));
+        prnNum = "7";
+        PrintCommand(false);  // the printer is chosen and known to work
+        QCOMPARE(prnNum, QString("8"));
         QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
 
         if (stopScheduler)
             cups->Stop();
         else
             cups->RejectJobs("pdf");
-        const auto command = withAnswers ? btnPrintWithAnsClick : btnPrintClick;
-        QCOMPARE(Message([&] { command(*host); }), QString("選択したプリンタは有効ではありません"));
-        QCOMPARE(prnNum->text(), QString("8"));
+        QCOMPARE(Message([&] { PrintCommand(withAnswers); }), QString("選択したプリンタは有効ではありません"));
+        QCOMPARE(prnNum, QString("8"));
         QCOMPARE(state.PrintNumber, 8);
         QVERIFY(!state.ShowAnswers);
         QVERIFY(!Printer().Printing());
@@ -394,8 +389,8 @@ private slots:
         if (stopScheduler)
             return;
         cups->AcceptJobs("pdf");
-        command(*host);
-        QCOMPARE(prnNum->text(), QString("9"));
+        PrintCommand(withAnswers);
+        QCOMPARE(prnNum, QString("9"));
         QVERIFY(cups->WaitForFinishedJobs("pdf", withAnswers ? 3 : 2));
     }
 
@@ -419,8 +414,6 @@ private slots:
         QString title;
         QPoint placed, expected;
         bool noRangeCopiesOrFile = false;
-        QString okLabel;
-        int visibleButtons = 0;
         auto choose = dialogs.answer;
         dialogs.answer = [&](QPrintDialog& dialog) {
             title = dialog.windowTitle();
@@ -428,27 +421,21 @@ private slots:
             const QRect screen = window.screen()->geometry();
             expected = QPoint(screen.x() + (screen.width() - dialog.width()) / 2,
                               screen.y() + (screen.height() - dialog.height()) / 3);
-            const auto* buttons = dialog.findChild<QDialogButtonBox*>();
-            okLabel = buttons->button(QDialogButtonBox::Ok)->text();
-            for (const QAbstractButton* button : buttons->buttons())
-                visibleButtons += !button->isHidden();
             noRangeCopiesOrFile = !dialog.testOption(QAbstractPrintDialog::PrintPageRange) &&
                                   !dialog.testOption(QAbstractPrintDialog::PrintCollateCopies) &&
                                   !dialog.testOption(QAbstractPrintDialog::PrintToFile) &&
                                   dialog.testOption(QAbstractPrintDialog::PrintShowPageSize);
             return choose(dialog);
         };
-        btnMaintenanceClick(*host);
+        Settings();
         QCOMPARE(dialogs.printDialogs, 1);
         QCOMPARE(title, QString("印刷"));
         QCOMPARE(placed, expected);
         QVERIFY(noRangeCopiesOrFile);
-        QCOMPARE(okLabel, QString("OK"));
-        QCOMPARE(visibleButtons, 2);  // OK and キャンセル: no "Options" with copies and page ranges
         QCOMPARE(QString::fromStdString(Printer().PrinterName()), QString("other"));
 
-        prnNum->setText("1");
-        btnPrintClick(*host);
+        prnNum = "1";
+        PrintCommand(false);
         const std::string pdf = OnlyPdf("other");
         const auto facts = CupsSandbox::PdfInfo(pdf);
         QCOMPARE(facts.Pages, 1);
@@ -464,7 +451,7 @@ private slots:
             orientation = dialog.printer()->pageLayout().orientation();
             return false;
         };
-        btnMaintenanceClick(*host);
+        Settings();
         QCOMPARE(preselected, QString("other"));
         QCOMPARE(orientation, QPageLayout::Portrait);
     }
@@ -481,10 +468,10 @@ private slots:
             dialog.reject();
             return false;
         };
-        btnMaintenanceClick(*host);
+        Settings();
         QCOMPARE(dialogs.printDialogs, 1);
         QCOMPARE(QString::fromStdString(Printer().PrinterName()), QString("pdf"));
-        btnPrintClick(*host);
+        PrintCommand(false);
         QVERIFY(IsA4Portrait(CupsSandbox::PdfInfo(OnlyPdf("pdf"))));
         QVERIFY(cups->FinishedJobs("other").empty());
     }

@@ -21,5 +21,10 @@ public:
 };
 
 TDialogs& Dialogs();
+
+// The print settings dialog as the window shows it: it only chooses a printer and its settings
+// (printing is another button), so its accept button says OK and "Options >>" (copies, page
+// range, page order) is hidden.
+void PreparePrintDialog(QPrintDialog& dialog);
 // nullptr restores the real dialogs.
 void SetDialogs(TDialogs* dialogs);

@@ -1,6 +1,8 @@
-#include "output/dialogs.h"
+#include "app/dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -37,3 +39,15 @@ void TDialogs::WarningBox(QWidget* parent, const QString& caption, const QString
 void TDialogs::Beep() { QApplication::beep(); }
 
 bool TDialogs::ExecPrintDialog(QPrintDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+void PreparePrintDialog(QPrintDialog& dialog)
+{
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    if (!buttons)
+        return;
+    for (QAbstractButton* button : buttons->buttons())
+        if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
+            button->hide();
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+        ok->setText(QStringLiteral("OK"));
+}
