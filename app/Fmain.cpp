@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QValidator>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +37,32 @@ QFont FaceFont(const QString& face, int characterHeight)
     QFont font(face);
     font.setPixelSize(characterHeight);
     return font;
+}
+
+constexpr Qt::InputMethodHints NumberInput =
+    Qt::ImhPreferNumbers | Qt::ImhLatinOnly | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase;
+
+// A limit of one character: one character, whatever its size in UTF-16. Qt's own limit counts
+// units and would cut a character outside the basic plane in half. Text beyond the first
+// character is dropped, as a typed or pasted excess was before.
+class TOneCharacter : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override
+    {
+        const QList<uint> characters = input.toUcs4();
+        if (characters.size() > 1) {
+            input = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), 1);
+            pos = std::min<int>(pos, static_cast<int>(input.size()));
+        }
+        return Acceptable;
+    }
+};
+
+void LimitToOneCharacter(QLineEdit* field)
+{
+    field->setMaxLength(2);  // a surrogate pair; the validator keeps one character
+    field->setValidator(new TOneCharacter(field));
 }
 
 const QString WindowFace = QStringLiteral("ＭＳ Ｐゴシック");
@@ -107,6 +135,8 @@ void TForm1::CreateControls()
         l->setTextFormat(Qt::PlainText);
         if (font)
             l->setFont(*font);
+        // Labels would take the client area's button text role; their own colour is the one drawn.
+        l->setForegroundRole(QPalette::WindowText);
         if (colour) {
             QPalette p = l->palette();
             p.setColor(QPalette::WindowText, *colour);
@@ -151,11 +181,12 @@ void TForm1::CreateControls()
     // Qt's own default would cut the free-text fields at 32767 characters.
     constexpr int NoLimit = std::numeric_limits<int>::max();
     const QString zero = QStringLiteral("0");
-    const QString hint5 = QStringLiteral("千の位の範囲を入力");
-    const QString hint4 = QStringLiteral("千の位の範囲を入力");
-    const QString hint3 = QStringLiteral("百の位の範囲を入力");
-    const QString hint2 = QStringLiteral("十の位の範囲を入力");
-    const QString hint1 = QStringLiteral("一の位の範囲を入力");
+    // Each hint names the place its field is for.
+    const QString hint5 = QStringLiteral("十の位の範囲を入力");
+    const QString hint4 = QStringLiteral("一の位の範囲を入力");
+    const QString hint3 = QStringLiteral("小数第一位の範囲を入力");
+    const QString hint2 = QStringLiteral("小数第二位の範囲を入力");
+    const QString hint1 = QStringLiteral("小数第三位の範囲を入力");
     u5l = edit(64, 176, 17, zero, 1, hint5);
     u5h = edit(96, 176, 17, zero, 1, hint5);
     u4l = edit(136, 176, 17, zero, 1, hint4);
@@ -178,6 +209,7 @@ void TForm1::CreateControls()
     d1h = edit(392, 224, 17, zero, 1, hint1);
     for (QLineEdit* field : DigitFields()) {
         field->installEventFilter(this);
+        LimitToOneCharacter(field);
     }
 
     QstSentence = edit(16, 120, 393, QStringLiteral("つぎの計算をしましょう。"), NoLimit,
@@ -185,6 +217,12 @@ void TForm1::CreateControls()
     AnsLow = edit(144, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
     AnsHigh = edit(304, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
     PrnNum = edit(104, 320, 57, QStringLiteral("1"), NoLimit, QStringLiteral("プリント番号を入力"));
+
+    // Numbers are typed in Latin digits; a Japanese input method left on would give "５".
+    for (QLineEdit* field : DigitFields())
+        field->setInputMethodHints(NumberInput);
+    for (QLineEdit* field : {AnsLow, AnsHigh, PrnNum})
+        field->setInputMethodHints(NumberInput);
 
     QNumPattern = new TRadioGroup(QStringLiteral("問題数"),
                                   {QStringLiteral("３段４列"), QStringLiteral("４段４列")}, 2, client_);
@@ -247,6 +285,9 @@ void TForm1::CreateControls()
     connect(btnPrintWithAns, &QPushButton::clicked, this, [this] { Guarded([this] { btnPrintWithAnsClick(); }); });
     connect(btnMaintenance, &QPushButton::clicked, this, [this] { Guarded([this] { btnMaintenanceClick(); }); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    // Enter and Return click a focused button as Space does; there is still no default button.
+    for (QPushButton* b : {btnPreview, btnPrint, btnPrintWithAns, btnMaintenance, btnClose})
+        b->installEventFilter(this);
 
     QWidget* const order[] = {u1l, u1h, u2l, u2h, u3l, u3h, u4l, u4h, d1l, d1h, d2l, d2h, d3l, d3h,
                               d4l, d4h, AnsLow, AnsHigh, PrnNum, QstSentence, btnPrint, btnPrintWithAns,
@@ -306,10 +347,18 @@ void TForm1::btnPreviewClick()
 
     // The set and its texts are complete here: show it and allow printing.
     if (PreviewHandOff(State)) {
-        PaintBox1->update();
         btnPrint->setEnabled(true);
         btnPrintWithAns->setEnabled(true);
     }
+    // Also after a Preview that kept 0 to 3 problems: Qt would otherwise keep showing the old
+    // page while Print prints the new set.
+    ShowCurrentSheet();
+}
+
+void TForm1::ShowCurrentSheet()
+{
+    if (State.PreviewReady)
+        PaintBox1->update();
 }
 
 TSheetSource TForm1::SheetSource()
@@ -329,19 +378,30 @@ void TForm1::PrintCommand(bool withAnswers)
     State.PrintNumber = ParseInteger(PrnNum->text().toStdString());
     const std::int32_t next = PrintSheets(SheetSource(), withAnswers);
     PrnNum->setText(QString::fromStdString(FormatInteger(next)));
+    ShowCurrentSheet();  // the header shows the advanced number at once
 }
 
 void TForm1::btnMaintenanceClick()
 {
     RunPrintSettings(this, [this](QPrintDialog& dialog) {
         PreparePrintDialog(dialog);
-        PlaceSetupDialog(dialog, this);  // again: the hidden button changed its size
+        KeepPlaced(dialog, ThirdFromTop);  // by its outer size, once the frame is known
         return Dialogs().ExecPrintDialog(dialog);
     });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            if (button->isEnabled())
+                button->click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut) {
         // Only a move of the focus to another control counts as leaving the field; the whole
         // window losing activation (another program, a context menu) does not.

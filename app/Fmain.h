@@ -62,6 +62,8 @@ private:
     TSheetSource SheetSource();
     // Print and Print with answers: the number from the field, the sheets, the next number.
     void PrintCommand(bool withAnswers);
+    // Has the preview area show the current set and number (once there is a preview at all).
+    void ShowCurrentSheet();
     void SetOuterHeight(int height);
     void SetOuterWidth(int width);
     void CentreOnScreen();

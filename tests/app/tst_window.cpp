@@ -148,13 +148,14 @@ private slots:
         QTest::addColumn<int>("maxLength");  // -1: not an edit field
         QTest::addColumn<QString>("hint");
         const int xs[5][2] = {{360, 392}, {288, 320}, {216, 248}, {136, 168}, {64, 96}};
-        const char* hints[5] = {"一の位の範囲を入力", "十の位の範囲を入力", "百の位の範囲を入力",
-                                "千の位の範囲を入力", "千の位の範囲を入力"};
+        const char* hints[5] = {"小数第三位の範囲を入力", "小数第二位の範囲を入力", "小数第一位の範囲を入力",
+                                "一の位の範囲を入力", "十の位の範囲を入力"};
         for (int k = 1; k <= 5; ++k)
             for (int b = 0; b < 2; ++b)
                 for (const auto& [row, y] : {std::pair{"u", 176}, std::pair{"d", 224}}) {
                     const QString name = QStringLiteral("%1%2%3").arg(row).arg(k).arg(b ? 'h' : 'l');
-                    QTest::newRow(qPrintable(name)) << name << QRect(xs[k - 1][b], y, 17, 23) << 1
+                    // One character may take two UTF-16 units; the field keeps one character.
+                    QTest::newRow(qPrintable(name)) << name << QRect(xs[k - 1][b], y, 17, 23) << 2
                                                     << QString::fromUtf8(hints[k - 1]);
                 }
         const int none = std::numeric_limits<int>::max();
@@ -256,6 +257,27 @@ private slots:
         QCOMPARE(label->font().pixelSize(), height);
         QCOMPARE(QFontInfo(label->font()).family(), resolved);
         QCOMPARE(label->palette().color(QPalette::WindowText), colour);
+        // The colour drawn: the darkest ink lies between the background and the label's colour
+        // (thin strokes are blended with the background, never tinted towards another colour).
+        const QImage image = label->grab().toImage();
+        QColor darkest(Qt::white), background(Qt::black);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.lightness() < darkest.lightness())
+                    darkest = c;
+                if (c.lightness() > background.lightness())
+                    background = c;
+            }
+        const double t = double(background.lightness() - darkest.lightness()) /
+                         std::max(1, background.lightness() - colour.lightness());
+        QVERIFY2(t > 0.4, qPrintable(darkest.name()));
+        const auto blend = [&](int from, int to) { return from + t * (to - from); };
+        const double off = std::abs(blend(background.red(), colour.red()) - darkest.red()) +
+                           std::abs(blend(background.green(), colour.green()) - darkest.green()) +
+                           std::abs(blend(background.blue(), colour.blue()) - darkest.blue());
+        QVERIFY2(off < 24, qPrintable(darkest.name() + " drawn on " + background.name() + ", " + colour.name() +
+                                      " expected"));
         // Sized to its text, measured in its own font.
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
         QVERIFY(label->height() >= label->fontMetrics().height());
@@ -416,6 +438,18 @@ private slots:
         form->u1l->selectAll();
         QTest::keyClicks(form->u1l, "12");
         QCOMPARE(form->u1l->text(), QStringLiteral("1"));
+        // One character, whatever its size: a character outside the basic plane stays whole,
+        // pasted or typed, and a second one is dropped.
+        const QString face = QString::fromUcs4(U"\U0001F600");
+        for (const QString& pasted : {face, face + face, face + "7"}) {
+            form->u1l->selectAll();
+            form->u1l->insert(pasted);
+            QCOMPARE(form->u1l->text(), face);
+        }
+        form->u1l->selectAll();
+        form->u1l->insert(QStringLiteral("5"));
+        form->u1l->insert(face);
+        QCOMPARE(form->u1l->text(), QStringLiteral("5"));
         form->AnsLow->setFocus(Qt::TabFocusReason);
         form->AnsLow->selectAll();
         QTest::keyClicks(form->AnsLow, "123456789.12345");
@@ -428,6 +462,118 @@ private slots:
         form->QstSentence->clear();
         form->QstSentence->insert(longText);
         QCOMPARE(form->QstSentence->text().size(), longText.size());
+    }
+
+    // The message quotes a character outside the basic plane whole.
+    void wideCharacterInADigitField()
+    {
+        ShowActive();
+        const QString face = QString::fromUcs4(U"\U0001F600");
+        form->u3h->setText(face);
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(dialogs->Events, QStringList{"error|App_window_test|" + IntegerError.arg(face)});
+    }
+
+    // The number fields ask the input method for Latin digits; "５" typed anyway is refused.
+    void numberFieldsAskForLatinDigits()
+    {
+        QList<QLineEdit*> fields{form->AnsLow, form->AnsHigh, form->PrnNum};
+        for (QLineEdit* field : form->DigitFields())
+            fields << field;
+        for (QLineEdit* field : fields) {
+            QVERIFY2(field->inputMethodHints().testFlag(Qt::ImhPreferNumbers), qPrintable(field->objectName()));
+            QVERIFY2(field->inputMethodHints().testFlag(Qt::ImhLatinOnly), qPrintable(field->objectName()));
+        }
+        QVERIFY(!form->QstSentence->inputMethodHints().testFlag(Qt::ImhLatinOnly));
+        ShowActive();
+        form->u2l->setText(QStringLiteral("５"));
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(dialogs->Events, QStringList{"error|App_window_test|" + IntegerError.arg("５")});
+    }
+
+    // Enter and Return on a focused button click it, as Space does; in a field they do nothing.
+    void enterClicksTheFocusedButton_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+    }
+    void enterClicksTheFocusedButton()
+    {
+        QFETCH(int, key);
+        ShowActive();
+        QTest::keyClick(form->u1l, Qt::Key(key));
+        QVERIFY(dialogs->Events.isEmpty());
+        form->btnPreview->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(form->btnPreview, Qt::Key(key));
+        QCOMPARE(dialogs->Events, (QStringList{"beep", GiveUpWarning}));
+        // A disabled print button is not clicked.
+        QVERIFY(!form->btnPrint->isEnabled());
+        QTest::keyClick(form->btnPrint, Qt::Key(key));
+        QCOMPARE(dialogs->Events.size(), 2);
+    }
+
+    // Once there is a preview, every Preview ends with the area repainted: a later set of 1
+    // to 3 problems shows the header alone, none shows nothing; never the old page.
+    void laterPreviewRepaintsTheArea_data()
+    {
+        QTest::addColumn<QString>("multiplier");
+        QTest::addColumn<int>("count");
+        QTest::newRow("one problem left") << "3" << 1;
+        QTest::newRow("three problems left") << "" << 3;
+    }
+    void laterPreviewRepaintsTheArea()
+    {
+        QFETCH(QString, multiplier);
+        QFETCH(int, count);
+        ShowActive();
+        int paints = 0;
+        struct Counter : QObject {
+            int* paints;
+            explicit Counter(int* p) : paints(p) {}
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                *paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } counter(&paints);
+        form->PaintBox1->installEventFilter(&counter);
+        WideRanges();
+        QTest::mouseClick(form->QNumPattern->Item(1), Qt::LeftButton);
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->State.ProblemCount, 16);
+        QTRY_VERIFY(paints > 0);
+        const QImage full = form->PaintBox1->grab().toImage();
+
+        // Only 2.x x 3 (or 2.x x 1..3 with one tenth) is left: a short set, with the warning.
+        form->u4l->setText("2");
+        form->u4h->setText("2");
+        form->u3l->setText("5");
+        form->u3h->setText("5");
+        if (multiplier.isEmpty()) {
+            form->d4l->setText("1");
+            form->d4h->setText("3");
+        } else {
+            form->d4l->setText(multiplier);
+            form->d4h->setText(multiplier);
+        }
+        dialogs->Events.clear();
+        const int before = paints;
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->State.ProblemCount, count);
+        QCOMPARE(dialogs->Events, (QStringList{"beep", GiveUpWarning}));
+        QTRY_VERIFY(paints > before);
+        // The header alone now: far less ink than the page of sixteen.
+        const auto ink = [](const QImage& image) {
+            int dark = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    dark += image.pixelColor(x, y).lightness() < 128;
+            return dark;
+        };
+        QVERIFY(ink(form->PaintBox1->grab().toImage()) * 4 < ink(full));
+        form->PaintBox1->removeEventFilter(&counter);
     }
 
     void giveUpForTheStartValues()
