@@ -80,6 +80,8 @@ bool TOutputFile::Open(QString& error) {
         return true;
     }
 
+    // A link keeps pointing where it did: the file it names is the one replaced.
+    if (const QFileInfo link(target_); link.isSymLink()) target_ = link.symLinkTarget();
     const QFileInfo info(target_);
     QByteArray pattern = QFile::encodeName(info.absolutePath() + "/." + info.fileName() + ".XXXXXX");
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
