@@ -56,14 +56,14 @@ enum class Opt {
     Preset, ListPresets, Output, Quiet, Help, Version,
 };
 
-struct OptionSpec {
+struct OptionEntry {
     Opt id;
     QStringList names;
     const char* valueName;  // nullptr: a switch
-    const char* description;
+    const char* help;
 };
 
-std::vector<OptionSpec> Specs() {
+std::vector<OptionEntry> OptionTable() {
     return {
         {Opt::Multiplicand, {"multiplicand"}, "PATTERN",
          "かけられる数の各位に使う数字（既定 \"[1-9].[1-9]\"）\n"
@@ -99,7 +99,7 @@ std::vector<OptionSpec> Specs() {
     };
 }
 
-const char* Description =
+const char* AboutText =
     "小数のかけ算の筆算プリントを、答えの用紙とともに1つの PDF にします。\n"
     "Makes sheets of decimal column multiplication, with answer sheets, as one PDF.\n"
     "\n"
@@ -119,10 +119,10 @@ struct OptionError {
 QString Utf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 QString OptionLabel(Opt id) {
-    for (const OptionSpec& spec : Specs()) {
-        if (spec.id != id) continue;
+    for (const OptionEntry& entry : OptionTable()) {
+        if (entry.id != id) continue;
         QStringList shown;
-        for (const QString& n : spec.names) shown << (n.size() == 1 ? "-" + n : "--" + n);
+        for (const QString& n : entry.names) shown << (n.size() == 1 ? "-" + n : "--" + n);
         return shown.join('/');
     }
     return {};
@@ -295,13 +295,13 @@ void InstallParserTranslations() {
 ParsedOptions ParseSheetOptions(const QStringList& arguments) {
     ParsedOptions result;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.setApplicationDescription(QString::fromUtf8(AboutText));
     std::map<QString, Opt> byName;
-    for (const OptionSpec& spec : Specs()) {
-        QCommandLineOption option(spec.names, QString::fromUtf8(spec.description));
-        if (spec.valueName) option.setValueName(QLatin1String(spec.valueName));
+    for (const OptionEntry& entry : OptionTable()) {
+        QCommandLineOption option(entry.names, QString::fromUtf8(entry.help));
+        if (entry.valueName) option.setValueName(QLatin1String(entry.valueName));
         parser.addOption(option);
-        for (const QString& n : spec.names) byName.emplace(n, spec.id);
+        for (const QString& n : entry.names) byName.emplace(n, entry.id);
     }
 
     if (!parser.parse(arguments)) {
