@@ -39,11 +39,13 @@ fuzz: deps
 	mkdir -p build/fuzz/corpus
 	./build/fuzz/fuzz/numtext_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 build/fuzz/corpus fuzz/seeds
 
-bench: deps
+bench:
+	@bash scripts/install-deps.sh --bench
 	cmake --preset release
 	cmake --build --preset release
 	./build/release/bench/core_bench
 	QT_QPA_PLATFORM=offscreen ./build/release/bench/drawing_bench
+	bash bench/sheets.sh build/release/tools/sheets/tavrelo-sheets
 
 clean:
 	rm -rf build

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, running and testing the program needs.
 # Idempotent: when everything is present it only checks and returns.
+#   install-deps.sh [--bench]   (--bench: also what `make bench` needs)
 set -euo pipefail
 
 PACKAGES=(
@@ -12,6 +13,11 @@ PACKAGES=(
   xvfb xauth x11-utils twm poppler-utils imagemagick
   clang libclang-rt-14-dev
 )
+
+# Only the benchmarks time whole processes with hyperfine; nothing else needs it.
+if [ "${1:-}" = "--bench" ]; then
+  PACKAGES+=(hyperfine)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

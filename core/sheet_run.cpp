@@ -1,0 +1,36 @@
+#include "core/sheet_run.h"
+
+#include "core/random.h"
+
+void RunSheets(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets,
+               AnswerPlacement placement, const SheetPageSink& page) {
+    ProblemSet set;
+    std::int32_t count = 0;
+    RandomSeed = seed;
+    for (std::int32_t s = 0; s < sheets; ++s) {
+        GenerateProblems(settings, set, count);
+        page(s, false, set, count);
+        if (placement == AnswerPlacement::After) page(s, true, set, count);
+    }
+    if (placement != AnswerPlacement::End) return;
+    RandomSeed = seed;
+    for (std::int32_t s = 0; s < sheets; ++s) {
+        GenerateProblems(settings, set, count);
+        page(s, true, set, count);
+    }
+}
+
+std::int64_t PageCount(AnswerPlacement placement, std::int32_t sheets) {
+    return placement == AnswerPlacement::None ? sheets : 2 * static_cast<std::int64_t>(sheets);
+}
+
+std::optional<ShortSheet> FindShortSheet(const GenerationSettings& settings, std::uint32_t seed,
+                                         std::int32_t sheets) {
+    ProblemSet set;
+    std::int32_t count = 0;
+    RandomSeed = seed;
+    for (std::int32_t s = 0; s < sheets; ++s) {
+        if (GenerateProblems(settings, set, count) == GenerationResult::GaveUp) return ShortSheet{s + 1, count};
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,536 @@
+// tavrelo-sheets from the outside: the built command is run as a teacher would run it, without a
+// display, and its PDFs are read back with poppler's pdftotext and pdfinfo.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <climits>
+#include <csignal>
+
+#include "core/digit_pattern.h"
+#include "core/sheet_run.h"
+
+namespace {
+
+const QString Command = QStringLiteral(SHEETS_EXE);
+
+struct Outcome {
+    int status = -1;  // -1: ended by a signal
+    QByteArray out;
+    QString err;
+};
+
+QProcessEnvironment Headless() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QLatin1String(name));
+    return env;
+}
+
+Outcome Run(const QStringList& args, const QString& dir = QString()) {
+    QProcess p;
+    p.setProcessEnvironment(Headless());
+    if (!dir.isEmpty()) p.setWorkingDirectory(dir);
+    p.start(Command, args);
+    if (!p.waitForFinished(180000)) p.kill();
+    Outcome o;
+    o.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    o.out = p.readAllStandardOutput();
+    o.err = QString::fromUtf8(p.readAllStandardError());
+    return o;
+}
+
+QString Tool(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString PdfText(const QString& pdf) { return Tool("pdftotext", {"-enc", "UTF-8", pdf, "-"}); }
+
+QString PdfInfo(const QString& pdf, const QString& field) {
+    const QRegularExpression line("^" + QRegularExpression::escape(field) + ":\\s*(.*)$",
+                                  QRegularExpression::MultilineOption);
+    return line.match(Tool("pdfinfo", {"-enc", "UTF-8", pdf})).captured(1).trimmed();
+}
+
+int PdfPages(const QString& pdf) { return PdfInfo(pdf, "Pages").toInt(); }
+
+struct Figure {
+    QString multiplicand, multiplier;
+    QStringList worked;  // partial products and the product, on an answer sheet
+};
+
+struct Page {
+    int number = INT_MIN;
+    QStringList lines;
+    QVector<Figure> figures;
+    bool answers() const {
+        for (const Figure& f : figures) {
+            if (!f.worked.isEmpty()) return true;
+        }
+        return false;
+    }
+};
+
+// pdftotext gives the page in drawing order: the header, then per figure the multiplicand,
+// "×", the multiplier and, on an answer sheet, the worked lines down to the product.
+QVector<Page> ReadPages(const QString& pdf) {
+    static const QRegularExpression number("^問題No\\.(-?\\d+)$"), operand("^\\d+(\\.\\d+)?$"),
+        multiplier("^× ?(\\d+(\\.\\d+)?)$");
+    QVector<Page> pages;
+    QStringList texts = PdfText(pdf).split('\f');
+    if (!texts.isEmpty() && texts.last().trimmed().isEmpty()) texts.removeLast();
+    for (const QString& text : texts) {
+        Page page;
+        page.lines = text.split('\n');
+        const QStringList& l = page.lines;
+        for (qsizetype i = 0; i < l.size(); ++i) {
+            const auto n = number.match(l[i]);
+            if (n.hasMatch()) page.number = n.captured(1).toInt();
+            if (i + 1 >= l.size() || !operand.match(l[i]).hasMatch()) continue;
+            // Where the gap after "×" is wide, pdftotext puts the multiplier on a line of its own.
+            Figure f{l[i], {}, {}};
+            qsizetype j = i + 2;
+            const auto m = multiplier.match(l[i + 1]);
+            if (m.hasMatch()) {
+                f.multiplier = m.captured(1);
+            } else if (l[i + 1] == u"×" && i + 2 < l.size() && operand.match(l[i + 2]).hasMatch()) {
+                f.multiplier = l[i + 2];
+                j = i + 3;
+            } else {
+                continue;
+            }
+            while (j < l.size() && operand.match(l[j]).hasMatch()) f.worked << l[j++];
+            page.figures << f;
+            i = j - 1;
+        }
+        pages << page;
+    }
+    return pages;
+}
+
+// An exact decimal text as an integer count of 10^-places.
+qint64 Scaled(const QString& text, int places) {
+    const QStringList parts = text.split('.');
+    QString fraction = parts.size() > 1 ? parts[1] : QString();
+    fraction = fraction.leftJustified(places, '0');
+    return (parts[0] + fraction).toLongLong();
+}
+
+QString MillionthsText(qint64 millionths) {
+    QString fraction = QString::number(millionths % 1000000).rightJustified(6, '0');
+    while (fraction.endsWith('0')) fraction.chop(1);
+    const QString whole = QString::number(millionths / 1000000);
+    return fraction.isEmpty() ? whole : whole + '.' + fraction;
+}
+
+QString Order(const QVector<Page>& pages) {
+    QStringList order;
+    for (const Page& p : pages) order << QString::number(p.number) + (p.answers() ? "A" : "P");
+    return order.join(' ');
+}
+
+QStringList EntriesOf(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// The words of a line as a POSIX shell splits them (single quotes and backslashes only).
+QStringList ShellWords(const QString& line) {
+    QStringList words;
+    QString word;
+    bool inWord = false, quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted) {
+            if (c == '\'') quoted = false;
+            else word += c;
+        } else if (c == '\'') {
+            quoted = inWord = true;
+        } else if (c == '\\' && i + 1 < line.size()) {
+            word += line[++i];
+            inWord = true;
+        } else if (c.isSpace()) {
+            if (inWord) words << word;
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words << word;
+    return words;
+}
+
+}  // namespace
+
+class TestSheets : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pagesFollowTheAnswersOption_data();
+    void pagesFollowTheAnswersOption();
+    void problemsStayInsidePatternAndRange_data();
+    void problemsStayInsidePatternAndRange();
+    void theSeedMakesTheSameSheetsAgain();
+    void failuresWriteNothing_data();
+    void failuresWriteNothing();
+    void anExistingFileSurvivesFailedAndInterruptedRuns();
+    void standardOutputTakesTheWholePdf();
+    void progressOnlyOnATerminal();
+    void helpVersionAndPresets();
+    void pagesFitThePaperInsideTheBorder_data();
+    void pagesFitThePaperInsideTheBorder();
+};
+
+void TestSheets::pagesFollowTheAnswersOption_data() {
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<QString>("order");
+    QTest::newRow("after") << "after" << "7P 7A 8P 8A 9P 9A";
+    QTest::newRow("end") << "end" << "7P 8P 9P 7A 8A 9A";
+    QTest::newRow("none") << "none" << "7P 8P 9P";
+}
+
+void TestSheets::pagesFollowTheAnswersOption() {
+    QFETCH(QString, answers);
+    QFETCH(QString, order);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("s.pdf");
+    const Outcome o = Run({"--sheets", "3", "--number", "7", "--problems", "12", "--seed", "11", "--answers", answers,
+                           "-o", pdf});
+    QCOMPARE(o.status, 0);
+    const QVector<Page> pages = ReadPages(pdf);
+    QCOMPARE(PdfPages(pdf), static_cast<int>(pages.size()));
+    QCOMPARE(Order(pages), order);
+    for (const Page& a : pages) {
+        QCOMPARE(a.figures.size(), 12);
+        if (!a.answers()) continue;
+        for (const Figure& f : a.figures) QVERIFY(!f.worked.isEmpty());
+        // The answer sheet works out exactly the problems of the sheet with its number.
+        for (const Page& p : pages) {
+            if (p.answers() || p.number != a.number) continue;
+            for (int i = 0; i < 12; ++i) {
+                QCOMPARE(a.figures[i].multiplicand, p.figures[i].multiplicand);
+                QCOMPARE(a.figures[i].multiplier, p.figures[i].multiplier);
+            }
+        }
+    }
+}
+
+void TestSheets::problemsStayInsidePatternAndRange_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("multiplicand");  // what every operand must look like
+    QTest::addColumn<QString>("multiplier");
+    QTest::addColumn<QString>("low");
+    QTest::addColumn<QString>("high");
+    QTest::addColumn<int>("problems");
+    QTest::newRow("defaults") << QStringList{} << "[1-9]\\.[1-9]" << "[2-9]" << "0" << "1000" << 16;
+    QTest::newRow("hundredths, narrow range")
+        << QStringList{"--multiplicand", "[1-9].[0-9][1-9]", "--answer", "10:20"} << "[1-9]\\.[0-9][1-9]" << "[2-9]"
+        << "10" << "20" << 16;
+    QTest::newRow("range typed high to low")
+        << QStringList{"--multiplicand", "[1-9][0-9]", "--multiplier", "0.[1-9]", "--answer", "50:5", "--problems",
+                       "12"}
+        << "[1-9][0-9]" << "0\\.[1-9]" << "5" << "50" << 12;
+    QTest::newRow("digit ranges typed high to low")
+        << QStringList{"--multiplicand", "[9-7].[1-9]", "--multiplier", "[3-1]"} << "[7-9]\\.[1-9]" << "[1-3]" << "0"
+        << "1000" << 16;
+    QTest::newRow("preset") << QStringList{"--preset", "g5-tenths-x-below1"} << "[1-9]\\.[1-9]" << "0\\.[1-9]" << "0"
+                            << "1000" << 16;
+    QTest::newRow("option after preset overrides it")
+        << QStringList{"--preset", "g5-tenths-x-tenths", "--multiplier", "7", "--answer", "20:60"} << "[1-9]\\.[1-9]"
+        << "7" << "20" << "60" << 16;
+    QTest::newRow("preset after option overrides it")
+        << QStringList{"--multiplier", "7", "--preset", "g4-tenths-x-2digit"} << "[1-9]\\.[1-9]" << "[1-9][0-9]" << "0"
+        << "1000" << 16;
+    QTest::newRow("thousandths") << QStringList{"--multiplicand", "[1-2][0-9].[0-9][0-9][1-9]", "--multiplier",
+                                                "[1-9].[1-9]", "--answer", "100:150"}
+                                 << "[12][0-9]\\.[0-9][0-9][1-9]" << "[1-9]\\.[1-9]" << "100" << "150" << 16;
+}
+
+void TestSheets::problemsStayInsidePatternAndRange() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, multiplicand);
+    QFETCH(QString, multiplier);
+    QFETCH(QString, low);
+    QFETCH(QString, high);
+    QFETCH(int, problems);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("s.pdf");
+    const Outcome o = Run(args + QStringList{"--sheets", "6", "--seed", "31", "-o", pdf});
+    QVERIFY2(o.status == 0, qPrintable(o.err));
+    const QRegularExpression u(QRegularExpression::anchoredPattern(multiplicand));
+    const QRegularExpression d(QRegularExpression::anchoredPattern(multiplier));
+    const qint64 lowest = Scaled(low, 6), highest = Scaled(high, 6);
+    const QVector<Page> pages = ReadPages(pdf);
+    QCOMPARE(pages.size(), 12);
+    for (qsizetype k = 0; k < pages.size(); k += 2) {
+        const Page& p = pages[k];
+        const Page& a = pages[k + 1];
+        QCOMPARE(p.number, static_cast<int>(k / 2 + 1));
+        QCOMPARE(p.figures.size(), problems);
+        QCOMPARE(a.figures.size(), problems);
+        QSet<QString> distinct;
+        for (int i = 0; i < problems; ++i) {
+            const Figure& f = p.figures[i];
+            QVERIFY2(u.match(f.multiplicand).hasMatch(), qPrintable(f.multiplicand));
+            QVERIFY2(d.match(f.multiplier).hasMatch(), qPrintable(f.multiplier));
+            const qint64 product = Scaled(f.multiplicand, 3) * Scaled(f.multiplier, 3);
+            QVERIFY2(product >= lowest && product <= highest, qPrintable(f.multiplicand + " × " + f.multiplier));
+            distinct.insert(f.multiplicand + "×" + f.multiplier);
+            // The answer sheet ends each figure with the exact product.
+            QVERIFY(!a.figures[i].worked.isEmpty());
+            QCOMPARE(a.figures[i].worked.last(), MillionthsText(product));
+        }
+        QCOMPARE(distinct.size(), problems);
+    }
+}
+
+void TestSheets::theSeedMakesTheSameSheetsAgain() {
+    QTemporaryDir dir;
+    const QStringList settings{"--preset", "g5-hundredths-x-tenths", "--sheets", "3", "--number", "5",
+                               "--sentence", "Ken's 計算 をしよう"};
+    const Outcome first = Run(settings + QStringList{"--seed", "99", "-o", dir.filePath("a.pdf")});
+    const Outcome again = Run(settings + QStringList{"--seed", "99", "-o", dir.filePath("b.pdf")});
+    const Outcome other = Run(settings + QStringList{"--seed", "100", "-o", dir.filePath("c.pdf")});
+    QCOMPARE(first.status, 0);
+    QCOMPARE(first.err, QStringLiteral("seed: 99\n"));
+    const QString text = PdfText(dir.filePath("a.pdf"));
+    QVERIFY(text.contains("Ken's 計算 をしよう"));
+    QCOMPARE(PdfText(dir.filePath("b.pdf")), text);
+    QVERIFY(PdfText(dir.filePath("c.pdf")) != text);
+    QCOMPARE(PdfInfo(dir.filePath("a.pdf"), "Title"), QStringLiteral("Tavreloかけ算小数編"));
+
+    // Without --seed the clock chooses it, and the reported seed makes the same sheets.
+    const Outcome clock = Run(settings + QStringList{"-o", dir.filePath("d.pdf")});
+    const QRegularExpressionMatch seed = QRegularExpression("^seed: (\\d+)\n$").match(clock.err);
+    QVERIFY2(seed.hasMatch(), qPrintable(clock.err));
+    QCOMPARE(Run(settings + QStringList{"--seed", seed.captured(1), "-o", dir.filePath("e.pdf")}).status, 0);
+    QCOMPARE(PdfText(dir.filePath("e.pdf")), PdfText(dir.filePath("d.pdf")));
+
+    // The file itself says how it was made: its command line makes it again.
+    const QString creator = PdfInfo(dir.filePath("a.pdf"), "Creator");
+    const QString prefix = QStringLiteral("tavrelo-sheets " TAVRELO_VERSION ": ");
+    QVERIFY2(creator.startsWith(prefix), qPrintable(creator));
+    QStringList words = ShellWords(creator.mid(prefix.size()));
+    QCOMPARE(words.value(0), QStringLiteral("tavrelo-sheets"));
+    words.removeFirst();
+    QCOMPARE(Run(words + QStringList{"-o", dir.filePath("f.pdf")}).status, 0);
+    QCOMPARE(PdfText(dir.filePath("f.pdf")), text);
+}
+
+void TestSheets::failuresWriteNothing_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char* name, QStringList args, int status, const QString& message) {
+        QTest::newRow(name) << args << status << message;
+    };
+    row("bad answer bound", {"--answer", "1,5:3"}, 2, "--answer: '1,5' は浮動小数点数ではありません");
+    row("bad upper bound", {"--answer", "1:abc"}, 2, "--answer: 'abc' は浮動小数点数ではありません");
+    row("answer without colon", {"--answer", "5"}, 2, "--answer: '5' は答えの範囲として読めません");
+    row("too many places", {"--multiplicand", "1.2345"}, 2, "--multiplicand: '1.2345' は位の指定として読めません");
+    row("bad multiplier", {"--multiplier", "[2-x]"}, 2, "--multiplier: '[2-x]' は位の指定として読めません");
+    row("problems not 12 or 16", {"--problems", "14"}, 2, "--problems: '14' は 12 か 16 ではありません");
+    row("problems not a number", {"--problems", "x"}, 2, "--problems: 'x' は整数ではありません");
+    row("no sheets", {"--sheets", "0"}, 2, "--sheets: '0' は 1 から 1000 までの枚数ではありません");
+    row("too many sheets", {"--sheets", "1001"}, 2, "--sheets: '1001' は 1 から 1000 までの枚数ではありません");
+    row("number not an integer", {"--number", "1.5"}, 2, "--number: '1.5' は整数ではありません");
+    row("numbers run out", {"--number", "2147483647", "--sheets", "2"}, 2, "--number: 2147483647 から 2 枚では");
+    row("answers placement", {"--answers", "later"}, 2, "--answers: 'later' は after、end、none のどれでもありません");
+    row("paper", {"--paper", "A5"}, 2, "--paper: 'A5' は A4、B5、B4、A3、Letter のどれでもありません");
+    row("negative seed", {"--seed", "-1"}, 2, "--seed: '-1' は 0 から 4294967295 までの整数ではありません");
+    row("seed too large", {"--seed", "4294967296"}, 2, "--seed: '4294967296' は 0 から 4294967295");
+    row("unknown preset", {"--preset", "g9"}, 2, "--preset: 'g9' という設定はありません");
+    row("unknown option", {"--colour", "red"}, 2, "'--colour' というオプションはありません");
+    row("missing value", {"--sheets"}, 2, "'--sheets' の後に値がありません");
+    row("stray argument", {"extra.pdf"}, 2, "'extra.pdf' は余分な引数です");
+    row("cannot fill the first sheet", {"--multiplicand", "0", "--multiplier", "0", "--number", "4"}, 3,
+        "今の条件では、指定された問題数が確保できません。\n  1 枚目（問題No.4）: 16 問のうち 1 問しか見つかりません。");
+
+    // A sheet further on: settings where some sheets fill and some do not, and a seed whose first
+    // sheet fills.
+    GenerationSettings tight;
+    tight.RequestedCount = 16;
+    SetDigitRanges(tight, ParseDigitPattern("[0-9].[0-9][0-9]"), ParseDigitPattern("1"));
+    tight.AnswerLowText = "0";
+    tight.AnswerHighText = "0.15";
+    for (std::uint32_t seed = 1; seed < 200; ++seed) {
+        const auto found = FindShortSheet(tight, seed, 8);
+        if (!found || found->Sheet < 2) continue;
+        row("cannot fill a later sheet",
+            {"--multiplicand", "[0-9].[0-9][0-9]", "--multiplier", "1", "--answer", "0:0.15", "--sheets", "8",
+             "--number", "10", "--seed", QString::number(seed)},
+            3,
+            QStringLiteral("今の条件では、指定された問題数が確保できません。\n  %1 枚目（問題No.%2）: 16 問のうち %3 問しか見つかりません。")
+                .arg(found->Sheet)
+                .arg(9 + found->Sheet)
+                .arg(found->Found));
+        break;
+    }
+
+    row("no such folder", {"-o", "missing/x.pdf"}, 1, "-o/--output: 'missing/x.pdf' に書き込めません: No such file or directory");
+    row("a folder", {"-o", "."}, 1, "-o/--output: '.' に書き込めません: Is a directory");
+    row("device full", {"-o", "/dev/full"}, 1, "-o/--output: '/dev/full' に書き込めません: No space left on device");
+}
+
+void TestSheets::failuresWriteNothing() {
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const Outcome o = Run(QStringList{"-o", "out.pdf"} + args, dir.path());
+    QCOMPARE(o.status, status);
+    QVERIFY2(o.err.contains("tavrelo-sheets: " + message), qPrintable(o.err));
+    QVERIFY(o.out.isEmpty());
+    QCOMPARE(EntriesOf(dir.path()), QStringList());
+}
+
+void TestSheets::anExistingFileSurvivesFailedAndInterruptedRuns() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("week.pdf");
+    const QByteArray earlier = "last week's sheets";
+    QFile f(target);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(earlier);
+    f.close();
+    const auto unchanged = [&] {
+        QFile g(target);
+        return g.open(QIODevice::ReadOnly) && g.readAll() == earlier &&
+               EntriesOf(dir.path()) == QStringList{"week.pdf"};
+    };
+
+    QCOMPARE(Run({"--sheets", "abc", "-o", target}).status, 2);
+    QVERIFY(unchanged());
+    QCOMPARE(Run({"--multiplicand", "0", "--multiplier", "0", "-o", target}).status, 3);
+    QVERIFY(unchanged());
+
+    // Interrupted while the pages are being drawn, as by Ctrl-C.
+    QProcess p;
+    p.setProcessEnvironment(Headless());
+    p.start(Command, {"--sheets", "1000", "--seed", "3", "-q", "-o", target});
+    QVERIFY(p.waitForStarted());
+    bool writing = false;
+    for (int i = 0; i < 2000 && !writing && p.state() == QProcess::Running; ++i) {
+        writing = EntriesOf(dir.path()).size() > 1;
+        if (!writing) QThread::msleep(5);
+    }
+    QVERIFY2(writing, "the run never started writing");
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+    QVERIFY(unchanged());
+
+    // A run that completes replaces it; through a link, the file the link names.
+    QVERIFY(QFile::link("week.pdf", dir.filePath("link.pdf")));
+    QCOMPARE(Run({"--seed", "3", "-o", dir.filePath("link.pdf")}).status, 0);
+    QCOMPARE(PdfPages(target), 2);
+    QVERIFY(QFileInfo(dir.filePath("link.pdf")).isSymLink());
+    QCOMPARE(EntriesOf(dir.path()), (QStringList{"link.pdf", "week.pdf"}));
+}
+
+void TestSheets::standardOutputTakesTheWholePdf() {
+    QTemporaryDir dir;
+    const Outcome o = Run({"--sheets", "2", "--seed", "5", "-o", "-"}, dir.path());
+    QCOMPARE(o.status, 0);
+    QCOMPARE(o.err, QStringLiteral("seed: 5\n"));
+    QVERIFY(o.out.startsWith("%PDF-"));
+    QVERIFY(o.out.trimmed().endsWith("%%EOF"));
+    QCOMPARE(EntriesOf(dir.path()), QStringList());
+    const QString piped = dir.filePath("piped.pdf");
+    QFile f(piped);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(o.out);
+    f.close();
+    QCOMPARE(PdfPages(piped), 4);
+    QCOMPARE(Run({"--sheets", "2", "--seed", "5", "-o", dir.filePath("file.pdf")}).status, 0);
+    QCOMPARE(PdfText(piped), PdfText(dir.filePath("file.pdf")));
+}
+
+void TestSheets::progressOnlyOnATerminal() {
+    QTemporaryDir dir;
+    const QStringList run{"--sheets", "400", "--seed", "1", "-o", dir.filePath("p.pdf")};
+    // To a pipe: the seed and nothing else.
+    QCOMPARE(Run(run).err, QStringLiteral("seed: 1\n"));
+
+    // On a terminal (script gives the command one): the bar, ending at all pages done.
+    if (QStandardPaths::findExecutable("script").isEmpty()) QSKIP("script(1) is not installed");
+    const auto onTerminal = [&](const QStringList& args) {
+        QStringList quoted;
+        for (const QString& a : QStringList{Command} + args) quoted << "'" + a + "'";
+        QProcess p;
+        p.setProcessEnvironment(Headless());
+        p.start("script", {"-qec", quoted.join(' '), "/dev/null"});
+        p.waitForFinished(180000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    const QString shown = onTerminal(run);
+    QVERIFY2(shown.contains("800/800 枚"), qPrintable(shown));
+    QVERIFY(shown.contains('\r'));
+    const QString quiet = onTerminal(run + QStringList{"-q"});
+    QVERIFY2(!quiet.contains("枚") && quiet.contains("seed: 1"), qPrintable(quiet));
+}
+
+void TestSheets::helpVersionAndPresets() {
+    const Outcome help = Run({"--help"});
+    QCOMPARE(help.status, 0);
+    const QString h = QString::fromUtf8(help.out);
+    for (const char* expected : {"使い方 (Usage):", "-o OUTPUT.pdf", "--multiplicand <PATTERN>",
+                                 "かけられる数の各位に使う数字", "Digits allowed in each place of the",
+                                 "--answers <after|end|none>", "-q, --quiet", "--list-presets", "終了コード (Exit status)"}) {
+        QVERIFY2(h.contains(QString::fromUtf8(expected)), expected);
+    }
+    const Outcome version = Run({"--version"});
+    QCOMPARE(version.status, 0);
+    QCOMPARE(QString::fromUtf8(version.out), QStringLiteral("tavrelo-sheets " TAVRELO_VERSION "\n"));
+    const QString presets = QString::fromUtf8(Run({"--list-presets"}).out);
+    QVERIFY(presets.contains("g5-tenths-x-tenths\n    5年 小数×小数"));
+    QVERIFY(presets.contains("--multiplicand \"[1-9].[0-9][1-9]\" --multiplier \"[2-9]\" --answer 0:1000"));
+}
+
+void TestSheets::pagesFitThePaperInsideTheBorder_data() {
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<double>("widthMm");
+    QTest::addColumn<double>("heightMm");
+    QTest::newRow("A4") << "A4" << 210.0 << 297.0;
+    QTest::newRow("B5 (JIS)") << "b5" << 182.0 << 257.0;
+    QTest::newRow("B4 (JIS)") << "B4" << 257.0 << 364.0;
+    QTest::newRow("A3") << "A3" << 297.0 << 420.0;
+    QTest::newRow("Letter") << "Letter" << 215.9 << 279.4;
+}
+
+// The page is drawn at 1200 dpi on the paper less 5 mm on every side: the title stands at
+// Scaled(14) from the left edge of that area.
+void TestSheets::pagesFitThePaperInsideTheBorder() {
+    QFETCH(QString, paper);
+    QFETCH(double, widthMm);
+    QFETCH(double, heightMm);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("p.pdf");
+    QCOMPARE(Run({"--paper", paper, "--seed", "1", "--answers", "none", "-o", pdf}).status, 0);
+    const double ptPerMm = 72 / 25.4;
+    const QRegularExpressionMatch size =
+        QRegularExpression("^([\\d.]+) x ([\\d.]+) pts").match(PdfInfo(pdf, "Page size"));
+    QVERIFY(size.hasMatch());
+    QVERIFY(qAbs(size.captured(1).toDouble() - widthMm * ptPerMm) < 1);
+    QVERIFY(qAbs(size.captured(2).toDouble() - heightMm * ptPerMm) < 1);
+
+    const double widthPx = (widthMm - 10) / 25.4 * 1200, heightPx = (heightMm - 10) / 25.4 * 1200;
+    const double scale = qMin(widthPx / 320, heightPx / 441);
+    const double expectedX = 5 * ptPerMm + qRound(14 * scale) * 72.0 / 1200;
+    const QString boxes = Tool("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, "-"});
+    const QRegularExpressionMatch title =
+        QRegularExpression("<word xMin=\"([\\d.]+)\"[^>]*>小数のかけ算</word>").match(boxes);
+    QVERIFY(title.hasMatch());
+    QVERIFY2(qAbs(title.captured(1).toDouble() - expectedX) < 0.8,
+             qPrintable(QStringLiteral("title at %1 pt, expected %2").arg(title.captured(1)).arg(expectedX)));
+}
+
+QTEST_GUILESS_MAIN(TestSheets)
+#include "tst_sheets.moc"

@@ -1,0 +1,147 @@
+// tavrelo-sheets: many sheets at once as one PDF, from the same generator and the same page
+// drawing as the window, reproducible from a seed.
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QString>
+
+#include <cstdio>
+#include <string>
+
+#include <unistd.h>
+
+#include "core/random.h"
+#include "core/sheet_run.h"
+#include "drawing/fonts.h"
+#include "output/printing.h"
+#include "tools/sheets/options.h"
+#include "tools/sheets/output_file.h"
+#include "tools/sheets/sheet_pdf.h"
+
+namespace {
+
+constexpr const char* Program = "tavrelo-sheets";
+
+enum ExitStatus { Done = 0, CannotWrite = 1, BadOption = 2, NotEnoughProblems = 3 };
+
+void Say(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void Complain(const QString& message) { Say(stderr, QString::fromUtf8(Program) + ": " + message + '\n'); }
+
+// Sheets done / all, redrawn in place; only once the run has gone on long enough to be worth it.
+class ProgressBar {
+public:
+    explicit ProgressBar(bool enabled) : enabled_(enabled) { clock_.start(); }
+
+    void Update(std::int64_t done, std::int64_t all) {
+        if (!enabled_) return;
+        const qint64 now = clock_.elapsed();
+        if (now < kDelayMs || (done < all && now - lastDraw_ < kEveryMs)) return;
+        lastDraw_ = now;
+        constexpr int width = 30;
+        const int filled = static_cast<int>(width * done / all);
+        std::fprintf(stderr, "\r[%s%s] %lld/%lld 枚", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                     std::string(static_cast<std::size_t>(width - filled), '-').c_str(),
+                     static_cast<long long>(done), static_cast<long long>(all));
+        if (done == all) std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    static constexpr qint64 kDelayMs = 300;
+    static constexpr qint64 kEveryMs = 100;
+    bool enabled_;
+    QElapsedTimer clock_;
+    qint64 lastDraw_ = 0;
+};
+
+// A command that never opens a window has no use for Qt's remarks about the desktop session
+// (a cron job or a container has no XDG_RUNTIME_DIR); everything else Qt says is passed on.
+QtMessageHandler gQtHandler = nullptr;
+
+void FilterQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains(QLatin1String("XDG_RUNTIME_DIR"))) return;
+    if (gQtHandler) gQtHandler(type, context, message);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // No window is ever shown: the run must work without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    gQtHandler = qInstallMessageHandler(FilterQtMessages);
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromUtf8(Program));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRELO_VERSION));
+    InstallParserTranslations();
+
+    const ParsedOptions parsed = ParseSheetOptions(QCoreApplication::arguments());
+    switch (parsed.Outcome) {
+    case OptionsOutcome::Help:
+    case OptionsOutcome::Version:
+    case OptionsOutcome::ListPresets:
+        Say(stdout, parsed.Text);
+        return Done;
+    case OptionsOutcome::Error:
+        Complain(parsed.Text);
+        return BadOption;
+    case OptionsOutcome::Run:
+        break;
+    }
+    const SheetOptions& options = parsed.Options;
+
+    std::uint32_t seed = 0;
+    if (options.Seed) {
+        seed = *options.Seed;
+    } else {
+        SeedRandom();
+        seed = RandomSeed;
+    }
+    std::fprintf(stderr, "seed: %u\n", seed);
+
+    // Every sheet is made once before anything is written, so that a run that cannot be
+    // completed writes nothing at all. Making them again costs far less than drawing them.
+    if (const auto shortSheet = FindShortSheet(options.Settings, seed, options.Sheets)) {
+        Complain(QStringLiteral("今の条件では、指定された問題数が確保できません。\n"
+                                "  %1 枚目（問題No.%2）: %3 問のうち %4 問しか見つかりません。"
+                                "--multiplicand、--multiplier、--answer を見直してください。")
+                     .arg(shortSheet->Sheet)
+                     .arg(options.FirstNumber + shortSheet->Sheet - 1)
+                     .arg(options.Settings.RequestedCount)
+                     .arg(shortSheet->Found));
+        return NotEnoughProblems;
+    }
+
+    InstallFontSubstitutions();
+
+    TOutputFile output(options.Output);
+    QString reason;
+    if (!output.Open(reason)) {
+        Complain(QStringLiteral("-o/--output: '%1' に書き込めません: %2").arg(options.Output, reason));
+        return CannotWrite;
+    }
+
+    SheetPdfJob job;
+    job.Settings = options.Settings;
+    job.Seed = seed;
+    job.Sheets = options.Sheets;
+    job.FirstNumber = options.FirstNumber;
+    job.Sentence = options.Sentence;
+    job.Answers = options.Answers;
+    job.Paper = options.Paper;
+    job.Title = QString::fromUtf8(DocumentName);
+    job.Creator = QStringLiteral("%1 %2: %3").arg(QString::fromUtf8(Program), QStringLiteral(TAVRELO_VERSION),
+                                                  RemakeCommand(options, seed));
+
+    ProgressBar progress(!options.Quiet && isatty(STDERR_FILENO));
+    WriteSheetsPdf(output.Device(), job, [&](std::int64_t done, std::int64_t all) { progress.Update(done, all); });
+
+    if (!output.Commit(reason)) {
+        Complain(QStringLiteral("-o/--output: '%1' に書き込めません: %2").arg(options.Output, reason));
+        return CannotWrite;
+    }
+    return Done;
+}

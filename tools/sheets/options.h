@@ -1,0 +1,44 @@
+#pragma once
+// The command line of tavrelo-sheets, read into the settings of one run.
+#include <QPageSize>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/generator.h"
+#include "core/sheet_run.h"
+
+struct SheetOptions {
+    GenerationSettings Settings;  // count, answer texts and the twenty digit texts
+    std::int32_t Sheets = 1;
+    std::int32_t FirstNumber = 1;
+    std::string Sentence;
+    AnswerPlacement Answers = AnswerPlacement::After;
+    QString PaperName;
+    QPageSize::PageSizeId Paper = QPageSize::A4;
+    std::optional<std::uint32_t> Seed;  // none: from the clock
+    QString Output;                     // "-" is standard output
+    bool Quiet = false;
+};
+
+enum class OptionsOutcome { Run, Help, Version, ListPresets, Error };
+
+struct ParsedOptions {
+    OptionsOutcome Outcome = OptionsOutcome::Error;
+    SheetOptions Options;
+    QString Text;  // Help, Version, ListPresets: for standard output; Error: the message
+};
+
+// Gives Qt's command-line parser its messages and headings in Japanese. Needs the application
+// object; call once before ParseSheetOptions.
+void InstallParserTranslations();
+
+// arguments[0] is the program. Options are applied in the order given, so that an option after
+// --preset overrides what the preset set, and the last of a repeated option wins.
+ParsedOptions ParseSheetOptions(const QStringList& arguments);
+
+// The options that make the same run again, as one line a shell takes (no -o, no -q).
+QString RemakeCommand(const SheetOptions& options, std::uint32_t seed);

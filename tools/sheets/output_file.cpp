@@ -1,0 +1,140 @@
+#include "tools/sheets/output_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The temporary file of the run, for the signal handler: a signal that ends the process must
+// not leave it behind. Only async-signal-safe calls touch it there.
+char gTemporary[4096] = {};
+
+extern "C" void RemoveTemporaryAndDie(int signal) {
+    if (gTemporary[0] != '\0') unlink(gTemporary);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+void WatchSignals(const QByteArray& path) {
+    if (static_cast<std::size_t>(path.size()) >= sizeof gTemporary) return;
+    std::memcpy(gTemporary, path.constData(), static_cast<std::size_t>(path.size()) + 1);
+    for (int s : kSignals) std::signal(s, RemoveTemporaryAndDie);
+}
+
+void StopWatching() {
+    for (int s : kSignals) std::signal(s, SIG_DFL);
+    gTemporary[0] = '\0';
+}
+
+QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// What a new file in that folder would get, or what the file being replaced has.
+mode_t ModeFor(const QByteArray& target) {
+    struct stat st {};
+    if (stat(target.constData(), &st) == 0) return st.st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+TOutputFile::TOutputFile(QString target) : target_(std::move(target)) {}
+
+TOutputFile::~TOutputFile() { Discard(); }
+
+bool TOutputFile::Open(QString& error) {
+    if (target_ == u"-") {
+        if (file_.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) return true;
+        error = file_.errorString();
+        return false;
+    }
+    const QByteArray target = QFile::encodeName(target_);
+    struct stat st {};
+    if (stat(target.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        if (S_ISDIR(st.st_mode)) {
+            error = Reason(EISDIR);
+            return false;
+        }
+        const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) {
+            error = Reason(errno);
+            return false;
+        }
+        if (!file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            error = file_.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    // A link keeps pointing where it did: the file it names is the one replaced.
+    if (const QFileInfo link(target_); link.isSymLink()) target_ = link.symLinkTarget();
+    const QFileInfo info(target_);
+    QByteArray pattern = QFile::encodeName(info.absolutePath() + "/." + info.fileName() + ".XXXXXX");
+    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = Reason(errno);
+        return false;
+    }
+    temporary_ = pattern;
+    WatchSignals(temporary_);
+    fchmod(fd, ModeFor(target));
+    if (!file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        error = file_.errorString();
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool TOutputFile::Commit(QString& error) {
+    const bool flushed = file_.flush();
+    if (!flushed || file_.error() != QFileDevice::NoError) {
+        error = file_.errorString();
+        Discard();
+        return false;
+    }
+    if (temporary_.isEmpty()) {
+        file_.close();
+        return true;
+    }
+    // On the disk before the name moves over, so that a crash cannot leave the name on an
+    // empty file.
+    if (fsync(file_.handle()) != 0) {
+        error = Reason(errno);
+        Discard();
+        return false;
+    }
+    file_.close();
+    if (std::rename(temporary_.constData(), QFile::encodeName(target_).constData()) != 0) {
+        error = Reason(errno);
+        Discard();
+        return false;
+    }
+    StopWatching();
+    temporary_.clear();
+    return true;
+}
+
+void TOutputFile::Discard() {
+    if (file_.isOpen()) file_.close();
+    if (!temporary_.isEmpty()) {
+        unlink(temporary_.constData());
+        StopWatching();
+        temporary_.clear();
+    }
+}
