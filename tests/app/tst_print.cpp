@@ -12,6 +12,7 @@
 #include "cups_sandbox.h"
 #include "core/numtext.h"
 #include "output/printer.h"
+#include "paint_counter.h"
 #include "recording_dialogs.h"
 
 namespace {
@@ -85,23 +86,13 @@ private slots:
         SixteenProblems();
         Type(form->PrnNum, "7");
         QCoreApplication::processEvents();
-        int paints = 0;
-        struct Counter : QObject {
-            int* paints;
-            explicit Counter(int* p) : paints(p) {}
-            bool eventFilter(QObject*, QEvent* e) override
-            {
-                *paints += e->type() == QEvent::Paint;
-                return false;
-            }
-        } counter(&paints);
-        form->PaintBox1->installEventFilter(&counter);
+        PaintCounter counter(form->PaintBox1);
+        int& paints = counter.Paints;
         QTest::mouseClick(form->btnPrintWithAns, Qt::LeftButton);
         QVERIFY2(dialogs->Events.isEmpty(), qPrintable(dialogs->Events.join('\n')));
         QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
         // The preview's header shows the next number at once.
         QTRY_VERIFY(paints > 0);
-        form->PaintBox1->removeEventFilter(&counter);
 
         QVERIFY(cups->WaitForFinishedJobs("pdf", 2));
         const auto jobs = cups->FinishedJobs("pdf");

@@ -15,6 +15,7 @@
 
 #include "app/Fmain.h"
 #include "app/application.h"
+#include "paint_counter.h"
 #include "recording_dialogs.h"
 
 namespace {
@@ -528,17 +529,8 @@ private slots:
         QFETCH(QString, multiplier);
         QFETCH(int, count);
         ShowActive();
-        int paints = 0;
-        struct Counter : QObject {
-            int* paints;
-            explicit Counter(int* p) : paints(p) {}
-            bool eventFilter(QObject*, QEvent* e) override
-            {
-                *paints += e->type() == QEvent::Paint;
-                return false;
-            }
-        } counter(&paints);
-        form->PaintBox1->installEventFilter(&counter);
+        PaintCounter counter(form->PaintBox1);
+        int& paints = counter.Paints;
         WideRanges();
         QTest::mouseClick(form->QNumPattern->Item(1), Qt::LeftButton);
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
@@ -573,7 +565,6 @@ private slots:
             return dark;
         };
         QVERIFY(ink(form->PaintBox1->grab().toImage()) * 4 < ink(full));
-        form->PaintBox1->removeEventFilter(&counter);
     }
 
     void giveUpForTheStartValues()
