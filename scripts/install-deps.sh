@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, running and testing the program needs.
 # Idempotent: when everything is present it only checks and returns.
+# Package names given as arguments are installed too (the package check passes its own).
 set -euo pipefail
 
 PACKAGES=(
@@ -11,7 +12,9 @@ PACKAGES=(
   cups cups-client cups-bsd cups-ipp-utils printer-driver-cups-pdf libcups2-dev
   xvfb xauth x11-utils twm poppler-utils imagemagick
   clang libclang-rt-14-dev
+  librsvg2-bin desktop-file-utils appstream man-db
 )
+PACKAGES+=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
