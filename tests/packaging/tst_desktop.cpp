@@ -1,5 +1,6 @@
 // How the program presents itself to the desktop: the name it gives itself, the icon it takes
-// from the theme (or its compiled-in one without it), and the version on the window's title label.
+// from the theme (or its compiled-in one without it), the version on the window's title label,
+// and the window on a screen of twice the usual pixel density (QT_SCALE_FACTOR=2, its own case).
 // CTest runs the icon cases each in its own process, since the icon is chosen at start: the theme
 // search path (TAVRELO_TEST_ICON_PATH, folders separated by ":") holds the theme's index and,
 // for the themed case only, the built icons.
@@ -9,11 +10,14 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPixmap>
 #include <QtTest>
 
 #include "app/Fmain.h"
 #include "app/application.h"
+#include "tests/app/recording_dialogs.h"
 
 namespace {
 
@@ -103,6 +107,43 @@ private slots:
                 titles << label->text();
         QCOMPARE(titles.size(), 1);
         QVERIFY2(titles.front().endsWith(QStringLiteral(" Ver" TAVRELO_VERSION)), qPrintable(titles.front()));
+    }
+
+    void previewDrawnAtScreenResolution()
+    {
+        RecordingDialogs dialogs;
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.devicePixelRatio(), 2.0);
+        // The layout is in the window's own units, whatever the density.
+        QCOMPARE(form.u1l->geometry(), QRect(360, 176, 17, 23));
+        QCOMPARE(form.PaintBox1->geometry(), QRect(448, 32, 320, 441));
+
+        for (QLineEdit* field : {form.u4h, form.u3h, form.d4h})
+            field->setText(QStringLiteral("9"));
+        form.AnsHigh->setText(QStringLiteral("100"));
+        QTest::mouseClick(form.btnPreview, Qt::LeftButton);
+        QVERIFY(dialogs.Events.isEmpty());
+
+        const QImage page = form.PaintBox1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(page.size(), QSize(640, 882));
+        // A page drawn small and enlarged is made of 2 x 2 blocks of one colour; drawn at the
+        // screen's resolution, most of the ink has finer edges than that.
+        int ink = 0, fine = 0;
+        for (int y = 0; y + 1 < page.height(); y += 2)
+            for (int x = 0; x + 1 < page.width(); x += 2) {
+                const QRgb block[] = {page.pixel(x, y), page.pixel(x + 1, y), page.pixel(x, y + 1),
+                                      page.pixel(x + 1, y + 1)};
+                if (qGray(block[0]) > 200 && qGray(block[1]) > 200 && qGray(block[2]) > 200 &&
+                    qGray(block[3]) > 200)
+                    continue;
+                ++ink;
+                if (block[0] != block[1] || block[0] != block[2] || block[0] != block[3])
+                    ++fine;
+            }
+        QVERIFY2(ink > 1000, qPrintable(QString::number(ink)));
+        QVERIFY2(fine * 2 > ink, qPrintable(QStringLiteral("%1 of %2").arg(fine).arg(ink)));
     }
 };
 
