@@ -1,9 +1,9 @@
 # The front door: two commands on a fresh Debian 12 machine.
 #   make run   installs what is missing, builds and starts the program
 #   make test  installs what is missing, builds and runs the whole test suite
-# The rest are for developers.
+# The rest are for developers (make package builds the Debian package).
 
-.PHONY: run test deps build display test-asan fuzz bench clean
+.PHONY: run test deps build display test-asan fuzz bench package check-package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -46,6 +46,22 @@ bench:
 	./build/release/bench/core_bench
 	QT_QPA_PLATFORM=offscreen ./build/release/bench/drawing_bench
 	bash bench/sheets.sh build/release/tools/sheets/tavrelo-sheets
+
+# The Debian package build/package/tavrelo_<version>_amd64.deb, from a release build of its own
+# with Debian's compiler and linker flags (hardening; build paths mapped out of the binaries).
+# Given on the command line, the flags apply again even when build/package already exists.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+package: deps
+	cmake --preset package \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	cmake --build --preset package
+	cpack --preset package
+
+# Builds the package, checks it, installs it on this machine, runs both programs from it and
+# removes it again (root or sudo; see the script).
+check-package:
+	bash scripts/check-package.sh
 
 clean:
 	rm -rf build

@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QProxyStyle>
@@ -9,6 +10,10 @@
 
 #include "app/dialogs.h"
 #include "drawing/fonts.h"
+
+#ifndef TAVRELO_APP_ID
+#error "TAVRELO_APP_ID, the name the desktop knows the program by, comes from packaging/CMakeLists.txt"
+#endif
 
 QString ApplicationTitleFromPath(const QString& path)
 {
@@ -87,7 +92,13 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     InstallFontSubstitutions();
     LoadQtJapanese(this);
     setStyle(new TStyle);
-    setWindowIcon(QIcon(QStringLiteral(":/glyphs/tavrelo.xpm")));
+    // The desktop finds the menu entry by this name, and through it the icon and the name that
+    // the taskbar and a Wayland compositor show for the window.
+    setDesktopFileName(QStringLiteral(TAVRELO_APP_ID));
+    // The installed icon has every size a desktop asks for; run from the build tree, the program
+    // has only the one compiled in.
+    setWindowIcon(QIcon::fromTheme(QStringLiteral(TAVRELO_APP_ID),
+                                   QIcon(QStringLiteral(":/glyphs/tavrelo.xpm"))));
 }
 
 TApplication::~TApplication() = default;

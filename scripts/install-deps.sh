@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, running and testing the program needs.
 # Idempotent: when everything is present it only checks and returns.
-#   install-deps.sh [--bench]   (--bench: also what `make bench` needs)
+#   install-deps.sh [--bench] [PACKAGE...]
+# --bench: also what `make bench` needs; package names given are installed too (the package
+# check passes its own).
 set -euo pipefail
 
 PACKAGES=(
@@ -12,12 +14,14 @@ PACKAGES=(
   cups cups-client cups-bsd cups-ipp-utils printer-driver-cups-pdf libcups2-dev
   xvfb xauth x11-utils twm poppler-utils imagemagick
   clang libclang-rt-14-dev
+  librsvg2-bin desktop-file-utils appstream man-db
 )
-
 # Only the benchmarks time whole processes with hyperfine; nothing else needs it.
 if [ "${1:-}" = "--bench" ]; then
   PACKAGES+=(hyperfine)
+  shift
 fi
+PACKAGES+=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
