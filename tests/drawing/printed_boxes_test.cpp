@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,10 @@ struct Sheet {
     int dpi;
     int count;
 };
+
+void PrintTo(const Sheet& sheet, std::ostream* out) {
+    *out << "A4 at " << sheet.dpi << " dpi, " << sheet.count << " problems";
+}
 
 class PrintedBoxes : public ::testing::TestWithParam<Sheet> {};
 
