@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/numtext.h"
 #include "drawing/worksheet.h"
@@ -189,7 +191,59 @@ private:
     std::int32_t fullHeight_ = 0;
 };
 
+// Draws nothing: every text a figure writes only widens the box of the cells it would cover.
+// Widths and heights come from the surface the figure is meant for, so the box is that
+// surface's, at whatever font the figure sets. The surface gets its own font back at the end.
+class TMeasuringCanvas : public TCanvas {
+public:
+    explicit TMeasuringCanvas(TCanvas& target) : target_(target), saved_(target.Font) {
+        Font = target.Font;
+        Brush = target.Brush;
+        Pen = target.Pen;
+    }
+    ~TMeasuringCanvas() override { target_.Font = saved_; }
+    TMeasuringCanvas(const TMeasuringCanvas&) = delete;
+    TMeasuringCanvas& operator=(const TMeasuringCanvas&) = delete;
+
+    void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override {
+        const std::int64_t right = static_cast<std::int64_t>(x) + TextWidth(text);
+        const std::int64_t bottom = static_cast<std::int64_t>(y) + TextHeight(text);
+        if (box_.Empty) {
+            box_ = {false, x, y, right, bottom};
+            return;
+        }
+        box_.Left = std::min<std::int64_t>(box_.Left, x);
+        box_.Top = std::min<std::int64_t>(box_.Top, y);
+        box_.Right = std::max(box_.Right, right);
+        box_.Bottom = std::max(box_.Bottom, bottom);
+    }
+    std::int32_t TextWidth(std::string_view text) override {
+        target_.Font = Font;
+        return target_.TextWidth(text);
+    }
+    std::int32_t TextHeight(std::string_view text) override {
+        target_.Font = Font;
+        return target_.TextHeight(text);
+    }
+    void Rectangle(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+
+    const TFigureBox& Box() const { return box_; }
+
+private:
+    TCanvas& target_;
+    TFont saved_;
+    TFigureBox box_;
+};
+
 }  // namespace
+
+TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y,
+                     const std::string& MultiplicandText, const std::string& MultiplierText,
+                     const std::string& OperatorText, bool showAnswers) {
+    TMeasuringCanvas measuring(Canvas);
+    Figure(measuring, X, Y).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
+    return measuring.Box();
+}
 
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers) {

@@ -50,6 +50,102 @@ std::int32_t ScaledBy(float PageScale, double x) {
     return static_cast<std::int32_t>(r);
 }
 
+namespace {
+
+// Where the figures of a page stand; the same for every figure height.
+struct FigureGrid {
+    std::int32_t firstX = 0;
+    std::int32_t firstY = 0;
+    std::int32_t columnStep = 0;
+    std::int32_t rowStep = 0;
+    std::int32_t rowCount = 0;
+
+    std::int32_t X(std::int32_t j) const { return Add32(firstX, Mul32(j - 1, columnStep)); }
+    std::int32_t Y(std::int32_t i) const { return Add32(firstY, Mul32(i - 1, rowStep)); }
+};
+
+FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHeight,
+                   const PageContent& content) {
+    auto Scaled = [pageScale](double x) { return ScaledBy(pageScale, x); };
+    FigureGrid grid;
+    grid.firstX = Scaled(24);
+    grid.firstY = Scaled(70);
+    grid.columnStep = Div32(Sub32(PageWidth, Scaled(15)), 4);
+    std::int32_t rowCount = content.ProblemCount / 4;
+    if (content.Problems == nullptr) rowCount = 0;
+    // The store holds no more than its capacity; rows past it do not exist.
+    if (rowCount > ProblemCapacity / 4) rowCount = ProblemCapacity / 4;
+    if (rowCount <= 0) return grid;
+    grid.rowCount = rowCount;
+    grid.rowStep = Div32(Sub32(PageHeight, Scaled(50)), rowCount);
+    return grid;
+}
+
+// Whether every figure, drawn at the canvas's current font, stays inside the page's printable
+// area, above the row below it and clear of the figure to its left.
+bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
+                std::int32_t PageHeight, const PageContent& content) {
+    const ProblemSet& problems = *content.Problems;
+    for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
+        const std::int64_t bottomLimit =
+            i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep : PageHeight;
+        std::int64_t leftNeighbourRight = 0;
+        for (std::int32_t j = 1; j <= 4; ++j) {
+            const Problem& p = problems[(i - 1) * 4 + j];
+            const TFigureBox box = HissanBox(Canvas, grid.X(j), grid.Y(i), p.MultiplicandText,
+                                             p.MultiplierText, "×", content.ShowAnswers);
+            if (box.Empty) continue;
+            if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit)
+                return false;
+            leftNeighbourRight = box.Right;
+        }
+    }
+    return true;
+}
+
+std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
+                                std::int32_t PageHeight, const PageContent& content,
+                                std::int32_t designed) {
+    if (grid.rowCount <= 0 || designed <= 1) return designed;
+    const std::int32_t saved = Canvas.Font.Height;
+    auto fitsAt = [&](std::int32_t height) {
+        Canvas.Font.Height = height;
+        return FiguresFit(Canvas, grid, PageWidth, PageHeight, content);
+    };
+    std::int32_t chosen = designed;
+    if (!fitsAt(designed)) {
+        // A smaller font never makes a figure wider or taller, so the heights that fit form
+        // one range from 1 upwards and halving finds its top.
+        std::int32_t fits = 0;
+        std::int32_t fails = designed;
+        while (fails - fits > 1) {
+            const std::int32_t mid = fits + (fails - fits) / 2;
+            if (fitsAt(mid)) fits = mid;
+            else fails = mid;
+        }
+        // A page too small for any figure keeps the designed height rather than specks.
+        if (fits >= 1) chosen = fits;
+    }
+    Canvas.Font.Height = saved;
+    return chosen;
+}
+
+}  // namespace
+
+std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
+                          const PageContent& content) {
+    const float pageScale =
+        PageScaleFor(PageWidth, PageHeight, content.BaseWidth, content.BaseHeight);
+    const std::int32_t designed = ScaledBy(pageScale, 14);
+    const TFont saved = Canvas.Font;
+    Canvas.Font.Name = kMincho;
+    const std::int32_t height =
+        FittedFigureHeight(Canvas, GridFor(pageScale, PageWidth, PageHeight, content), PageWidth,
+                           PageHeight, content, designed);
+    Canvas.Font = saved;
+    return height;
+}
+
 void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
                const PageContent& content) {
     const float pageScale =
@@ -78,24 +174,25 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     Canvas.Font.Height = Scaled(10);
     Canvas.TextOut(Scaled(14), Scaled(40), content.Sentence);
 
-    Canvas.Font.Height = Scaled(14);
-    const std::int32_t columnStep = Div32(Sub32(PageWidth, Scaled(15)), 4);
+    const std::int32_t designed = Scaled(14);
+    Canvas.Font.Height = designed;
+    const FigureGrid grid = GridFor(pageScale, PageWidth, PageHeight, content);
+    if (grid.rowCount <= 0) return;
 
-    std::int32_t rowCount = content.ProblemCount / 4;
-    if (content.Problems == nullptr) rowCount = 0;
-    // The store holds no more than its capacity; rows past it do not exist.
-    if (rowCount > ProblemCapacity / 4) rowCount = ProblemCapacity / 4;
-    if (rowCount <= 0) return;
-    const std::int32_t rowStep = Div32(Sub32(PageHeight, Scaled(50)), rowCount);
+    // A worked figure grows by a row per multiplier digit and reaches further left: where the
+    // designed height would run a figure into the row below, off the paper or into its
+    // neighbour, the whole page's figures get the largest height that keeps every one clear.
+    // The figures keep their places; only their size changes.
+    Canvas.Font.Height =
+        FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, designed);
 
     const ProblemSet& problems = *content.Problems;
-    for (std::int32_t i = 1; i <= rowCount; ++i) {
+    for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         for (std::int32_t j = 1; j <= 4; ++j) {
             const int k = (i - 1) * 4 + j;
-            const std::int32_t x = Add32(Scaled(24), Mul32(j - 1, columnStep));
-            const std::int32_t y = Add32(Scaled(70), Mul32(i - 1, rowStep));
-            Hissan(Canvas, x, y, problems[k].MultiplicandText, problems[k].MultiplierText, "×",
-                   content.ShowAnswers);
+            Hissan(Canvas, grid.X(j), grid.Y(i), problems[k].MultiplicandText,
+                   problems[k].MultiplierText, "×", content.ShowAnswers);
         }
     }
+    Canvas.Font.Height = designed;
 }

@@ -14,6 +14,24 @@
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers);
 
+// The cells a figure's texts cover, in the surface's pixels: [Left, Right) x [Top, Bottom).
+// Wider than 32 bits so that a box near the end of the coordinate range stays ordered.
+struct TFigureBox {
+    bool Empty = true;
+    std::int64_t Left = 0;
+    std::int64_t Top = 0;
+    std::int64_t Right = 0;
+    std::int64_t Bottom = 0;
+
+    bool operator==(const TFigureBox&) const = default;
+};
+
+// Where Hissan with the same arguments would draw, measured with Canvas's own metrics at its
+// current font. Draws nothing; Canvas's font is as it was afterwards.
+TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y,
+                     const std::string& MultiplicandText, const std::string& MultiplierText,
+                     const std::string& OperatorText, bool showAnswers);
+
 // What a page drawing reads, taken by the caller at the moment of drawing.
 struct PageContent {
     std::string_view Sentence;          // the instruction sentence as the window holds it now
@@ -31,6 +49,13 @@ float PageScaleFor(std::int32_t PageWidth, std::int32_t PageHeight, std::int32_t
                    std::int32_t BaseHeight);
 // PageScale times x (whole base units) rounded to the nearest device pixel, halves to even.
 std::int32_t ScaledBy(float PageScale, double x);
+
+// The font height the page's figures are drawn at: Scaled(14), or, on a page whose worked
+// figures would not fit at that height, the largest height at which every figure stays above
+// the row below it, inside the printable area and clear of its left neighbour. Measured with
+// Canvas's own metrics; draws nothing and leaves Canvas's font as it was.
+std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
+                          const PageContent& content);
 
 void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
                const PageContent& content);
