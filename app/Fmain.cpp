@@ -23,6 +23,7 @@
 #include "core/numtext.h"
 #include "core/random.h"
 #include "output/printer.h"
+#include "output/sheet_view.h"
 
 namespace {
 
@@ -256,6 +257,10 @@ void TForm1::CreateControls()
 
     PaintBox1 = new TPaintBox([this](QPainter& painter) { Guarded([&] { PaintBox1Paint(painter); }); }, client_);
     PaintBox1->setGeometry(448, 32, 320, 441);
+    // The small preview cannot show the points legibly: a double-click opens it enlarged.
+    PaintBox1->setToolTip(QStringLiteral("ダブルクリックで拡大"));
+    PaintBox1->setToolTipDuration(HintDurationMs);
+    PaintBox1->SetDoubleClick([this] { Guarded([this] { PaintBox1DblClick(); }); });
 
     // Object names as the rest of the program knows the controls.
     const std::pair<QWidget*, const char*> named[] = {
@@ -285,6 +290,8 @@ void TForm1::CreateControls()
     connect(btnPrintWithAns, &QPushButton::clicked, this, [this] { Guarded([this] { btnPrintWithAnsClick(); }); });
     connect(btnMaintenance, &QPushButton::clicked, this, [this] { Guarded([this] { btnMaintenanceClick(); }); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    // The enlarged view shows the sentence as it is typed, as the next repaint would.
+    connect(QstSentence, &QLineEdit::textChanged, this, [this] { TSheetView::RefreshFor(this); });
     // Enter and Return click a focused button as Space does; there is still no default button.
     for (QPushButton* b : {btnPreview, btnPrint, btnPrintWithAns, btnMaintenance, btnClose})
         b->installEventFilter(this);
@@ -359,6 +366,14 @@ void TForm1::ShowCurrentSheet()
 {
     if (State.PreviewReady)
         PaintBox1->update();
+    TSheetView::RefreshFor(this);
+}
+
+void TForm1::PaintBox1DblClick()
+{
+    TSheetView::ShowFor(this, [this](TCanvas& canvas, std::int32_t width, std::int32_t height, bool answers) {
+        DrawSheetPage(SheetSource(), canvas, width, height, answers);
+    });
 }
 
 TSheetSource TForm1::SheetSource()

@@ -48,6 +48,8 @@ public:
     void btnPrintClick();
     void btnPrintWithAnsClick();
     void btnMaintenanceClick();
+    // Opens the enlarged view of the current sheet.
+    void PaintBox1DblClick();
 
     // The widget that holds every control at its fixed place (inside the scroll area).
     QWidget* ClientArea() const { return client_; }

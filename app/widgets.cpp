@@ -1,5 +1,6 @@
 #include "app/widgets.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <algorithm>
@@ -12,6 +13,14 @@ void TPaintBox::paintEvent(QPaintEvent*)
     QPainter painter(this);
     if (onPaint_)
         onPaint_(painter);
+}
+
+void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && onDoubleClick_)
+        onDoubleClick_();
+    else
+        QWidget::mouseDoubleClickEvent(event);
 }
 
 TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)

@@ -16,12 +16,16 @@ class TPaintBox : public QWidget {
 public:
     using PaintHandler = std::function<void(QPainter&)>;
     TPaintBox(PaintHandler onPaint, QWidget* parent);
+    // A double-click with the left button runs `handler`.
+    void SetDoubleClick(std::function<void()> handler) { onDoubleClick_ = std::move(handler); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     PaintHandler onPaint_;
+    std::function<void()> onDoubleClick_;
 };
 
 // A framed group of radio buttons laid out in columns; exactly one item is selected.

@@ -24,7 +24,8 @@ private:
 };
 
 // Everything a page drawing reads, as it is at this moment.
-void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height)
+void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height,
+            bool showAnswers)
 {
     const std::string sentence = source.Sentence ? source.Sentence() : std::string();
     PageContent content;
@@ -32,7 +33,7 @@ void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std
     content.PrintNumber = source.State.PrintNumber;
     content.Problems = &source.State.Problems;
     content.ProblemCount = source.State.ProblemCount;
-    content.ShowAnswers = source.State.ShowAnswers;
+    content.ShowAnswers = showAnswers;
     content.BaseWidth = source.BaseWidth;
     content.BaseHeight = source.BaseHeight;
     MakePrint(canvas, width, height, content);
@@ -42,7 +43,7 @@ void PrintSheet(const TSheetSource& source, TPrinter& printer, std::int32_t widt
 {
     printer.Title = DocumentName;
     printer.BeginDoc();
-    DrawOn(source, printer.Canvas(), width, height);
+    DrawOn(source, printer.Canvas(), width, height, source.State.ShowAnswers);
     printer.EndDoc();
 }
 
@@ -59,7 +60,14 @@ std::int32_t NextPrintNumber(std::int32_t number)
 void DrawPreviewPage(const TSheetSource& source, TCanvas& canvas)
 {
     const AnswersShown answers(source.State);
-    DrawOn(source, canvas, PreviewWidth, PreviewHeight);
+    DrawOn(source, canvas, PreviewWidth, PreviewHeight, source.State.ShowAnswers);
+}
+
+void DrawSheetPage(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height,
+                   bool showAnswers)
+{
+    if (PreviewShows(source.State))
+        DrawOn(source, canvas, width, height, showAnswers);
 }
 
 bool PreviewHandOff(SharedState& state)

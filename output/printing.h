@@ -28,6 +28,12 @@ struct TSheetSource {
 // The page with answers on the preview area's surface at 320 x 441.
 void DrawPreviewPage(const TSheetSource& source, TCanvas& canvas);
 
+// A page of the current sheet at any size, with or without answers, for the enlarged view:
+// nothing where the preview area shows nothing. It never touches ShowAnswers, so the view can
+// repaint in the middle of a print.
+void DrawSheetPage(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height,
+                   bool showAnswers);
+
 // The end of the Preview command, once the new set is stored. True when the window is now to
 // show the preview and enable both print buttons; then PreviewReady is set.
 bool PreviewHandOff(SharedState& state);

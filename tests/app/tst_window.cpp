@@ -11,10 +11,12 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
+#include <QToolButton>
 #include <memory>
 
 #include "app/Fmain.h"
 #include "app/application.h"
+#include "output/sheet_view.h"
 #include "paint_counter.h"
 #include "recording_dialogs.h"
 
@@ -172,7 +174,7 @@ private slots:
         QTest::newRow("btnPrintWithAns") << "btnPrintWithAns" << QRect(216, 416, 129, 25) << -1
                                          << "解答ありで印刷";
         QTest::newRow("btnClose") << "btnClose" << QRect(40, 456, 129, 25) << -1 << "プログラムを終了";
-        QTest::newRow("PaintBox1") << "PaintBox1" << QRect(448, 32, 320, 441) << -1 << "";
+        QTest::newRow("PaintBox1") << "PaintBox1" << QRect(448, 32, 320, 441) << -1 << "ダブルクリックで拡大";
         QTest::newRow("Bevel2") << "Bevel2" << QRect(8, 8, 353, 41) << -1 << "";
         QTest::newRow("Bevel11") << "Bevel11" << QRect(8, 88, 417, 65) << -1 << "";
         QTest::newRow("Bevel12") << "Bevel12" << QRect(8, 160, 417, 209) << -1 << "";
@@ -565,6 +567,35 @@ private slots:
             return dark;
         };
         QVERIFY(ink(form->PaintBox1->grab().toImage()) * 4 < ink(full));
+    }
+
+    // A double-click on the preview opens the enlarged view, which follows every later Preview
+    // and never prints.
+    void doubleClickOpensTheEnlargedView()
+    {
+        ShowActive();
+        WideRanges();
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QTest::mouseDClick(form->PaintBox1, Qt::LeftButton);
+        TSheetView* view = TSheetView::Of(form.get());
+        QVERIFY(view);
+        QTRY_VERIFY(view->isVisible());
+        QVERIFY(!view->isModal());
+        QVERIFY(view->findChildren<QPushButton*>().size() + view->findChildren<QToolButton*>().size() > 0);
+        for (const QAbstractButton* b : view->findChildren<QAbstractButton*>())
+            QVERIFY2(!b->text().contains(QStringLiteral("印刷")), qPrintable(b->text()));
+
+        PaintCounter counter(view->Page());
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QTRY_VERIFY(counter.Paints > 0);
+        // What it shows is the current sheet, drawn at the view's size.
+        const QImage page = view->Page()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < page.height(); y += 2)
+            for (int x = 0; x < page.width(); x += 2)
+                dark += page.pixelColor(x, y).lightness() < 128;
+        QVERIFY(dark > 100);
+        view->close();
     }
 
     void giveUpForTheStartValues()
