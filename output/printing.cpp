@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "core/numtext.h"
 #include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
 #include "output/printer.h"
@@ -39,9 +40,13 @@ void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std
     MakePrint(canvas, width, height, content);
 }
 
+// Printed into files, the sheets of one number go side by side: "かけ算_No7.pdf" and
+// "かけ算_No7_答え.pdf".
 void PrintSheet(const TSheetSource& source, TPrinter& printer, std::int32_t width, std::int32_t height)
 {
     printer.Title = DocumentName;
+    printer.FileNameTag =
+        "_No" + FormatInteger(source.State.PrintNumber) + (source.State.ShowAnswers ? "_答え" : "");
     printer.BeginDoc();
     DrawOn(source, printer.Canvas(), width, height, source.State.ShowAnswers);
     printer.EndDoc();

@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  cups cups-client cups-bsd cups-ipp-utils printer-driver-cups-pdf libcups2-dev
+  cups cups-client cups-bsd cups-common cups-ipp-utils printer-driver-cups-pdf libcups2-dev
   xvfb xauth x11-utils twm poppler-utils imagemagick
   clang libclang-rt-14-dev
   librsvg2-bin desktop-file-utils appstream man-db

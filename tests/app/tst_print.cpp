@@ -1,10 +1,14 @@
 // The window driven as a user drives it, printing through a private CUPS scheduler with a
 // cups-pdf queue: Preview, a sheet number, Print with answers; and the errors a user meets.
+#include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 #include <memory>
 
 #include "app/Fmain.h"
@@ -22,6 +26,39 @@ QString Squeezed(const std::string& text)
 {
     return QString::fromStdString(text).remove(QRegularExpression(QStringLiteral("\\s")));
 }
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    int Paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        Paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// Print settings answered as a user who picks Qt's PDF file entry and types a name.
+class ChoosingFile : public RecordingDialogs {
+public:
+    explicit ChoosingFile(QString name) : name_(std::move(name)) {}
+    bool ExecPrintDialog(QPrintDialog& dialog) override
+    {
+        dialog.show();
+        auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+        if (!printers || !file)
+            return false;
+        printers->setCurrentIndex(printers->count() - 1);
+        file->setText(name_);
+        dialog.accept();
+        Events << QStringLiteral("print-dialog");
+        return dialog.result() == QDialog::Accepted;
+    }
+
+private:
+    QString name_;
+};
 }  // namespace
 
 class PrintFromWindowTest : public QObject {
@@ -160,6 +197,71 @@ private slots:
             QVERIFY(!form->State.ShowAnswers);
         }
         QVERIFY(Printer().Device() == nullptr);
+    }
+
+    // The scheduler freezes while Print hands the sheet over: the window repaints and takes
+    // clicks meanwhile (a second Print is refused), the print fails after the hand-over limit
+    // with the number kept, and the next Print goes through once the scheduler runs again.
+    void frozenSchedulerWhilePrinting()
+    {
+        cups->AddPdfQueue("pdf", true);
+        SixteenProblems();
+        Type(form->PrnNum, "7");
+        QTest::mouseClick(form->btnPrint, Qt::LeftButton);  // the printer is chosen and works
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
+
+        Printer().SetHandOverLimit(std::chrono::milliseconds(1500));
+        cups->Pause();
+        PaintCounter counter;
+        int paintsBefore = -1;
+        form->PaintBox1->installEventFilter(&counter);
+        QTimer::singleShot(300, form.get(), [&] { form->PaintBox1->update(); });
+        QTimer::singleShot(600, form.get(), [&] {
+            paintsBefore = counter.Paints;
+            QTest::mouseClick(form->btnPrint, Qt::LeftButton);
+        });
+        QTest::mouseClick(form->btnPrint, Qt::LeftButton);
+        form->PaintBox1->removeEventFilter(&counter);
+
+        const QString title = TApplication::Instance()->ApplicationTitle();
+        QCOMPARE(dialogs->Events, (QStringList{QStringLiteral("error|%1|現在印刷中です.").arg(title),
+                                               QStringLiteral("error|%1|選択したプリンタは有効ではありません.").arg(title)}));
+        QVERIFY2(paintsBefore > 0, qPrintable(QString::number(paintsBefore)));
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
+
+        cups->Resume();
+        dialogs->Events.clear();
+        QTest::mouseClick(form->btnPrint, Qt::LeftButton);
+        QVERIFY2(dialogs->Events.isEmpty(), qPrintable(dialogs->Events.join('\n')));
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("9"));
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 2));
+    }
+
+    // Print settings with Qt's PDF file: Print with answers writes both sheets beside the chosen
+    // name, under the sheet number; nothing goes to the spooler.
+    void printWithAnswersIntoFiles()
+    {
+        cups->AddPdfQueue("pdf", true);
+        const QString folder = QString::fromStdString(cups->Dir()) + QStringLiteral("/sheets");
+        QVERIFY(QDir().mkpath(folder));
+        dialogs.reset();  // first, or its going would put the real dialogs back after the new one
+        dialogs = std::make_unique<ChoosingFile>(folder + QStringLiteral("/かけ算.pdf"));
+        QTest::mouseClick(form->btnMaintenance, Qt::LeftButton);
+        QCOMPARE(dialogs->Events, QStringList{QStringLiteral("print-dialog")});
+        SixteenProblems();
+        Type(form->PrnNum, "7");
+        QTest::mouseClick(form->btnPrintWithAns, Qt::LeftButton);
+        QCOMPARE(dialogs->Events, QStringList{QStringLiteral("print-dialog")});
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
+                 (QStringList{QStringLiteral("かけ算_No7.pdf"), QStringLiteral("かけ算_No7_答え.pdf")}));
+        const QString problems = Squeezed(CupsSandbox::PdfText((folder + QStringLiteral("/かけ算_No7.pdf")).toStdString()));
+        const QString answers = Squeezed(CupsSandbox::PdfText((folder + QStringLiteral("/かけ算_No7_答え.pdf")).toStdString()));
+        const QRegularExpression digit(QStringLiteral("\\d"));
+        QVERIFY(problems.contains(QStringLiteral("問題No.7")) && answers.contains(QStringLiteral("問題No.7")));
+        QVERIFY(problems.count(digit) < answers.count(digit));
+        QVERIFY(cups->FinishedJobs("pdf").empty());
     }
 
     void printSettingsOpenTheDialogThroughTheSeam()

@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,6 +132,7 @@ CupsSandbox::CupsSandbox()
 
 CupsSandbox::~CupsSandbox()
 {
+    StopRefusing();
     Stop();
     for (const std::string& file : instanceFiles_) {
         std::error_code ignored;
@@ -242,12 +245,75 @@ void CupsSandbox::Stop()
     if (pid_ <= 0)
         return;
     ::kill(pid_, SIGTERM);
+    ::kill(pid_, SIGCONT);  // a frozen scheduler takes its SIGTERM only once it runs again
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
 }
 
 void CupsSandbox::PointAtDeadScheduler() { PointAt(dir_ + "/nobody-listens.sock"); }
+
+void CupsSandbox::Pause()
+{
+    if (pid_ > 0)
+        ::kill(pid_, SIGSTOP);
+}
+
+void CupsSandbox::Resume()
+{
+    if (pid_ > 0)
+        ::kill(pid_, SIGCONT);
+}
+
+void CupsSandbox::PointAtRefusingServer(const std::string& status)
+{
+    StopRefusing();
+    const std::string path = dir_ + "/refusing.sock";
+    ::unlink(path.c_str());
+    refusingSocket_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    if (refusingSocket_ < 0 || ::bind(refusingSocket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(refusingSocket_, 16) != 0)
+        throw std::runtime_error("cannot listen on " + path + ": " + std::strerror(errno));
+    refusing_ = true;
+    refuser_ = std::thread([this, answer = "HTTP/1.1 " + status + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"] {
+        while (refusing_) {
+            pollfd listening{refusingSocket_, POLLIN, 0};
+            if (::poll(&listening, 1, 50) <= 0)
+                continue;
+            const int client = ::accept(refusingSocket_, nullptr, nullptr);
+            if (client < 0)
+                continue;
+            // The request's header and body, as far as they come within a moment, then the answer.
+            std::string request;
+            char buffer[4096];
+            pollfd reading{client, POLLIN, 0};
+            while (::poll(&reading, 1, 200) > 0) {
+                const ssize_t got = ::read(client, buffer, sizeof buffer);
+                if (got <= 0)
+                    break;
+                request.append(buffer, static_cast<std::size_t>(got));
+            }
+            if (::write(client, answer.data(), answer.size()) < 0) {
+                // the client went away: nothing to answer
+            }
+            ::close(client);
+        }
+    });
+    PointAt(path);
+}
+
+void CupsSandbox::StopRefusing()
+{
+    refusing_ = false;
+    if (refuser_.joinable())
+        refuser_.join();
+    if (refusingSocket_ >= 0)
+        ::close(refusingSocket_);
+    refusingSocket_ = -1;
+}
 
 void CupsSandbox::PointAt(const std::string& socket)
 {
@@ -356,6 +422,19 @@ std::string CupsSandbox::SpooledDocument(int jobId) const
 }
 
 std::string CupsSandbox::PageLog() const { return ReadFile(dir_ + "/log/page_log"); }
+
+int CupsSandbox::JobPriority(const std::string& queue, int jobId) const
+{
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
+    int priority = 0;
+    for (int k = 0; k < count; ++k) {
+        if (jobs[k].id == jobId)
+            priority = jobs[k].priority;
+    }
+    cupsFreeJobs(count, jobs);
+    return priority;
+}
 
 std::string CupsSandbox::PdfText(const std::string& pdf) { return Run("pdftotext -enc UTF-8 '" + pdf + "' -", false); }
 

@@ -9,8 +9,10 @@
 //
 // While a sandbox is started, this process talks to it (CUPS_SERVER points at its socket;
 // PRINTER and LPDEST are unset so that only the scheduler's default counts).
+#include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 class CupsSandbox {
@@ -35,6 +37,13 @@ public:
     void Stop();
     // Points this process at a socket nobody listens on, as if the scheduler were gone.
     void PointAtDeadScheduler();
+    // Freezes the scheduler (SIGSTOP): its socket still takes connections, nothing answers.
+    void Pause();
+    // Lets a frozen scheduler go on (SIGCONT).
+    void Resume();
+    // Points this process at a socket where every request gets the HTTP answer `status`
+    // ("503 Service Unavailable"), as from a scheduler that is there but turns everyone away.
+    void PointAtRefusingServer(const std::string& status);
 
     // A cups-pdf queue printing A4; `makeDefault` makes it the scheduler's default.
     void AddPdfQueue(const std::string& name, bool makeDefault);
@@ -58,6 +67,8 @@ public:
     std::string SpooledDocument(int jobId) const;
     // The scheduler's page log: one line per printed page, with the job's name.
     std::string PageLog() const;
+    // The priority the spooler gave a job of the queue (1-100), or 0 for no such job.
+    int JobPriority(const std::string& queue, int jobId) const;
 
     const std::string& Dir() const { return dir_; }
     const std::string& Socket() const { return socket_; }
@@ -79,10 +90,14 @@ public:
 private:
     void PointAt(const std::string& socket);
     void Admin(const std::string& args) const;
+    void StopRefusing();
 
     std::string dir_;
     std::string socket_;
     int pid_ = -1;
     bool privateMount_ = true;
     std::vector<std::string> instanceFiles_;  // only without a private mount
+    int refusingSocket_ = -1;
+    std::atomic<bool> refusing_{false};
+    std::thread refuser_;
 };

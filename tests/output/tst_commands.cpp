@@ -69,6 +69,27 @@ private slots:
         ReleasePrinter();
     }
 
+    // A sheet printed into a file takes the chosen name with its tag before the extension.
+    void numberedFileName_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("problem sheet") << "かけ算.pdf" << "_No7" << "かけ算_No7.pdf";
+        QTest::newRow("answer sheet") << "/home/t/プリント/かけ算.pdf" << "_No7_答え" << "/home/t/プリント/かけ算_No7_答え.pdf";
+        QTest::newRow("negative number") << "/tmp/x.pdf" << "_No-1" << "/tmp/x_No-1.pdf";
+        QTest::newRow("extension in capitals") << "かけ算.PDF" << "_No7" << "かけ算_No7.PDF";
+        QTest::newRow("only the last dot") << "/tmp/a.b.pdf" << "_No7" << "/tmp/a.b_No7.pdf";
+        QTest::newRow("no extension") << "/tmp/かけ算" << "_No7" << "/tmp/かけ算_No7";
+        QTest::newRow("dot in a folder's name") << "/tmp/v1.2/かけ算" << "_No7" << "/tmp/v1.2/かけ算_No7";
+        QTest::newRow("name that starts with its dot") << "/tmp/.pdf" << "_No7" << "/tmp/.pdf_No7";
+    }
+    void numberedFileName() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, tag);
+        QFETCH(QString, file);
+        QCOMPARE(QString::fromStdString(NumberedFileName(chosen.toStdString(), tag.toStdString())), file);
+    }
+
     void nextPrintNumber_data() {
         QTest::addColumn<int>("number");
         QTest::addColumn<int>("next");

@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTranslator>
@@ -26,6 +28,9 @@
 namespace {
 
 const QString kDocumentName = QStringLiteral("Tavreloかけ算小数編");
+const QString kInvalidPrinter = QStringLiteral("選択したプリンタは有効ではありません");
+// Where Qt's CUPS engine keeps the options chosen under the dialog's Properties.
+const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
 // Answers the print settings dialog the way the test says, without a modal loop.
 struct FakeDialogs {
@@ -112,6 +117,39 @@ class TestPrinting : public QObject {
         if (jobs.size() != 1 || jobs[0].State != "completed")
             return "(not one completed job)";
         return cups->WaitForPdf(jobs[0].Id);
+    }
+
+    // Print settings with Qt's PDF file chosen under the name `name`, as a user picks it.
+    void ChooseFile(const QString& name) {
+        dialogs.answer = [name](QPrintDialog& dialog) {
+            dialog.show();  // the file entry and its name field come with the showing
+            auto* printers = dialog.findChild<QComboBox*>("printers");
+            auto* file = dialog.findChild<QLineEdit*>("filename");
+            if (!printers || !file)
+                return false;
+            printers->setCurrentIndex(printers->count() - 1);
+            file->setText(name);
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted;
+        };
+        Settings();
+    }
+
+    // The completed jobs of a queue under the program's document name.
+    int CompletedSheets(const std::string& queue) const {
+        int n = 0;
+        for (const auto& job : cups->FinishedJobs(queue))
+            n += job.State == "completed" && QString::fromStdString(job.Name) == kDocumentName;
+        return n;
+    }
+    bool WaitForCompletedSheets(const std::string& queue, int count) const {
+        QDeadlineTimer deadline(20000);
+        while (CompletedSheets(queue) < count) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(20);
+        }
+        return true;
     }
 
     std::size_t PdfCount() const {
@@ -293,6 +331,9 @@ private slots:
         QTest::newRow("printers without a default") << "no default" << "デフォルト プリンタが存在しません";
         QTest::newRow("scheduler unreachable") << "dead" << "^Win32 エラー。コード : \\d+\\.\\n\\S.*$";
         QTest::newRow("scheduler stopped") << "stopped" << "^Win32 エラー。コード : \\d+\\.\\n\\S.*$";
+        // CUPS's own text for the answer, from its Japanese catalogue ("Service Unavailable").
+        QTest::newRow("scheduler turns requests away")
+            << "refusing" << "^Win32 エラー。コード : 1282\\.\\n利用できないサービス$";
     }
     void failuresBeforeTheDocument() {
         QFETCH(QString, situation);
@@ -306,6 +347,9 @@ private slots:
         } else if (situation == "stopped") {
             cups->AddPdfQueue("pdf", true);
             cups->Stop();
+        } else if (situation == "refusing") {
+            cups->AddPdfQueue("pdf", true);
+            cups->PointAtRefusingServer("503 Service Unavailable");
         }
         Preview(16);
         prnNum = "5";
@@ -395,8 +439,9 @@ private slots:
     }
 
     // OK in Print settings: the printer and paper chosen there are used by the next prints,
-    // which are portrait whatever the dialog said. The dialog is Japanese, has no page range,
-    // copies or file output, and opens centred with a third of the free height above it.
+    // which are portrait whatever the dialog said. The dialog is Japanese, has no page range or
+    // copies but a PDF file besides the printers, and opens centred with a third of the free
+    // height above it.
     void settingsAccepted() {
         cups->AddPdfQueue("pdf", true);
         cups->AddPdfQueue("other", false);
@@ -413,7 +458,7 @@ private slots:
         };
         QString title;
         QPoint placed, expected;
-        bool noRangeCopiesOrFile = false;
+        bool printerPaperOrFile = false;
         auto choose = dialogs.answer;
         dialogs.answer = [&](QPrintDialog& dialog) {
             title = dialog.windowTitle();
@@ -421,17 +466,17 @@ private slots:
             const QRect screen = window.screen()->geometry();
             expected = QPoint(screen.x() + (screen.width() - dialog.width()) / 2,
                               screen.y() + (screen.height() - dialog.height()) / 3);
-            noRangeCopiesOrFile = !dialog.testOption(QAbstractPrintDialog::PrintPageRange) &&
-                                  !dialog.testOption(QAbstractPrintDialog::PrintCollateCopies) &&
-                                  !dialog.testOption(QAbstractPrintDialog::PrintToFile) &&
-                                  dialog.testOption(QAbstractPrintDialog::PrintShowPageSize);
+            printerPaperOrFile = !dialog.testOption(QAbstractPrintDialog::PrintPageRange) &&
+                                 !dialog.testOption(QAbstractPrintDialog::PrintCollateCopies) &&
+                                 dialog.testOption(QAbstractPrintDialog::PrintToFile) &&
+                                 dialog.testOption(QAbstractPrintDialog::PrintShowPageSize);
             return choose(dialog);
         };
         Settings();
         QCOMPARE(dialogs.printDialogs, 1);
         QCOMPARE(title, QString("印刷"));
         QCOMPARE(placed, expected);
-        QVERIFY(noRangeCopiesOrFile);
+        QVERIFY(printerPaperOrFile);
         QCOMPARE(QString::fromStdString(Printer().PrinterName()), QString("other"));
 
         prnNum = "1";
@@ -454,6 +499,211 @@ private slots:
         Settings();
         QCOMPARE(preselected, QString("other"));
         QCOMPARE(orientation, QPageLayout::Portrait);
+    }
+
+    // A scheduler that stops answering while it is handed a sheet: the print fails after the
+    // hand-over limit with the number kept, the window's events run meanwhile (a second print is
+    // refused), and once the scheduler runs again the next print goes through.
+    void frozenScheduler_data() {
+        QTest::addColumn<bool>("withAnswers");
+        QTest::newRow("Print") << false;
+        QTest::newRow("Print with answers") << true;
+    }
+    void frozenScheduler() {
+        QFETCH(bool, withAnswers);
+        cups->AddPdfQueue("pdf", true);
+        Preview(16);
+        prnNum = "7";
+        PrintCommand(false);  // the printer is chosen and known to work
+        QVERIFY(WaitForCompletedSheets("pdf", 1));
+
+        const int limit = 1500;
+        Printer().SetHandOverLimit(std::chrono::milliseconds(limit));
+        cups->Pause();
+        int ticks = 0;
+        bool printing = false;
+        QString second;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] {
+            if (++ticks == 3) {
+                printing = Printer().Printing();
+                second = Message([&] { PrintCommand(false); });
+            }
+        });
+        tick.start(100);
+        QElapsedTimer clock;
+        clock.start();
+        const QString first = Message([&] { PrintCommand(withAnswers); });
+        const qint64 took = clock.elapsed();
+        tick.stop();
+
+        QCOMPARE(first, kInvalidPrinter);
+        QVERIFY2(took >= limit && took < limit + 5000, qPrintable(QString::number(took)));
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+        QVERIFY(printing);
+        QCOMPARE(second, QString("現在印刷中です"));
+        QCOMPARE(prnNum, QString("8"));
+        QCOMPARE(state.PrintNumber, 8);
+        QVERIFY(!state.ShowAnswers);
+        QVERIFY(!Printer().Printing());
+
+        cups->Resume();
+        PrintCommand(withAnswers);
+        QCOMPARE(prnNum, QString("9"));
+        QVERIFY(WaitForCompletedSheets("pdf", withAnswers ? 3 : 2));
+    }
+
+    // OK in Print settings while the scheduler is down: the dialog lists no printer and hands
+    // back an empty printer name, or proposes its PDF file under a folder's name. The printer in
+    // use stays, and prints on it once the scheduler is back.
+    void settingsWhileTheSchedulerIsDown_data() {
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("dialog as made") << false;
+        QTest::newRow("dialog shown, its file entry proposed") << true;
+    }
+    void settingsWhileTheSchedulerIsDown() {
+        QFETCH(bool, shown);
+        cups->AddPdfQueue("pdf", true);
+        Preview(16);
+        PrintCommand(false);
+        QVERIFY(WaitForCompletedSheets("pdf", 1));
+        cups->Stop();
+        QString offered;
+        dialogs.answer = [&](QPrintDialog& dialog) {
+            if (shown)
+                dialog.show();
+            offered = dialog.findChild<QComboBox*>("printers")->currentText();
+            dialog.accept();
+            return dialog.result() == QDialog::Accepted;
+        };
+        Settings();
+        QCOMPARE(dialogs.printDialogs, 1);
+        QCOMPARE(offered.isEmpty(), !shown);
+        QCOMPARE(QString::fromStdString(Printer().PrinterName()), QString("pdf"));
+        QVERIFY(Printer().FileName().empty());
+
+        cups->Start();
+        PrintCommand(false);
+        QCOMPARE(prnNum, QString("3"));
+        QVERIFY(WaitForCompletedSheets("pdf", 2));
+    }
+
+    // Options chosen under the dialog's Properties (here the job's priority) go with the job to
+    // the spooler, and the dialog opened again starts from them.
+    void propertiesGoWithTheJob() {
+        cups->AddPdfQueue("pdf", true);
+        Preview(16);
+        const QStringList chosen{"job-priority", "77"};
+        dialogs.answer = [&](QPrintDialog& dialog) {
+            dialog.accept();
+            dialog.printer()->printEngine()->setProperty(kCupsOptions, chosen);
+            return true;
+        };
+        Settings();
+        PrintCommand(false);
+        QVERIFY(WaitForCompletedSheets("pdf", 1));
+        QCOMPARE(cups->JobPriority("pdf", cups->FinishedJobs("pdf").at(0).Id), 77);
+
+        QStringList again;
+        dialogs.answer = [&](QPrintDialog& dialog) {
+            again = dialog.printer()->printEngine()->property(kCupsOptions).toStringList();
+            return false;
+        };
+        Settings();
+        QCOMPARE(again, chosen);
+    }
+
+    // Qt's PDF file chosen in Print settings: each sheet becomes a file named after the chosen
+    // one and its sheet number, the answer sheet beside it; the number advances as on paper.
+    void printToFile() {
+        cups->AddPdfQueue("pdf", true);
+        sentence = "小数点に気をつけて計算しましょう。";
+        Preview(16);
+        const QString folder = QString::fromStdString(cups->Dir()) + "/プリント";
+        QVERIFY(QDir().mkpath(folder));
+        ChooseFile(folder + "/かけ算.pdf");
+        QCOMPARE(QString::fromStdString(Printer().FileName()), folder + "/かけ算.pdf");
+        QVERIFY(Printer().PrinterName().empty());
+
+        prnNum = "7";
+        PrintCommand(true);
+        QCOMPARE(prnNum, QString("8"));
+        PrintCommand(false);
+        QCOMPARE(prnNum, QString("9"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"かけ算_No7.pdf", "かけ算_No7_答え.pdf", "かけ算_No8.pdf"}));
+        const QRegularExpression digit("\\d");
+        qsizetype digits[3] = {};
+        const char* files[3] = {"/かけ算_No7.pdf", "/かけ算_No7_答え.pdf", "/かけ算_No8.pdf"};
+        const char* numbers[3] = {"問題No.7", "問題No.7", "問題No.8"};
+        for (int k = 0; k < 3; ++k) {
+            const std::string pdf = (folder + files[k]).toStdString();
+            QVERIFY(IsA4Portrait(CupsSandbox::PdfInfo(pdf)));
+            const QString text = Squeezed(CupsSandbox::PdfText(pdf));
+            QVERIFY2(text.contains(numbers[k]), qPrintable(text));
+            QVERIFY(text.contains("小数点に気をつけて計算しましょう。"));
+            QCOMPARE(text.count("×"), 16);
+            digits[k] = text.count(digit);
+        }
+        QVERIFY(digits[1] > digits[0]);  // the answer sheet holds the products
+        QCOMPARE(PdfCount(), std::size_t(0));
+        QVERIFY(cups->FinishedJobs("pdf").empty());
+
+        // Opened again, the dialog shows the file in front, where it belongs at its final size.
+        int current = -1, last = -2;
+        QString name;
+        QPoint placed, expected;
+        dialogs.answer = [&](QPrintDialog& dialog) {
+            dialog.show();
+            auto* printers = dialog.findChild<QComboBox*>("printers");
+            current = printers->currentIndex();
+            last = printers->count() - 1;
+            name = dialog.findChild<QLineEdit*>("filename")->text();
+            const QRect screen = window.screen()->geometry();
+            placed = dialog.pos();
+            expected = QPoint(screen.x() + (screen.width() - dialog.width()) / 2,
+                              screen.y() + (screen.height() - dialog.height()) / 3);
+            dialog.reject();
+            return false;
+        };
+        Settings();
+        QCOMPARE(current, last);
+        QCOMPARE(name, folder + "/かけ算.pdf");
+        QCOMPARE(placed, expected);
+    }
+
+    // A sheet file that cannot be written fails as a document that cannot end: the number stays.
+    void fileThatCannotBeWritten_data() {
+        QTest::addColumn<bool>("withAnswers");
+        QTest::addColumn<bool>("folderIsAFile");
+        QTest::newRow("Print, folder gone") << false << false;
+        QTest::newRow("Print with answers, folder now a file") << true << true;
+    }
+    void fileThatCannotBeWritten() {
+        QFETCH(bool, withAnswers);
+        QFETCH(bool, folderIsAFile);
+        cups->AddPdfQueue("pdf", true);
+        Preview(16);
+        const QString folder = QString::fromStdString(cups->Dir()) + "/プリント";
+        QVERIFY(QDir().mkpath(folder));
+        ChooseFile(folder + "/かけ算.pdf");
+        QVERIFY(QDir(folder).removeRecursively());
+        if (folderIsAFile) {
+            QFile file(folder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        prnNum = "7";
+        QCOMPARE(Message([&] { PrintCommand(withAnswers); }), kInvalidPrinter);
+        QCOMPARE(prnNum, QString("7"));
+        QCOMPARE(state.PrintNumber, 7);
+        QVERIFY(!state.ShowAnswers);
+        QVERIFY(!Printer().Printing());
+
+        QFile::remove(folder);
+        QVERIFY(QDir().mkpath(folder));
+        PrintCommand(withAnswers);
+        QCOMPARE(prnNum, QString("8"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), withAnswers ? 2 : 1);
     }
 
     // Cancel leaves printer and settings as they were, whatever was touched in the dialog.
