@@ -27,17 +27,6 @@ QString Squeezed(const std::string& text)
     return QString::fromStdString(text).remove(QRegularExpression(QStringLiteral("\\s")));
 }
 
-// Counts the paint events a widget gets.
-class PaintCounter : public QObject {
-public:
-    int Paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        Paints += event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
 // Print settings answered as a user who picks Qt's PDF file entry and types a name.
 class ChoosingFile : public RecordingDialogs {
 public:
@@ -213,16 +202,14 @@ private slots:
 
         Printer().SetHandOverLimit(std::chrono::milliseconds(1500));
         cups->Pause();
-        PaintCounter counter;
         int paintsBefore = -1;
-        form->PaintBox1->installEventFilter(&counter);
+        PaintCounter counter(form->PaintBox1);
         QTimer::singleShot(300, form.get(), [&] { form->PaintBox1->update(); });
         QTimer::singleShot(600, form.get(), [&] {
             paintsBefore = counter.Paints;
             QTest::mouseClick(form->btnPrint, Qt::LeftButton);
         });
         QTest::mouseClick(form->btnPrint, Qt::LeftButton);
-        form->PaintBox1->removeEventFilter(&counter);
 
         const QString title = TApplication::Instance()->ApplicationTitle();
         QCOMPARE(dialogs->Events, (QStringList{QStringLiteral("error|%1|現在印刷中です.").arg(title),
