@@ -11,14 +11,7 @@ OUT=${2:-tavrelo-window.png}
 WM=${3:-}
 CAPTION='Tavrelo For かけ算（小数編）'
 
-tmp=$(mktemp -d)
-pids=()
-# The program first, the X server last.
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; wait "${pids[i]}" 2>/dev/null || true; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/scratch.sh"
 
 . "$(dirname "$0")/xserver.sh"
 StartX

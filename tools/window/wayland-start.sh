@@ -11,13 +11,7 @@ BIN=${1:-build/dev/app/tavrelo}
 OUT=${2:-tavrelo-wayland.png}
 OUT=$(realpath -m "$OUT")
 
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; wait "${pids[i]}" 2>/dev/null || true; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/scratch.sh"
 
 export XDG_RUNTIME_DIR="$tmp/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
