@@ -400,7 +400,6 @@ void TForm1::btnMaintenanceClick()
 {
     RunPrintSettings(this, [this](QPrintDialog& dialog) {
         PreparePrintDialog(dialog);
-        KeepPlaced(dialog, ThirdFromTop);  // by its outer size, once the frame is known
         return Dialogs().ExecPrintDialog(dialog);
     });
 }

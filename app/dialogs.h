@@ -2,11 +2,7 @@
 // Every modal dialog and the beep go through here, so that tests can answer them without
 // running a real modal loop. The program uses the real implementation; a test installs its
 // own with SetDialogs and restores the real one afterwards.
-#include <QPoint>
-#include <QRect>
-#include <QSize>
 #include <QString>
-#include <functional>
 
 class QWidget;
 class QPrintDialog;
@@ -25,19 +21,10 @@ public:
 };
 
 TDialogs& Dialogs();
-
-// Where a dialog's outer top-left goes, given its outer size (frame included) and the screen.
-using TPlacement = std::function<QPoint(QSize outer, QRect screen)>;
-// Places a top-level dialog by its outer size. A window manager reports the frame only once
-// the dialog is shown, so the place is redone then.
-void KeepPlaced(QWidget& dialog, TPlacement placement);
-QPoint CentredOnScreen(QSize outer, QRect screen);
-// Horizontally centred, a third of the remaining height above.
-QPoint ThirdFromTop(QSize outer, QRect screen);
+// nullptr restores the real dialogs.
+void SetDialogs(TDialogs* dialogs);
 
 // The print settings dialog as the window shows it: it only chooses a printer and its settings
 // (printing is another button), so its accept button says OK and "Options >>" (copies, page
 // range, page order) is hidden.
 void PreparePrintDialog(QPrintDialog& dialog);
-// nullptr restores the real dialogs.
-void SetDialogs(TDialogs* dialogs);

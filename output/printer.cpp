@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "drawing/qt_canvas.h"
+#include "output/dialog_place.h"
 
 // libcups looks its messages up in its own catalogues, but only for the process's language;
 // CUPS 2.4 has no public name for the lookup in another one. Weak, so that a libcups without
@@ -492,7 +493,7 @@ bool TPrinter::ExecuteSetupDialog(QWidget* parent, const std::function<bool(QPri
     QPrintDialog dialog(candidate.get(), parent);
     // The printer and its properties (paper included), or a PDF file; no page ranges or copies.
     dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
-    PlaceSetupDialog(dialog, parent);
+    KeepPlaced(dialog, ThirdFromTop);
     if (WritesFile(current))
         dialog.installEventFilter(&fileEntry);
     if (!run(dialog) || !Usable(*candidate))
@@ -527,18 +528,6 @@ TPrinter& Printer()
 }
 
 void ReleasePrinter() { Instance().reset(); }
-
-void PlaceSetupDialog(QWidget& dialog, const QWidget* window)
-{
-    QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    dialog.adjustSize();
-    const QRect area = screen->geometry();
-    const QSize size = dialog.size();
-    dialog.move(area.x() + (area.width() - size.width()) / 2,
-                area.y() + (area.height() - size.height()) / 3);
-}
 
 std::string NumberedFileName(const std::string& chosen, const std::string& tag)
 {

@@ -107,9 +107,6 @@ TPrinter& Printer();
 // Only for tests and tools that simulate several runs in one process.
 void ReleasePrinter();
 
-// Where the print settings dialog opens: horizontally centred on the screen of `window`, with
-// a third of the remaining screen height above it.
-void PlaceSetupDialog(QWidget& dialog, const QWidget* window);
 
 // The file one document goes to when the print settings chose `chosen`: `tag` goes in before
 // the extension ("かけ算.pdf" and "_No7" give "かけ算_No7.pdf"), or at the end of a name

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "drawing/fonts.h"
+#include "drawing/forwarding_canvas.h"
 #include "drawing/qt_canvas.h"
 #include "drawing/recording_canvas.h"
 #include "drawing/sample_page.h"
@@ -35,39 +36,24 @@
 namespace {
 
 // Passes on only the calls numbered [from, to) of a drawing; measures through the real surface.
-class TSomeCalls : public TCanvas {
+class TSomeCalls : public TForwardingCanvas {
 public:
     TSomeCalls(TCanvas& target, std::size_t from, std::size_t to)
-        : target_(target), from_(from), to_(to) {}
+        : TForwardingCanvas(target), from_(from), to_(to) {}
 
     void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override {
-        if (Passes()) target_.TextOut(x, y, text);
+        if (Passes()) TForwardingCanvas::TextOut(x, y, text);
     }
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
-        if (Passes()) target_.Rectangle(x1, y1, x2, y2);
-    }
-    std::int32_t TextWidth(std::string_view text) override {
-        Sync();
-        return target_.TextWidth(text);
-    }
-    std::int32_t TextHeight(std::string_view text) override {
-        Sync();
-        return target_.TextHeight(text);
+        if (Passes()) TForwardingCanvas::Rectangle(x1, y1, x2, y2);
     }
 
 private:
-    void Sync() {
-        target_.Font = Font;
-        target_.Brush = Brush;
-        target_.Pen = Pen;
-    }
     bool Passes() {
-        Sync();
         const std::size_t n = next_++;
         return n >= from_ && n < to_;
     }
 
-    TCanvas& target_;
     std::size_t from_, to_, next_ = 0;
 };
 

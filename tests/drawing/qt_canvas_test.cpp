@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "drawing/fonts.h"
+#include "drawing/forwarding_canvas.h"
 #include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
 
@@ -229,27 +230,14 @@ TEST(QtCanvas, UnderlineClearBrushAndRectangle) {
 
 // Forwards to a real canvas, optionally leaving out the small points, so that the ink of the
 // digits and the ink of the points can be told apart.
-class TForwardingCanvas : public TCanvas {
+class TPointsLeftOut : public TForwardingCanvas {
 public:
-    TForwardingCanvas(TCanvas& inner, bool skipPoints) : inner_(inner), skipPoints_(skipPoints) {}
+    TPointsLeftOut(TCanvas& inner, bool skipPoints) : TForwardingCanvas(inner), skipPoints_(skipPoints) {}
     void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override {
-        Sync();
-        if (!(skipPoints_ && text == ".")) inner_.TextOut(x, y, text);
-    }
-    std::int32_t TextWidth(std::string_view text) override { Sync(); return inner_.TextWidth(text); }
-    std::int32_t TextHeight(std::string_view text) override { Sync(); return inner_.TextHeight(text); }
-    void Rectangle(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) override {
-        Sync();
-        inner_.Rectangle(a, b, c, d);
+        if (!(skipPoints_ && text == ".")) TForwardingCanvas::TextOut(x, y, text);
     }
 
 private:
-    void Sync() {
-        inner_.Font = Font;
-        inner_.Brush = Brush;
-        inner_.Pen = Pen;
-    }
-    TCanvas& inner_;
     bool skipPoints_;
 };
 
@@ -257,7 +245,7 @@ QImage DrawFigure(const char* a, const char* b, int fh, int x, int y, bool point
     QImage img = WhiteImage(600, 12 * fh);
     QPainter p(&img);
     TQtCanvas real(p);
-    TForwardingCanvas canvas(real, !points);
+    TPointsLeftOut canvas(real, !points);
     canvas.Font.Name = kMincho;
     canvas.Font.Height = fh;
     canvas.Brush.Style = TBrushStyle::Clear;

@@ -24,7 +24,7 @@ forbid output 'app/|tools/' 'output sits below app'
 forbid output 'QLineEdit|QAbstractButton|QPushButton' "output works on values, not on the window's widgets"
 # The figure and the page draw on the abstract surface; only the QPainter adapter and the
 # font setup know Qt.
-for f in canvas.h worksheet.h recording_canvas.h hissan.cpp makeprint.cpp recording_canvas.cpp; do
+for f in canvas.h worksheet.h forwarding_canvas.h recording_canvas.h hissan.cpp makeprint.cpp recording_canvas.cpp; do
   if [ -f "$root/drawing/$f" ] && grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q' "$root/drawing/$f" >/dev/null; then
     echo "drawing/$f includes Qt    <- the page layout draws on TCanvas only"
     status=1

@@ -464,8 +464,8 @@ private slots:
             title = dialog.windowTitle();
             placed = dialog.pos();
             const QRect screen = window.screen()->geometry();
-            expected = QPoint(screen.x() + (screen.width() - dialog.width()) / 2,
-                              screen.y() + (screen.height() - dialog.height()) / 3);
+            expected = QPoint(screen.x() + (screen.width() - dialog.frameGeometry().width()) / 2,
+                              screen.y() + (screen.height() - dialog.frameGeometry().height()) / 3);
             printerPaperOrFile = !dialog.testOption(QAbstractPrintDialog::PrintPageRange) &&
                                  !dialog.testOption(QAbstractPrintDialog::PrintCollateCopies) &&
                                  dialog.testOption(QAbstractPrintDialog::PrintToFile) &&
@@ -661,8 +661,8 @@ private slots:
             name = dialog.findChild<QLineEdit*>("filename")->text();
             const QRect screen = window.screen()->geometry();
             placed = dialog.pos();
-            expected = QPoint(screen.x() + (screen.width() - dialog.width()) / 2,
-                              screen.y() + (screen.height() - dialog.height()) / 3);
+            expected = QPoint(screen.x() + (screen.width() - dialog.frameGeometry().width()) / 2,
+                              screen.y() + (screen.height() - dialog.frameGeometry().height()) / 3);
             dialog.reject();
             return false;
         };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "drawing/fonts.h"
+#include "drawing/forwarding_canvas.h"
 #include "drawing/qt_canvas.h"
 #include "drawing/sample_page.h"
 #include "drawing/worksheet.h"
@@ -26,36 +27,15 @@ struct PaintCall {
 };
 
 // Where the small points of a page went, drawn through the real surface.
-class PointFinder : public TCanvas {
+class PointFinder : public TForwardingCanvas {
 public:
-    explicit PointFinder(TCanvas& target) : target_(target) {}
+    using TForwardingCanvas::TForwardingCanvas;
     std::vector<QRect> points;
 
     void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override {
-        Sync();
-        target_.TextOut(x, y, text);
-        if (text == ".") points.emplace_back(x, y, target_.TextWidth(text), target_.TextHeight(text));
+        TForwardingCanvas::TextOut(x, y, text);
+        if (text == ".") points.emplace_back(x, y, Target().TextWidth(text), Target().TextHeight(text));
     }
-    std::int32_t TextWidth(std::string_view text) override {
-        Sync();
-        return target_.TextWidth(text);
-    }
-    std::int32_t TextHeight(std::string_view text) override {
-        Sync();
-        return target_.TextHeight(text);
-    }
-    void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
-        Sync();
-        target_.Rectangle(x1, y1, x2, y2);
-    }
-
-private:
-    void Sync() {
-        target_.Font = Font;
-        target_.Brush = Brush;
-        target_.Pen = Pen;
-    }
-    TCanvas& target_;
 };
 
 // The largest square of dark pixels inside `cell`: a point a teacher can see is more than a
