@@ -1,9 +1,8 @@
 #include "core/numtext.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <vector>
 
@@ -30,7 +29,9 @@ static_assert(std::numeric_limits<Extended>::round_style == std::round_to_neares
 constexpr int MaxFinitePow10 = 4932;
 
 // 10^n rounded to nearest (n >= 0); infinity beyond the range. Up to 10^27 the power is exact
-// and computed directly; beyond it the C library's correctly rounded reading supplies it.
+// and computed directly; beyond it a correctly rounded reading of "1e<n>" supplies it. The
+// readers and writers here are std::from_chars/to_chars: the C library's strtold and printf
+// follow the user's LC_NUMERIC, and a comma locale would change every number on the sheet.
 Extended Pow10(std::int64_t n) {
     if (n <= 27) {
         Extended p = 1;
@@ -38,9 +39,11 @@ Extended Pow10(std::int64_t n) {
         return p;
     }
     if (n > MaxFinitePow10) return HUGE_VALL;
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "1e%d", static_cast<int>(n));
-    return std::strtold(buffer, nullptr);
+    char buffer[16] = {'1', 'e'};
+    const auto written = std::to_chars(buffer + 2, buffer + sizeof buffer, n);
+    Extended power = 0;
+    std::from_chars(buffer, written.ptr, power);
+    return power;
 }
 
 }  // namespace
@@ -121,7 +124,7 @@ std::string FormatDecimal(Extended value) {
 
     // The exact decimal expansion of |value|: every binary fraction has a finite one, with at
     // most (number of significand bits below the point) fraction digits. Asked for enough
-    // digits, printf writes them all and has nothing left to round; its own rounding (half to
+    // digits, to_chars writes them all and has nothing left to round; its own rounding (half to
     // even) must never decide the 16th digit.
     const Extended magnitude = std::fabs(value);
     int binaryExponent = 0;
@@ -141,17 +144,22 @@ std::string FormatDecimal(Extended value) {
     long leading = 0;    // |value| = d.ddd... x 10^leading
     const auto print = [&](long precision) {
         buffer.resize(static_cast<std::size_t>(precision) + 32);
-        std::snprintf(buffer.data(), buffer.size(), "%.*Le", static_cast<int>(precision), magnitude);
+        const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                           std::chars_format::scientific, static_cast<int>(precision));
         digits.clear();
         const char* p = buffer.data();
         for (; *p != 'e'; ++p) {
-            if (*p != '.' && digits.size() < 20) digits.push_back(*p);
+            if (*p >= '0' && *p <= '9' && digits.size() < 20) digits.push_back(*p);
         }
-        leading = std::strtol(p + 1, nullptr, 10);
+        ++p;  // the exponent's sign: from_chars takes '-' but not '+'
+        const bool negativeExponent = *p == '-';
+        if (*p == '+' || *p == '-') ++p;
+        std::from_chars(p, written.ptr, leading);
+        if (negativeExponent) leading = -leading;
     };
 
     // Most expansions are long (12.345 has some sixty digits). Twenty digits, rounded by
-    // printf at the twentieth, still pin the first sixteen exactly unless digits 17 to 20 come
+    // to_chars at the twentieth, still pin the first sixteen exactly unless digits 17 to 20 come
     // out all 0 or all 9: only then may that rounding have reached the 16th digit.
     bool settled = false;
     if (exactPrecision > 24) {
@@ -210,9 +218,15 @@ std::string FormatDecimal(Extended value) {
         text.push_back('E');
         const long shown = e - 1;
         if (shown < 0) text.push_back('-');
-        text.append(std::to_string(shown < 0 ? -shown : shown));
+        char exponent[24];
+        const auto written = std::to_chars(exponent, exponent + sizeof exponent, shown < 0 ? -shown : shown);
+        text.append(exponent, written.ptr);
     }
     return text;
 }
 
-std::string FormatInteger(std::int32_t value) { return std::to_string(value); }
+std::string FormatInteger(std::int32_t value) {
+    char buffer[16];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
+}

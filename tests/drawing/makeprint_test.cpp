@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "tests/common/user_locale.h"
 #include "drawing/recording_canvas.h"
 #include "drawing/worksheet.h"
 
@@ -222,6 +225,38 @@ TEST(MakePrint, NonPositiveWidthDrawsAtBaseScale) {
         EXPECT_EQ(canvas.calls[0].y2, 440);
         EXPECT_EQ(canvas.calls[3].x, 140);
         EXPECT_EQ(canvas.Font.Height, 14);
+    }
+}
+
+// A whole answer sheet under locales whose numbers are written otherwise: call for call the page
+// drawn under C (the products are computed and written while drawing).
+TEST(MakePrint, TheSamePageUnderEveryLocale) {
+    ProblemSet set;
+    const char* const operands[][2] = {{"2.5", "4"}, {"0.5", "0.6"}, {"1.25", "4"}, {"80", "2.5"},
+                                       {"5.54", "4.1"}, {"0.001", "0.001"}, {"99.999", "9.9"}, {"7.8", "3"}};
+    for (int i = 1; i <= 8; ++i) {
+        set[i].MultiplicandText = operands[i - 1][0];
+        set[i].MultiplierText = operands[i - 1][1];
+    }
+    PageContent content = Content(set, 8);
+    content.ShowAnswers = true;
+    content.PrintNumber = 1234567;
+    const auto page = [&] {
+        TRecordingCanvas canvas;
+        MakePrint(canvas, 9583, 13699, content);
+        return canvas.calls;
+    };
+    const std::vector<TRecordedCall> plain = page();
+    // Known products around their small points: 22.714 and 0.000001.
+    const auto drawn = [&](const char* text) {
+        return std::any_of(plain.begin(), plain.end(), [&](const TRecordedCall& c) { return c.text == text; });
+    };
+    ASSERT_TRUE(drawn("22") && drawn("714") && drawn("000001"));
+    for (const auto& [category, name] : {std::pair{LC_ALL, "de_DE.UTF-8"}, std::pair{LC_NUMERIC, "de_DE.UTF-8"},
+                                         std::pair{LC_ALL, "ja_JP.UTF-8"}}) {
+        const TUserLocale locale(category, name);
+        ASSERT_TRUE(locale.Applied()) << name << " is not installed: scripts/install-deps.sh makes it";
+        EXPECT_EQ(page(), plain) << name;
     }
 }
 
