@@ -1,11 +1,14 @@
 #include "drawing/fonts.h"
 
+#include <QByteArray>
 #include <QFont>
 #include <QFontDatabase>
 #include <QString>
 #include <QStringList>
 
 #include <cstdio>
+
+#include <fontconfig/fontconfig.h>
 
 namespace {
 
@@ -23,8 +26,21 @@ const FaceMapping kMappings[] = {
     {"ＭＳ Ｐゴシック", "IPAPGothic", {"IPAexGothic", "Noto Sans CJK JP", "VL PGothic", "Takao PGothic"}},
 };
 
-bool Installed(const QStringList& families, const QString& name) {
-    return families.contains(name, Qt::CaseInsensitive);
+// A font has a family name in each language it was made for (IPAMincho is also "IPA明朝"), and
+// fontconfig puts the one of the user's language first: under ja_JP Qt lists "IPA明朝" alone, and
+// Qt's own look-up of the other names works only once its database happens to be filled.
+// fontconfig's listing compares the name with every family name of every face, whatever the locale.
+bool Installed(const QString& name) {
+    const QByteArray utf8 = name.toUtf8();
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.constData()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+    const bool found = fonts != nullptr && fonts->nfont > 0;
+    if (fonts) FcFontSetDestroy(fonts);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
 }
 
 QString AnyJapaneseFamily() {
@@ -35,14 +51,13 @@ QString AnyJapaneseFamily() {
 }  // namespace
 
 void InstallFontSubstitutions() {
-    const QStringList families = QFontDatabase::families();
     for (const FaceMapping& m : kMappings) {
         const QString requested = QString::fromUtf8(m.requested);
         QString chosen = QString::fromLatin1(m.wanted);
-        if (!Installed(families, chosen)) {
+        if (!Installed(chosen)) {
             chosen.clear();
             for (const char* alt : m.alternatives) {
-                if (Installed(families, QString::fromLatin1(alt))) {
+                if (Installed(QString::fromLatin1(alt))) {
                     chosen = QString::fromLatin1(alt);
                     break;
                 }
