@@ -447,6 +447,18 @@ void TPrinter::EndDoc()
     Finish(true);
 }
 
+void TPrinter::Abort()
+{
+    if (!painter_)
+        return;
+    canvas_.reset();
+    painter_->end();
+    painter_.reset();
+    pageWriter_.reset();
+    pageBytes_.reset();
+    documentFile_.clear();
+}
+
 void TPrinter::Finish(bool withEvents)
 {
     const std::string document = EndPage();

@@ -65,6 +65,9 @@ public:
     // written. While the spooler takes it the window keeps handling its events; the document
     // counts as open until then.
     void EndDoc();
+    // Drops the open document: nothing of it reaches the spooler or a file. For a page whose
+    // drawing failed; without it the printer would stay busy for the rest of the run.
+    void Abort();
     // A document is open or being handed over.
     bool Printing() const { return painter_ != nullptr || handingOver_; }
 

@@ -48,7 +48,14 @@ void PrintSheet(const TSheetSource& source, TPrinter& printer, std::int32_t widt
     printer.FileNameTag =
         "_No" + FormatInteger(source.State.PrintNumber) + (source.State.ShowAnswers ? "_答え" : "");
     printer.BeginDoc();
-    DrawOn(source, printer.Canvas(), width, height, source.State.ShowAnswers);
+    try {
+        DrawOn(source, printer.Canvas(), width, height, source.State.ShowAnswers);
+    } catch (...) {
+        // Half a page is no sheet: the document goes, the error goes on to the window, and
+        // the printer is free for the next print.
+        printer.Abort();
+        throw;
+    }
     printer.EndDoc();
 }
 

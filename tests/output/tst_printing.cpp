@@ -76,7 +76,14 @@ class TestPrinting : public QObject {
     // The window's side, as values: the sheet number as typed and the sentence.
     QString prnNum;
     std::string sentence;
-    TSheetSource source{state, [this] { return sentence; }};
+    // The sentence is read as each page is drawn: a drawing numbered failingDrawing fails there.
+    int drawings = 0;
+    int failingDrawing = 0;
+    TSheetSource source{state, [this] {
+                            if (++drawings == failingDrawing)
+                                throw EConvertError("'7,8' は整数ではありません");
+                            return sentence;
+                        }};
     bool printingEnabled = false;
 
     // Print and Print with answers as the window runs them: the number from its field, the
@@ -179,6 +186,8 @@ private slots:
         prnNum = "1";
         sentence = "つぎの計算をしましょう。";
         printingEnabled = false;
+        drawings = 0;
+        failingDrawing = 0;
         window.resize(792, 522);
     }
 
@@ -400,6 +409,39 @@ private slots:
         // Idle again: the next print goes through.
         PrintCommand(false);
         QCOMPARE(prnNum, QString("4"));
+    }
+
+    // A page whose drawing fails once the document is open: that document goes nowhere, the
+    // error reaches the window, the number stays, and the printer is free for the next print.
+    void drawingThatFails_data() {
+        QTest::addColumn<bool>("withAnswers");
+        QTest::addColumn<int>("failingDrawing");
+        QTest::addColumn<int>("sheetsDone");  // documents that reached the spooler before it
+        QTest::newRow("Print") << false << 1 << 0;
+        QTest::newRow("Print with answers, problem sheet") << true << 1 << 0;
+        QTest::newRow("Print with answers, answer sheet") << true << 2 << 1;
+    }
+    void drawingThatFails() {
+        QFETCH(bool, withAnswers);
+        QFETCH(int, failingDrawing);
+        QFETCH(int, sheetsDone);
+        cups->AddPdfQueue("pdf", true);
+        Preview(16);
+        prnNum = "4";
+        this->failingDrawing = failingDrawing;
+        QCOMPARE(Message([&] { PrintCommand(withAnswers); }), QString("'7,8' は整数ではありません"));
+        QCOMPARE(prnNum, QString("4"));
+        QCOMPARE(state.PrintNumber, 4);
+        QVERIFY(!state.ShowAnswers);
+        QVERIFY(!Printer().Printing());
+
+        this->failingDrawing = 0;
+        PrintCommand(withAnswers);
+        QCOMPARE(prnNum, QString("5"));
+        const int expected = sheetsDone + (withAnswers ? 2 : 1);
+        QVERIFY(WaitForCompletedSheets("pdf", expected));
+        QTest::qWait(300);  // nothing else is on its way
+        QCOMPARE(CompletedSheets("pdf"), expected);
     }
 
     // A document the spooler does not take is an error, not a print: the number stays.
