@@ -255,7 +255,8 @@ void TForm1::CreateControls()
     btnPrint->setEnabled(false);
     btnPrintWithAns->setEnabled(false);
 
-    PaintBox1 = new TPaintBox([this](QPainter& painter) { Guarded([&] { PaintBox1Paint(painter); }); }, client_);
+    PaintBox1 = new TPaintBox([this](QPainter& painter) { GuardedPaint(painter, [&] { PaintBox1Paint(painter); }); },
+                              client_);
     PaintBox1->setGeometry(448, 32, 320, 441);
     // The small preview cannot show the points legibly: a double-click opens it enlarged.
     PaintBox1->setToolTip(QStringLiteral("ダブルクリックで拡大"));
@@ -373,7 +374,7 @@ void TForm1::PaintBox1DblClick()
 {
     TSheetView::ShowFor(this, [this](TCanvas& canvas, std::int32_t width, std::int32_t height, bool answers) {
         DrawSheetPage(SheetSource(), canvas, width, height, answers);
-    });
+    }, [](const std::exception& error) { ShowError(error); });
 }
 
 TSheetSource TForm1::SheetSource()

@@ -2,6 +2,7 @@
 // The application object: fixes the title, Qt's Japanese texts and the font names before any
 // window exists, and is the one place where an error raised by a handler is caught and shown.
 #include <QApplication>
+#include <QPainter>
 #include <QString>
 #include <exception>
 #include <string>
@@ -29,6 +30,19 @@ void Guarded(Handler&& handler) noexcept
     try {
         std::forward<Handler>(handler)();
     } catch (const std::exception& error) {
+        ShowError(error);
+    }
+}
+
+// Guarded for a paint handler: the painter ends before the error box opens, since a modal box
+// over an active painter leaves the widget's backing store painting for good.
+template <class Handler>
+void GuardedPaint(QPainter& painter, Handler&& handler) noexcept
+{
+    try {
+        std::forward<Handler>(handler)();
+    } catch (const std::exception& error) {
+        painter.end();
         ShowError(error);
     }
 }

@@ -46,8 +46,8 @@ QToolButton* Button(const QString& text, const QString& hint, QWidget* parent) {
 // widget's size in device pixels.
 class TSheetPage : public QWidget {
 public:
-    TSheetPage(const TSheetPainter& draw, const bool& showAnswers, QWidget* parent)
-        : QWidget(parent), draw_(draw), showAnswers_(showAnswers) {
+    TSheetPage(const TSheetPainter& draw, const TPaintFailure& failed, const bool& showAnswers, QWidget* parent)
+        : QWidget(parent), draw_(draw), failed_(failed), showAnswers_(showAnswers) {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
@@ -62,17 +62,26 @@ protected:
         const auto width = static_cast<std::int32_t>(std::lround(this->width() * ratio));
         const auto height = static_cast<std::int32_t>(std::lround(this->height() * ratio));
         painter.scale(1.0 / ratio, 1.0 / ratio);
-        TQtCanvas canvas(painter);
-        draw_(canvas, width, height, showAnswers_);
+        try {
+            TQtCanvas canvas(painter);
+            draw_(canvas, width, height, showAnswers_);
+        } catch (const std::exception& error) {
+            // An error box over an active painter leaves the window's backing store painting
+            // for good; the page ends first, half drawn.
+            painter.end();
+            if (!failed_) throw;
+            failed_(error);
+        }
     }
 
 private:
     const TSheetPainter& draw_;
+    const TPaintFailure& failed_;
     const bool& showAnswers_;
 };
 
-TSheetView::TSheetView(TSheetPainter draw, QWidget* parent)
-    : QWidget(parent, Qt::Window), draw_(std::move(draw)) {
+TSheetView::TSheetView(TSheetPainter draw, QWidget* parent, TPaintFailure failed)
+    : QWidget(parent, Qt::Window), draw_(std::move(draw)), failed_(std::move(failed)) {
     setObjectName(QStringLiteral("SheetView"));
     setWindowTitle(QStringLiteral("プレビューの拡大"));
     // The window's Japanese face and its locale, though this is a window of its own.
@@ -130,7 +139,7 @@ TSheetView::TSheetView(TSheetPainter draw, QWidget* parent)
     desk_ = new QWidget;
     desk_->setAutoFillBackground(true);
     desk_->setPalette(desk);
-    page_ = new TSheetPage(draw_, showAnswers_, desk_);
+    page_ = new TSheetPage(draw_, failed_, showAnswers_, desk_);
     page_->move(PageMargin, PageMargin);
     scroll_->setWidget(desk_);
     scroll_->viewport()->installEventFilter(this);
@@ -150,10 +159,10 @@ TSheetView* TSheetView::Of(QWidget* window) {
     return window ? window->findChild<TSheetView*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-TSheetView* TSheetView::ShowFor(QWidget* window, TSheetPainter draw) {
+TSheetView* TSheetView::ShowFor(QWidget* window, TSheetPainter draw, TPaintFailure failed) {
     TSheetView* view = Of(window);
     if (!view) {
-        view = new TSheetView(std::move(draw), window);
+        view = new TSheetView(std::move(draw), window, std::move(failed));
         if (!window) view->setAttribute(Qt::WA_DeleteOnClose);
         // Most of the screen's height, as wide as the whole page then needs.
         QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 
 #include "drawing/canvas.h"
@@ -23,17 +24,22 @@ class QToolButton;
 using TSheetPainter = std::function<void(TCanvas& canvas, std::int32_t width, std::int32_t height,
                                          bool showAnswers)>;
 
+// Shown an error the painter function raised, once the page's painter has ended.
+using TPaintFailure = std::function<void(const std::exception& error)>;
+
 class TSheetView : public QWidget {
     Q_OBJECT
 
 public:
     // A separate, resizable window over `parent` (which may be null), never modal.
-    explicit TSheetView(TSheetPainter draw, QWidget* parent = nullptr);
+    explicit TSheetView(TSheetPainter draw, QWidget* parent = nullptr, TPaintFailure failed = {});
     ~TSheetView() override;
 
     // Shows the view of `window`, creating it the first time; a second call brings the same
     // view to the front with its zoom and sheet as they were.
-    static TSheetView* ShowFor(QWidget* window, TSheetPainter draw);
+    // `failed` takes an error of the painter function; without it the error goes on to Qt's
+    // event dispatch.
+    static TSheetView* ShowFor(QWidget* window, TSheetPainter draw, TPaintFailure failed = {});
     // The view of `window` if one was created, else null.
     static TSheetView* Of(QWidget* window);
     // Redraws the view of `window`, if it has one; call after every change to the set.
@@ -81,6 +87,7 @@ private:
     double PaperWidthPixels() const;
 
     TSheetPainter draw_;
+    TPaintFailure failed_;
     double zoom_ = 1.0;
     bool showAnswers_ = true;  // the window's preview shows the answers too
     Fit fit_ = Fit::Page;

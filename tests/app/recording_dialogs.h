@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include <functional>
+
 #include "app/dialogs.h"
 
 class RecordingDialogs : public TDialogs {
@@ -16,6 +18,8 @@ public:
     void ErrorBox(QWidget*, const QString& caption, const QString& text) override
     {
         Events << QStringLiteral("error|%1|%2").arg(caption, text);
+        if (WhileErrorShown)
+            WhileErrorShown();
     }
     void WarningBox(QWidget*, const QString& caption, const QString& text) override
     {
@@ -36,6 +40,8 @@ public:
     }
 
     QStringList PrintDialogButtons;
+    // Runs while an error box would be on the screen, to look at the program's state then.
+    std::function<void()> WhileErrorShown;
 
     QStringList Events;
 };

@@ -1,7 +1,7 @@
 // The main window under the offscreen platform: its start state, the controls' places and
 // limits, the tab order, the blank-field rule, the error display and Preview from the fields.
 #include <QDialogButtonBox>
-#include <QFontInfo>
+#include <QBackingStore>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +18,7 @@
 #include "app/application.h"
 #include "output/sheet_view.h"
 #include "paint_counter.h"
+#include "tests/common/face_name.h"
 #include "recording_dialogs.h"
 
 namespace {
@@ -258,7 +259,7 @@ private slots:
         QCOMPARE(label->text(), text);
         QCOMPARE(label->font().family(), face);
         QCOMPARE(label->font().pixelSize(), height);
-        QCOMPARE(QFontInfo(label->font()).family(), resolved);
+        QCOMPARE(FaceName(label->font()), resolved);
         QCOMPARE(label->palette().color(QPalette::WindowText), colour);
         // The colour drawn: the darkest ink lies between the background and the label's colour
         // (thin strokes are blended with the background, never tinted towards another colour).
@@ -290,7 +291,7 @@ private slots:
     {
         QCOMPARE(form->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(form->font().pixelSize(), 15);
-        QCOMPARE(QFontInfo(form->u1l->font()).family(), QStringLiteral("IPAPGothic"));
+        QCOMPARE(FaceName(form->u1l->font()), QStringLiteral("IPAPGothic"));
         for (QPushButton* b : {form->btnPreview, form->btnPrint, form->btnPrintWithAns, form->btnMaintenance}) {
             QVERIFY2(!b->icon().isNull(), qPrintable(b->objectName()));
             QCOMPARE(b->icon().availableSizes().value(0), QSize(16, 16));
@@ -768,6 +769,46 @@ private slots:
         QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
         QCoreApplication::sendPostedEvents(&thrower);
         QCOMPARE(dialogs->Events, QStringList{"error|App_window_test|boom."});
+    }
+
+    // A drawing that fails: the box opens over no active painter (a modal box over one leaves
+    // the backing store painting), and the next paint draws again.
+    void paintThatFailsEndsItsPainter()
+    {
+        ShowActive();
+        WideRanges();
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QTest::mouseDClick(form->PaintBox1, Qt::LeftButton);
+        TSheetView* view = TSheetView::Of(form.get());
+        QVERIFY(view);
+        QTRY_VERIFY(view->isVisible());
+        QWidget* const surfaces[] = {form->PaintBox1, view->Page()};
+        QStringList activeWhileShown;
+        dialogs->WhileErrorShown = [&] {
+            for (QWidget* surface : surfaces)
+                if (surface->window()->backingStore()->paintDevice()->paintingActive())
+                    activeWhileShown << surface->metaObject()->className();
+        };
+        const std::string good = form->State.Problems[1].MultiplicandText;
+        form->State.Problems[1].MultiplicandText = "7,8";
+        for (QWidget* surface : surfaces) {
+            dialogs->Events.clear();
+            surface->update();
+            QTRY_VERIFY(!dialogs->Events.isEmpty());
+            QVERIFY2(dialogs->Events[0].startsWith("error|App_window_test|'7,8' "), qPrintable(dialogs->Events[0]));
+        }
+        QCOMPARE(activeWhileShown, QStringList());
+
+        form->State.Problems[1].MultiplicandText = good;
+        dialogs->Events.clear();
+        for (QWidget* surface : surfaces) {
+            PaintCounter counter(surface);
+            surface->update();
+            QTRY_VERIFY(counter.Paints > 0);
+        }
+        QCOMPARE(dialogs->Events, QStringList());
+        dialogs->WhileErrorShown = nullptr;
+        view->close();
     }
 
     void resizingKeepsPlacesAndScrolls()
