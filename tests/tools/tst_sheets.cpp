@@ -9,8 +9,13 @@
 #include <QThread>
 #include <QtTest>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <csignal>
+#include <utility>
+
+#include <sys/resource.h>
 
 #include "core/digit_pattern.h"
 #include "core/sheet_run.h"
@@ -31,9 +36,10 @@ QProcessEnvironment Headless() {
     return env;
 }
 
-Outcome Run(const QStringList& args, const QString& dir = QString()) {
+Outcome Run(const QStringList& args, const QString& dir = QString(),
+            const QProcessEnvironment& env = Headless()) {
     QProcess p;
-    p.setProcessEnvironment(Headless());
+    p.setProcessEnvironment(env);
     if (!dir.isEmpty()) p.setWorkingDirectory(dir);
     p.start(Command, args);
     if (!p.waitForFinished(180000)) p.kill();
@@ -187,6 +193,9 @@ private slots:
     void helpVersionAndPresets();
     void pagesFitThePaperInsideTheBorder_data();
     void pagesFitThePaperInsideTheBorder();
+    void theSameFileUnderEveryLocale_data();
+    void theSameFileUnderEveryLocale();
+    void memoryThatRunsOut();
 };
 
 void TestSheets::pagesFollowTheAnswersOption_data() {
@@ -375,8 +384,10 @@ void TestSheets::failuresWriteNothing_data() {
         break;
     }
 
-    row("no such folder", {"-o", "missing/x.pdf"}, 1, "-o/--output: 'missing/x.pdf' に書き込めません: No such file or directory");
-    row("a folder", {"-o", "."}, 1, "-o/--output: '.' に書き込めません: Is a directory");
+    // The system's reason in the user's language, as the C library words it for this locale.
+    const auto reason = [](int error) { return QString::fromLocal8Bit(std::strerror(error)); };
+    row("no such folder", {"-o", "missing/x.pdf"}, 1, "-o/--output: 'missing/x.pdf' に書き込めません: " + reason(ENOENT));
+    row("a folder", {"-o", "."}, 1, "-o/--output: '.' に書き込めません: " + reason(EISDIR));
     row("device full", {"-o", "/dev/full"}, 1, "-o/--output: '/dev/full' に書き込めません: No space left on device");
 }
 
@@ -530,6 +541,83 @@ void TestSheets::pagesFitThePaperInsideTheBorder() {
     QVERIFY(title.hasMatch());
     QVERIFY2(qAbs(title.captured(1).toDouble() - expectedX) < 0.8,
              qPrintable(QStringLiteral("title at %1 pt, expected %2").arg(title.captured(1)).arg(expectedX)));
+}
+
+// A teacher's desktop in Japanese, and machines set up in a language that writes 2,5: the same
+// sheets as under the C locale, every word in the same place (so in the same faces), the
+// figures in the fixed-pitch Mincho face, and no font reported missing.
+void TestSheets::theSameFileUnderEveryLocale_data() {
+    QTest::addColumn<QStringList>("locale");
+    QTest::newRow("Japanese desktop") << QStringList{"LANG=ja_JP.UTF-8"};
+    QTest::newRow("comma locale") << QStringList{"LC_ALL=de_DE.UTF-8"};
+    QTest::newRow("comma numbers in a Japanese desktop") << QStringList{"LANG=ja_JP.UTF-8", "LC_NUMERIC=de_DE.UTF-8"};
+}
+
+void TestSheets::theSameFileUnderEveryLocale() {
+    QFETCH(QStringList, locale);
+    QTemporaryDir dir;
+    const auto make = [&](const QStringList& settings, const QString& file) {
+        QProcessEnvironment env = Headless();
+        for (const char* name : {"LANG", "LANGUAGE", "LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LC_MESSAGES"})
+            env.remove(QLatin1String(name));
+        env.insert("LANG", "C.UTF-8");
+        for (const QString& setting : settings) env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+        const Outcome o = Run({"--preset", "g5-hundredths-x-tenths", "--seed", "101", "--sheets", "2", "-o", file},
+                              dir.path(), env);
+        return std::make_pair(o, Tool("pdftotext", {"-bbox", dir.filePath(file), "-"}));
+    };
+    const auto [plain, plainWords] = make({}, "c.pdf");
+    QCOMPARE(plain.status, 0);
+    QVERIFY(plainWords.count("<word ") > 100);
+    const auto [localized, localizedWords] = make(locale, "l.pdf");
+    QCOMPARE(localized.status, 0);
+    QVERIFY2(!localized.err.contains("tavrelo: font"), qPrintable(localized.err));
+    QCOMPARE(localizedWords, plainWords);
+    const QString fonts = Tool("pdffonts", {dir.filePath("l.pdf")});
+    QVERIFY2(fonts.contains(QRegularExpression("^IPAMincho ", QRegularExpression::MultilineOption)), qPrintable(fonts));
+}
+
+// Memory that runs out in the middle of a run: a message and the status of an unwritten file,
+// never the abort of an exception that nobody caught, and nothing left in the folder. The limit
+// is raised step by step from where the program cannot even load its libraries to where the
+// whole run fits, so that some steps run out while the pages are made.
+void TestSheets::memoryThatRunsOut() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves more address space than any limit that could run out here");
+#else
+    QTemporaryDir dir;
+    const QString target = dir.filePath("big.pdf");
+    int ranOut = 0;
+    for (int megabytes = 48; megabytes <= 512; megabytes += 8) {
+        QProcess p;
+        p.setProcessEnvironment(Headless());
+        p.setChildProcessModifier([megabytes] {
+            const rlimit limit{rlim_t(megabytes) << 20, rlim_t(megabytes) << 20};
+            setrlimit(RLIMIT_AS, &limit);
+        });
+        p.start(Command, {"--sheets", "1000", "--seed", "3", "-q", "-o", target});
+        QVERIFY(p.waitForFinished(180000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        const QString at = QStringLiteral("%1 MiB: ").arg(megabytes) + err;
+        if (p.exitStatus() == QProcess::CrashExit) {
+            // fontconfig does not check its own allocations: where the limit falls inside it,
+            // the run dies of a segmentation fault that no program over it can catch.
+            QVERIFY2(p.exitCode() != SIGABRT, qPrintable(at));
+            for (const QString& name : EntriesOf(dir.path())) QFile::remove(dir.filePath(name));
+            continue;
+        }
+        if (p.exitCode() == 127 && err.contains("error while loading shared libraries")) continue;
+        if (p.exitCode() == 0) {
+            QCOMPARE(EntriesOf(dir.path()), QStringList{"big.pdf"});
+            break;
+        }
+        QVERIFY2(p.exitCode() == 1 && err.contains(QStringLiteral("メモリが足りない")), qPrintable(at));
+        QCOMPARE(EntriesOf(dir.path()), QStringList());
+        ++ranOut;
+    }
+    QVERIFY2(ranOut > 0, "no limit ran out while the pages were made");
+    QVERIFY(QFileInfo::exists(target));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestSheets)

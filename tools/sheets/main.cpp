@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
 #include <unistd.h>
@@ -67,6 +69,8 @@ void FilterQtMessages(QtMsgType type, const QMessageLogContext& context, const Q
     if (gQtHandler) gQtHandler(type, context, message);
 }
 
+int Run(const SheetOptions& options);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,8 +95,21 @@ int main(int argc, char** argv) {
     case OptionsOutcome::Run:
         break;
     }
-    const SheetOptions& options = parsed.Options;
+    // Whatever else goes wrong ends as a message and the status of an unwritten file, never as
+    // an abort with a core dump; the output file, not yet committed, is left as it was.
+    try {
+        return Run(parsed.Options);
+    } catch (const std::bad_alloc&) {
+        Complain(QStringLiteral("メモリが足りないため、プリントを作れません。"));
+    } catch (const std::exception& error) {
+        Complain(QStringLiteral("プリントを作れません: ") + QString::fromUtf8(error.what()));
+    }
+    return CannotWrite;
+}
 
+namespace {
+
+int Run(const SheetOptions& options) {
     std::uint32_t seed = 0;
     if (options.Seed) {
         seed = *options.Seed;
@@ -145,3 +162,5 @@ int main(int argc, char** argv) {
     }
     return Done;
 }
+
+}  // namespace

@@ -7,37 +7,51 @@
 #include <QPdfWriter>
 #include <QRect>
 
+#include <memory>
+
 #include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
 
 void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
                     const std::function<void(std::int64_t, std::int64_t)>& pageDone) {
-    QPdfWriter pdf(&device);
-    pdf.setTitle(job.Title);
-    pdf.setCreator(job.Creator);
-    pdf.setResolution(SheetDotsPerInch);
+    // Both on the heap so that a failed run can abandon them (see below).
+    auto pdf = std::make_unique<QPdfWriter>(&device);
+    pdf->setTitle(job.Title);
+    pdf->setCreator(job.Creator);
+    pdf->setResolution(SheetDotsPerInch);
     const double b = SheetBorderMillimetres;
-    pdf.setPageLayout(QPageLayout(QPageSize(job.Paper), QPageLayout::Portrait, QMarginsF(b, b, b, b),
-                                  QPageLayout::Millimeter));
-    const QRect area = pdf.pageLayout().paintRectPixels(SheetDotsPerInch);
+    pdf->setPageLayout(QPageLayout(QPageSize(job.Paper), QPageLayout::Portrait, QMarginsF(b, b, b, b),
+                                   QPageLayout::Millimeter));
+    const QRect area = pdf->pageLayout().paintRectPixels(SheetDotsPerInch);
 
-    QPainter painter(&pdf);
-    // One canvas for the whole run: the fonts it has resolved for the first page serve all others.
-    TQtCanvas canvas(painter);
-    const std::int64_t pages = PageCount(job.Answers, job.Sheets);
-    std::int64_t done = 0;
-    RunSheets(job.Settings, job.Seed, job.Sheets, job.Answers,
-              [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
-                  if (done > 0) pdf.newPage();
-                  PageContent content;
-                  content.Sentence = job.Sentence;
-                  content.PrintNumber = job.FirstNumber + sheet;
-                  content.Problems = &set;
-                  content.ProblemCount = count;
-                  content.ShowAnswers = answers;
-                  MakePrint(canvas, area.width(), area.height(), content);
-                  ++done;
-                  if (pageDone) pageDone(done, pages);
-              });
-    painter.end();
+    auto painter = std::make_unique<QPainter>(pdf.get());
+    try {
+        // One canvas for the whole run: the fonts it has resolved for the first page serve all others.
+        TQtCanvas canvas(*painter);
+        const std::int64_t pages = PageCount(job.Answers, job.Sheets);
+        std::int64_t done = 0;
+        RunSheets(job.Settings, job.Seed, job.Sheets, job.Answers,
+                  [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
+                      if (done > 0) pdf->newPage();
+                      PageContent content;
+                      content.Sentence = job.Sentence;
+                      content.PrintNumber = job.FirstNumber + sheet;
+                      content.Problems = &set;
+                      content.ProblemCount = count;
+                      content.ShowAnswers = answers;
+                      MakePrint(canvas, area.width(), area.height(), content);
+                      ++done;
+                      if (pageDone) pageDone(done, pages);
+                  });
+        painter->end();
+    } catch (...) {
+        // Ending the painter writes the rest of the PDF, and the painter's destructor ends it:
+        // after running out of memory that needs memory again, and a second exception on the
+        // way out would abort the program with the temporary file left behind. The document is
+        // worthless now; the painter and the writer are let go unended, which costs nothing in
+        // a program about to stop.
+        static_cast<void>(painter.release());
+        static_cast<void>(pdf.release());
+        throw;
+    }
 }
