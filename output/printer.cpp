@@ -77,15 +77,10 @@ std::string InJapanese(const char* text)
     return result;
 }
 
-// Qt's printer list hides why it is empty; ask CUPS itself so that an unreachable scheduler is
-// told apart from a scheduler without printers.
-void CheckEnumeration()
+// Qt's printer list hides why it is empty; CUPS itself tells an unreachable scheduler apart
+// from a scheduler without printers.
+void CheckEnumeration(int count, ipp_status_t status, const std::string& text)
 {
-    cups_dest_t* dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    const ipp_status_t status = cupsLastError();
-    const std::string text = InJapanese(cupsLastErrorString());
-    cupsFreeDests(count, dests);
     // A scheduler without printers answers "not found"; that is no failure of the enumeration.
     if (count > 0 || status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND)
         return;
@@ -95,7 +90,6 @@ void CheckEnumeration()
 
 std::unique_ptr<QPrinter> OpenDefaultPrinter()
 {
-    CheckEnumeration();
     // A bare QPrinter would quietly take the first printer when none is the default.
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull() || !QPrinterInfo::availablePrinterNames().contains(info.printerName()))
@@ -184,17 +178,13 @@ std::vector<std::pair<std::string, std::string>> JobOptions(QPrinter& printer)
     return options;
 }
 
-// One document on its way to the spooler, shared by the thread that talks to the scheduler
-// and the one that waits for it. A thread given up on keeps its share until it returns.
-struct Submission {
+// One conversation with the scheduler, shared by the thread that holds it and the one that
+// waits for it. A thread given up on keeps its share until it returns.
+struct SchedulerCall {
     // Fixed before the thread starts.
     std::string server;
     int port = 0;
     http_encryption_t encryption = HTTP_ENCRYPTION_IF_REQUESTED;
-    std::string queue;
-    std::string title;
-    std::vector<std::pair<std::string, std::string>> options;
-    std::string document;
     Clock::time_point deadline;
 
     std::atomic<bool> givenUp{false};
@@ -204,13 +194,39 @@ struct Submission {
     bool finished = false;         // guarded by mutex
     bool accepted = false;         // guarded by mutex
     QEventLoop* waiter = nullptr;  // guarded by mutex
+    // A question that nobody needs once the program is quitting; a document still gets its time.
+    bool abandonOnQuit = false;
+
+    explicit SchedulerCall(std::chrono::milliseconds limit)
+        : server(cupsServer()), port(ippPort()), encryption(cupsEncryption()), deadline(Clock::now() + limit)
+    {
+    }
+    virtual ~SchedulerCall() = default;
+};
+
+// One document on its way to the spooler.
+struct Submission : SchedulerCall {
+    using SchedulerCall::SchedulerCall;
+    std::string queue;
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> options;
+    std::string document;
+};
+
+// The scheduler's printers as the first print and the print settings need them: whether it
+// answers at all, and with what.
+struct Enumeration : SchedulerCall {
+    using SchedulerCall::SchedulerCall;
+    int count = 0;
+    ipp_status_t status = IPP_STATUS_OK;
+    std::string text;
 };
 
 // libcups asks this after every quiet interval on the connection: 0 ends the wait.
 int KeepWaiting(http_t*, void* data)
 {
-    const auto& job = *static_cast<const Submission*>(data);
-    return !job.givenUp.load() && Clock::now() < job.deadline ? 1 : 0;
+    const auto& call = *static_cast<const SchedulerCall*>(data);
+    return !call.givenUp.load() && Clock::now() < call.deadline ? 1 : 0;
 }
 
 // Nobody can be asked for a password here; libcups's default would read a terminal.
@@ -268,9 +284,37 @@ bool Submit(Submission& job)
     return accepted;
 }
 
-void RunSubmission(const std::shared_ptr<Submission>& job)
+// The printers, on a connection of this thread's own whose every wait is bounded. libcups may
+// still make a request of its own on the thread's default connection; a thread stuck there is
+// left behind by the waiting side when the time is up.
+bool Enumerate(Enumeration& call)
 {
-    const bool accepted = Submit(*job);
+    cupsSetPasswordCB2(NoPassword, nullptr);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(call.deadline - Clock::now()).count();
+    if (left <= 0)
+        return false;
+    http_t* http = httpConnect2(call.server.c_str(), call.port, nullptr, AF_UNSPEC, call.encryption, 1,
+                                static_cast<int>(left), nullptr);
+    if (!http) {
+        call.status = cupsLastError();
+        call.text = InJapanese(cupsLastErrorString());
+        return true;
+    }
+    httpSetTimeout(http, kPollSeconds, KeepWaiting, &call);
+    cups_dest_t* dests = nullptr;
+    call.count = cupsGetDests2(http, &dests);
+    call.status = cupsLastError();
+    call.text = InJapanese(cupsLastErrorString());
+    cupsFreeDests(call.count, dests);
+    httpClose(http);
+    // An answer cut short by the limit is no answer.
+    return KeepWaiting(nullptr, &call) != 0;
+}
+
+template <class Call, class Work>
+void Run(const std::shared_ptr<Call>& job, Work work)
+{
+    const bool accepted = work(*job);
     const std::lock_guard lock(job->mutex);
     job->finished = true;
     job->accepted = accepted;
@@ -279,10 +323,11 @@ void RunSubmission(const std::shared_ptr<Submission>& job)
     job->done.notify_all();
 }
 
-// Waits until the submission finishes or its deadline passes; with `withEvents` the window's
-// events run meanwhile. True when the spooler took the document.
-bool Await(const std::shared_ptr<Submission>& job, std::thread& worker, bool withEvents)
+// Waits until the call finishes or its deadline passes; with `withEvents` the window's events
+// run meanwhile. True when the call got its answer (for a document: the spooler took it).
+bool Await(const std::shared_ptr<SchedulerCall>& job, std::thread& worker, bool withEvents)
 {
+    Clock::time_point until = job->deadline;
     if (withEvents && QCoreApplication::instance()) {
         QEventLoop loop;
         QTimer limit;
@@ -293,27 +338,32 @@ bool Await(const std::shared_ptr<Submission>& job, std::thread& worker, bool wit
             const std::lock_guard lock(job->mutex);
             job->waiter = &loop;
         }
-        // The loop also ends when the application quits; the hand-over still gets its time.
+        // The loop also ends when the application quits; a hand-over still gets its time.
         for (;;) {
             {
                 const std::lock_guard lock(job->mutex);
                 if (job->finished)
                     break;
             }
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(job->deadline - Clock::now());
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
             if (left <= std::chrono::milliseconds(0))
                 break;
             limit.start(left);
             // Once the application has quit, exec() returns at once: wait without events then.
-            if (loop.exec() < 0)
+            if (loop.exec() < 0) {
+                if (job->abandonOnQuit) {
+                    job->givenUp = true;
+                    until = Clock::now();
+                }
                 break;
+            }
         }
         const std::lock_guard lock(job->mutex);
         job->waiter = nullptr;
     }
 
     std::unique_lock lock(job->mutex);
-    job->done.wait_until(lock, job->deadline, [&] { return job->finished; });
+    job->done.wait_until(lock, until, [&] { return job->finished; });
     if (!job->finished) {
         job->givenUp = true;
         // libcups asks KeepWaiting several times a second, so the thread returns at once unless
@@ -356,9 +406,30 @@ TPrinter::~TPrinter()
 
 QPrinter& TPrinter::Current()
 {
-    if (!device_)
+    if (!device_) {
+        AskScheduler(true);
         device_ = OpenDefaultPrinter();
+    }
     return *device_;
+}
+
+void TPrinter::AskScheduler(bool needPrinters)
+{
+    // Qt's own look-ups wait on a silent scheduler for a minute at a time, on the window's thread.
+    // The question is asked first where the wait is bounded and the window's events go on; a
+    // scheduler that answers it answers Qt's look-ups just after.
+    auto call = std::make_shared<Enumeration>(handOverLimit_);
+    call->abandonOnQuit = true;
+    lookingUp_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{lookingUp_};
+    std::thread worker([call] { Run(call, Enumerate); });
+    if (!Await(call, worker, true))
+        throw EPrinter(kInvalidPrinter);
+    if (needPrinters)
+        CheckEnumeration(call->count, call->status, call->text);
 }
 
 void TPrinter::SetOrientation(TPrinterOrientation orientation)
@@ -477,18 +548,14 @@ void TPrinter::Finish(bool withEvents)
 
 void TPrinter::HandOver(const std::string& document, bool withEvents)
 {
-    auto job = std::make_shared<Submission>();
-    job->server = cupsServer();
-    job->port = ippPort();
-    job->encryption = cupsEncryption();
+    auto job = std::make_shared<Submission>(handOverLimit_);
     // A printer instance ("queue/instance") is the queue's own settings; the scheduler knows
     // only the queue.
     job->queue = device_->printerName().section(QLatin1Char('/'), 0, 0).toStdString();
     job->title = device_->docName().toStdString();
     job->options = JobOptions(*device_);
     job->document = document;
-    job->deadline = Clock::now() + handOverLimit_;
-    std::thread worker(RunSubmission, job);
+    std::thread worker([job] { Run(job, Submit); });
     if (!Await(job, worker, withEvents))
         throw EPrinter(kInvalidPrinter);
 }
@@ -497,9 +564,15 @@ bool TPrinter::ExecuteSetupDialog(QWidget* parent, const std::function<bool(QPri
 {
     if (Printing())
         throw EPrinter(kPrinting);
+    // The dialog lists the scheduler's printers as it is made, where a silent scheduler would
+    // hold it without limit. A scheduler that is down answers at once: the dialog then offers
+    // no printer, but still a file.
+    const bool chosen = device_ != nullptr;
+    QPrinter& current = Current();
+    if (chosen)
+        AskScheduler(false);
     // The dialog writes into its printer as the user picks; give it a copy so that Cancel
     // leaves the current printer as it was.
-    QPrinter& current = Current();
     std::unique_ptr<QPrinter> candidate = CopyOf(current);
     FileEntryInFront fileEntry;
     QPrintDialog dialog(candidate.get(), parent);

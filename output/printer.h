@@ -68,8 +68,8 @@ public:
     // Drops the open document: nothing of it reaches the spooler or a file. For a page whose
     // drawing failed; without it the printer would stay busy for the rest of the run.
     void Abort();
-    // A document is open or being handed over.
-    bool Printing() const { return painter_ != nullptr || handingOver_; }
+    // A document is open or being handed over, or the scheduler is being asked for printers.
+    bool Printing() const { return painter_ != nullptr || handingOver_ || lookingUp_; }
 
     // The print settings dialog over a copy of the current printer's settings, run modally by
     // `run`; accepted with a usable printer or file, the choice becomes current. True when it
@@ -88,6 +88,9 @@ public:
 
 private:
     QPrinter& Current();
+    // Whether the scheduler answers, within the hand-over limit and with the window's events
+    // going on; raises where it does not, and with `needPrinters` where it cannot list them.
+    void AskScheduler(bool needPrinters);
     std::int32_t Extent(int (QPaintDevice::*measure)() const);
     std::string EndPage();
     void Finish(bool withEvents);
@@ -101,6 +104,7 @@ private:
     std::unique_ptr<TCanvas> canvas_;
     std::string documentFile_;
     bool handingOver_ = false;
+    bool lookingUp_ = false;
     std::chrono::milliseconds handOverLimit_ = HandOverLimit;
 };
 

@@ -106,17 +106,22 @@ void PaintPreview(const TSheetSource& source, QPainter& painter)
 
 std::int32_t PrintSheets(const TSheetSource& source, bool withAnswers)
 {
+    // While a sheet is handed to the spooler the window takes input, and a Preview then draws a
+    // new set: the print keeps the set and the number it started with, so that its answer sheet
+    // answers its problem sheet. The sentence is still read as each sheet is drawn.
+    SharedState started = source.State;
+    const TSheetSource printed{started, source.Sentence, source.BaseWidth, source.BaseHeight};
     TPrinter& printer = Printer();
     printer.SetOrientation(TPrinterOrientation::poPortrait);
     const std::int32_t height = printer.PageHeight();
     const std::int32_t width = printer.PageWidth();
-    PrintSheet(source, printer, width, height);
+    PrintSheet(printed, printer, width, height);
     if (withAnswers) {
         // The answer sheet keeps the problem sheet's page size: it is not measured again.
-        const AnswersShown answers(source.State);
-        PrintSheet(source, printer, width, height);
+        const AnswersShown answers(started);
+        PrintSheet(printed, printer, width, height);
     }
-    source.State.PrintNumber = NextPrintNumber(source.State.PrintNumber);
+    source.State.PrintNumber = NextPrintNumber(started.PrintNumber);
     return source.State.PrintNumber;
 }
 

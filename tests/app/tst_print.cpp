@@ -2,6 +2,7 @@
 // cups-pdf queue: Preview, a sheet number, Print with answers; and the errors a user meets.
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -249,6 +250,111 @@ private slots:
         QVERIFY(problems.contains(QStringLiteral("問題No.7")) && answers.contains(QStringLiteral("問題No.7")));
         QVERIFY(problems.count(digit) < answers.count(digit));
         QVERIFY(cups->FinishedJobs("pdf").empty());
+    }
+
+    // The scheduler frozen before a command's first question to it (which printer is the
+    // default, which printers there are): the window goes on painting and refusing a second
+    // print, the command ends within the limit with the error, and no dialog opens.
+    void frozenSchedulerBeforeTheFirstQuestion_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("printerChosen");
+        QTest::newRow("Print") << "btnPrint" << false;
+        QTest::newRow("Print with answers") << "btnPrintWithAns" << false;
+        QTest::newRow("Print settings") << "btnMaintenance" << false;
+        QTest::newRow("Print settings, printer chosen") << "btnMaintenance" << true;
+    }
+    void frozenSchedulerBeforeTheFirstQuestion()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, printerChosen);
+        auto* button = form->findChild<QPushButton*>(command);
+        QVERIFY(button);
+        cups->AddPdfQueue("pdf", true);
+        SixteenProblems();
+        Type(form->PrnNum, "7");
+        if (printerChosen) {
+            QTest::mouseClick(form->btnPrint, Qt::LeftButton);
+            QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
+        }
+        const QString number = form->PrnNum->text();
+
+        const int limit = 1500;
+        Printer().SetHandOverLimit(std::chrono::milliseconds(limit));
+        cups->Pause();
+        int paintsBefore = -1;
+        PaintCounter counter(form->PaintBox1);
+        QTimer::singleShot(300, form.get(), [&] { form->PaintBox1->update(); });
+        QTimer::singleShot(600, form.get(), [&] {
+            paintsBefore = counter.Paints;
+            QTest::mouseClick(form->btnPrint, Qt::LeftButton);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(button, Qt::LeftButton);
+        const qint64 took = clock.elapsed();
+
+        const QString title = TApplication::Instance()->ApplicationTitle();
+        QCOMPARE(dialogs->Events, (QStringList{QStringLiteral("error|%1|現在印刷中です.").arg(title),
+                                               QStringLiteral("error|%1|選択したプリンタは有効ではありません.").arg(title)}));
+        QVERIFY2(took >= limit && took < limit + 5000, qPrintable(QString::number(took)));
+        QVERIFY2(paintsBefore > 0, qPrintable(QString::number(paintsBefore)));
+        QCOMPARE(form->PrnNum->text(), number);
+        QVERIFY(!Printer().Printing());
+
+        // Answering again, the scheduler gets the same command through.
+        cups->Resume();
+        dialogs->Events.clear();
+        QTest::mouseClick(button, Qt::LeftButton);
+        if (command == "btnMaintenance") {
+            QCOMPARE(dialogs->Events, QStringList{QStringLiteral("print-dialog")});
+        } else {
+            QVERIFY2(dialogs->Events.isEmpty(), qPrintable(dialogs->Events.join('\n')));
+            QCOMPARE(form->PrnNum->text(), QString::number(number.toInt() + 1));
+        }
+    }
+
+    // A Preview while Print with answers waits for the scheduler draws a new set for the window;
+    // the print goes on with the set and number it started with.
+    void previewDuringPrintWithAnswers()
+    {
+        cups->AddPdfQueue("pdf", true);
+        SixteenProblems();
+        Type(form->PrnNum, "5");
+        QTest::mouseClick(form->btnPrint, Qt::LeftButton);  // the printer is chosen and works
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
+        const ProblemSet started = form->State.Problems;
+        cups->Pause();
+        QTimer::singleShot(300, form.get(), [&] {
+            Type(form->PrnNum, "40");
+            QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        });
+        QTimer::singleShot(1000, form.get(), [&] { cups->Resume(); });
+        QTest::mouseClick(form->btnPrintWithAns, Qt::LeftButton);
+
+        QVERIFY2(dialogs->Events.isEmpty(), qPrintable(dialogs->Events.join('\n')));
+        QCOMPARE(form->PrnNum->text(), QStringLiteral("7"));
+        int moved = 0;
+        for (int k = 1; k <= 16; ++k)
+            moved += form->State.Problems[k].MultiplicandText != started[k].MultiplicandText ||
+                     form->State.Problems[k].MultiplierText != started[k].MultiplierText;
+        QVERIFY2(moved > 0, "the Preview during the print drew no new set");
+
+        QVERIFY(cups->WaitForFinishedJobs("pdf", 3));
+        auto jobs = cups->FinishedJobs("pdf");
+        QCOMPARE(jobs.size(), std::size_t(3));
+        jobs.erase(jobs.begin());
+        for (const auto& job : jobs) {
+            const std::string pdf = cups->WaitForPdf(job.Id);
+            QVERIFY(!pdf.empty());
+            const QString sheet = Squeezed(CupsSandbox::PdfText(pdf)).remove('.');
+            QVERIFY2(sheet.contains(QStringLiteral("問題No6（")), qPrintable(sheet));
+            for (int k = 1; k <= 16; ++k) {
+                const QString row = QString::fromStdString(started[k].MultiplicandText + "×" + started[k].MultiplierText)
+                                        .remove('.');
+                QVERIFY2(sheet.contains(row), qPrintable(row + " missing from " + sheet));
+            }
+        }
     }
 
     void printSettingsOpenTheDialogThroughTheSeam()

@@ -76,11 +76,11 @@ class TestPrinting : public QObject {
     // The window's side, as values: the sheet number as typed and the sentence.
     QString prnNum;
     std::string sentence;
-    // The sentence is read as each page is drawn: a drawing numbered failingDrawing fails there.
+    // The sentence is read as each page is drawn: a drawing numbered failAtDrawing fails there.
     int drawings = 0;
-    int failingDrawing = 0;
+    int failAtDrawing = 0;
     TSheetSource source{state, [this] {
-                            if (++drawings == failingDrawing)
+                            if (++drawings == failAtDrawing)
                                 throw EConvertError("'7,8' は整数ではありません");
                             return sentence;
                         }};
@@ -187,7 +187,7 @@ private slots:
         sentence = "つぎの計算をしましょう。";
         printingEnabled = false;
         drawings = 0;
-        failingDrawing = 0;
+        failAtDrawing = 0;
         window.resize(792, 522);
     }
 
@@ -428,14 +428,14 @@ private slots:
         cups->AddPdfQueue("pdf", true);
         Preview(16);
         prnNum = "4";
-        this->failingDrawing = failingDrawing;
+        failAtDrawing = failingDrawing;
         QCOMPARE(Message([&] { PrintCommand(withAnswers); }), QString("'7,8' は整数ではありません"));
         QCOMPARE(prnNum, QString("4"));
         QCOMPARE(state.PrintNumber, 4);
         QVERIFY(!state.ShowAnswers);
         QVERIFY(!Printer().Printing());
 
-        this->failingDrawing = 0;
+        this->failAtDrawing = 0;
         PrintCommand(withAnswers);
         QCOMPARE(prnNum, QString("5"));
         const int expected = sheetsDone + (withAnswers ? 2 : 1);
