@@ -255,18 +255,27 @@ int CreateJob(http_t* http, Submission& job, std::vector<cups_option_t>& options
     return jobId;
 }
 
+// A connection of this thread's own to the scheduler, whose every wait is bounded by the call's
+// deadline; null where none could be made in time (cupsLastError says why).
+http_t* ConnectBounded(SchedulerCall& call)
+{
+    cupsSetPasswordCB2(NoPassword, nullptr);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(call.deadline - Clock::now()).count();
+    if (left <= 0)
+        return nullptr;
+    http_t* http = httpConnect2(call.server.c_str(), call.port, nullptr, AF_UNSPEC, call.encryption, 1,
+                                static_cast<int>(left), nullptr);
+    if (http)
+        httpSetTimeout(http, kPollSeconds, KeepWaiting, &call);
+    return http;
+}
+
 // Create-Job, Send-Document, on a connection of this thread's own whose every wait is bounded.
 bool Submit(Submission& job)
 {
-    cupsSetPasswordCB2(NoPassword, nullptr);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(job.deadline - Clock::now()).count();
-    if (left <= 0)
-        return false;
-    http_t* http = httpConnect2(job.server.c_str(), job.port, nullptr, AF_UNSPEC, job.encryption, 1,
-                                static_cast<int>(left), nullptr);
+    http_t* http = ConnectBounded(job);
     if (!http)
         return false;
-    httpSetTimeout(http, kPollSeconds, KeepWaiting, &job);
 
     std::vector<cups_option_t> options;
     for (auto& [name, value] : job.options)
@@ -289,18 +298,13 @@ bool Submit(Submission& job)
 // left behind by the waiting side when the time is up.
 bool Enumerate(Enumeration& call)
 {
-    cupsSetPasswordCB2(NoPassword, nullptr);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(call.deadline - Clock::now()).count();
-    if (left <= 0)
-        return false;
-    http_t* http = httpConnect2(call.server.c_str(), call.port, nullptr, AF_UNSPEC, call.encryption, 1,
-                                static_cast<int>(left), nullptr);
+    http_t* http = ConnectBounded(call);
     if (!http) {
+        // Refused at once (no scheduler there) is an answer; out of time is none.
         call.status = cupsLastError();
         call.text = InJapanese(cupsLastErrorString());
-        return true;
+        return KeepWaiting(nullptr, &call) != 0;
     }
-    httpSetTimeout(http, kPollSeconds, KeepWaiting, &call);
     cups_dest_t* dests = nullptr;
     call.count = cupsGetDests2(http, &dests);
     call.status = cupsLastError();

@@ -189,45 +189,6 @@ private slots:
         QVERIFY(Printer().Device() == nullptr);
     }
 
-    // The scheduler freezes while Print hands the sheet over: the window repaints and takes
-    // clicks meanwhile (a second Print is refused), the print fails after the hand-over limit
-    // with the number kept, and the next Print goes through once the scheduler runs again.
-    void frozenSchedulerWhilePrinting()
-    {
-        cups->AddPdfQueue("pdf", true);
-        SixteenProblems();
-        Type(form->PrnNum, "7");
-        QTest::mouseClick(form->btnPrint, Qt::LeftButton);  // the printer is chosen and works
-        QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
-        QVERIFY(cups->WaitForFinishedJobs("pdf", 1));
-
-        Printer().SetHandOverLimit(std::chrono::milliseconds(1500));
-        cups->Pause();
-        int paintsBefore = -1;
-        PaintCounter counter(form->PaintBox1);
-        QTimer::singleShot(300, form.get(), [&] { form->PaintBox1->update(); });
-        QTimer::singleShot(600, form.get(), [&] {
-            paintsBefore = counter.Paints;
-            QTest::mouseClick(form->btnPrint, Qt::LeftButton);
-        });
-        QTest::mouseClick(form->btnPrint, Qt::LeftButton);
-
-        const QString title = TApplication::Instance()->ApplicationTitle();
-        QCOMPARE(dialogs->Events, (QStringList{QStringLiteral("error|%1|現在印刷中です.").arg(title),
-                                               QStringLiteral("error|%1|選択したプリンタは有効ではありません.").arg(title)}));
-        QVERIFY2(paintsBefore > 0, qPrintable(QString::number(paintsBefore)));
-        QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
-
-        cups->Resume();
-        dialogs->Events.clear();
-        QTest::mouseClick(form->btnPrint, Qt::LeftButton);
-        QVERIFY2(dialogs->Events.isEmpty(), qPrintable(dialogs->Events.join('\n')));
-        QCOMPARE(form->PrnNum->text(), QStringLiteral("9"));
-        QVERIFY(cups->WaitForFinishedJobs("pdf", 2));
-    }
-
-    // Print settings with Qt's PDF file: Print with answers writes both sheets beside the chosen
-    // name, under the sheet number; nothing goes to the spooler.
     void printWithAnswersIntoFiles()
     {
         cups->AddPdfQueue("pdf", true);
@@ -253,18 +214,21 @@ private slots:
     }
 
     // The scheduler frozen before a command's first question to it (which printer is the
-    // default, which printers there are): the window goes on painting and refusing a second
-    // print, the command ends within the limit with the error, and no dialog opens.
-    void frozenSchedulerBeforeTheFirstQuestion_data()
+    // default, which printers there are) or before the hand-over: the window goes on painting
+    // and refusing a second print, the command ends within the limit with the error, the number
+    // stays, and no dialog opens.
+    void frozenScheduler_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("printerChosen");
-        QTest::newRow("Print") << "btnPrint" << false;
-        QTest::newRow("Print with answers") << "btnPrintWithAns" << false;
-        QTest::newRow("Print settings") << "btnMaintenance" << false;
+        QTest::newRow("Print, first use") << "btnPrint" << false;
+        QTest::newRow("Print with answers, first use") << "btnPrintWithAns" << false;
+        QTest::newRow("Print settings, first use") << "btnMaintenance" << false;
+        QTest::newRow("Print, printer chosen") << "btnPrint" << true;
+        QTest::newRow("Print with answers, printer chosen") << "btnPrintWithAns" << true;
         QTest::newRow("Print settings, printer chosen") << "btnMaintenance" << true;
     }
-    void frozenSchedulerBeforeTheFirstQuestion()
+    void frozenScheduler()
     {
         QFETCH(QString, command);
         QFETCH(bool, printerChosen);
