@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -22,6 +23,7 @@
 #include "core/generator.h"
 #include "core/numtext.h"
 #include "core/random.h"
+#include "drawing/worksheet.h"
 #include "output/printer.h"
 #include "output/sheet_view.h"
 
@@ -219,6 +221,24 @@ void TForm1::CreateControls()
     AnsHigh = edit(304, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
     PrnNum = edit(104, 320, 57, QStringLiteral("1"), NoLimit, QStringLiteral("プリント番号を入力"));
 
+    // A screen reader reads a field's name, not its hint, and one hint serves four fields:
+    // the name says which number, place and bound the field is for.
+    const QString places[5] = {QStringLiteral("小数第三位"), QStringLiteral("小数第二位"),
+                               QStringLiteral("小数第一位"), QStringLiteral("一の位"), QStringLiteral("十の位")};
+    const auto digitFields = DigitFields();
+    for (std::size_t k = 0; k < 5; ++k) {
+        const QString multiplicand = QStringLiteral("かけられる数 ") + places[k];
+        const QString multiplier = QStringLiteral("かける数 ") + places[k];
+        digitFields[4 * k]->setAccessibleName(multiplicand + QStringLiteral(" 下限"));
+        digitFields[4 * k + 1]->setAccessibleName(multiplicand + QStringLiteral(" 上限"));
+        digitFields[4 * k + 2]->setAccessibleName(multiplier + QStringLiteral(" 下限"));
+        digitFields[4 * k + 3]->setAccessibleName(multiplier + QStringLiteral(" 上限"));
+    }
+    AnsLow->setAccessibleName(QStringLiteral("答えの範囲 下限"));
+    AnsHigh->setAccessibleName(QStringLiteral("答えの範囲 上限"));
+    PrnNum->setAccessibleName(QStringLiteral("プリント番号"));
+    QstSentence->setAccessibleName(QStringLiteral("問題文"));
+
     // Numbers are typed in Latin digits; a Japanese input method left on would give "５".
     for (QLineEdit* field : DigitFields())
         field->setInputMethodHints(NumberInput);
@@ -258,10 +278,16 @@ void TForm1::CreateControls()
     PaintBox1 = new TPaintBox([this](QPainter& painter) { GuardedPaint(painter, [&] { PaintBox1Paint(painter); }); },
                               client_);
     PaintBox1->setGeometry(448, 32, 320, 441);
-    // The small preview cannot show the points legibly: a double-click opens it enlarged.
-    PaintBox1->setToolTip(QStringLiteral("ダブルクリックで拡大"));
+    // The small preview cannot show the points legibly: a double-click opens it enlarged, and
+    // so does Ctrl+L for the keyboard, without the preview taking a place in the tab order.
+    PaintBox1->setToolTip(QStringLiteral("ダブルクリックまたは Ctrl+L で拡大"));
     PaintBox1->setToolTipDuration(HintDurationMs);
     PaintBox1->SetDoubleClick([this] { Guarded([this] { PaintBox1DblClick(); }); });
+    auto* enlarge = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(enlarge, &QShortcut::activated, this, [this] { Guarded([this] { PaintBox1DblClick(); }); });
+    // What a screen reader says of the page, since it cannot read the drawing.
+    PaintBox1->setAccessibleName(QStringLiteral("プレビュー画面"));
+    PaintBox1->setAccessibleDescription(SheetDescription());
 
     // Object names as the rest of the program knows the controls.
     const std::pair<QWidget*, const char*> named[] = {
@@ -367,7 +393,24 @@ void TForm1::ShowCurrentSheet()
 {
     if (State.PreviewReady)
         PaintBox1->update();
+    PaintBox1->setAccessibleDescription(SheetDescription());
     TSheetView::RefreshFor(this);
+}
+
+QString TForm1::SheetDescription() const
+{
+    if (!State.PreviewReady || State.ProblemCount <= 0)
+        return QStringLiteral("問題はまだありません。プレビューで問題が作られます。");
+    QString text = QStringLiteral("問題No.%1、%2問。").arg(QString::fromStdString(FormatInteger(State.PrintNumber)))
+                       .arg(State.ProblemCount);
+    for (int k = 1; k <= State.ProblemCount; ++k) {
+        const Problem& p = State.Problems[k];
+        text += QStringLiteral("（%1）%2 × %3 ＝ %4。")
+                    .arg(k)
+                    .arg(QString::fromStdString(p.MultiplicandText), QString::fromStdString(p.MultiplierText),
+                         QString::fromStdString(ProductText(p.MultiplicandText, p.MultiplierText)));
+    }
+    return text;
 }
 
 void TForm1::PaintBox1DblClick()
@@ -464,6 +507,15 @@ void TForm1::CentreOnScreen()
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // A small screen at a large scale (1366 x 768 at 200 % leaves 683 x 384) cannot hold the
+    // window: it takes the free area, and its scroll bars reach the rest of the controls.
+    const QRect free = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frameGeometry().width() > free.width() || frameGeometry().height() > free.height()) {
+        resize(std::min(width(), free.width() - frame.width()), std::min(height(), free.height() - frame.height()));
+        move(free.topLeft());
+        return;
+    }
     const QRect area = screen->geometry();
     const QSize outer = frameGeometry().size();
     move(area.x() + std::max(0, (area.width() - outer.width()) / 2),

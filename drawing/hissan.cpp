@@ -90,7 +90,7 @@ public:
         const int digitCount = static_cast<int>(multiplierDigits.size());
         const int trailingZeros = TrailingZerosOf(multiplicandDigits, multiplierDigits);
         const std::string productText =
-            PlainDecimal(FormatDecimal(ParseDecimal(multiplicandText) * ParseDecimal(multiplierText)));
+            ProductText(multiplicandText, multiplierText);
         const int lenA = static_cast<int>(multiplicandText.size());
         const int lenB = static_cast<int>(multiplierText.size());
         const int pad = lenA > lenB ? lenA - lenB : 0;
@@ -248,4 +248,8 @@ TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y,
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers) {
     Figure(Canvas, X, Y).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
+}
+
+std::string ProductText(const std::string& MultiplicandText, const std::string& MultiplierText) {
+    return PlainDecimal(FormatDecimal(ParseDecimal(MultiplicandText) * ParseDecimal(MultiplierText)));
 }

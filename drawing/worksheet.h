@@ -14,6 +14,10 @@
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers);
 
+// The product as the figure writes it under the rule, point included ("22.714", "0.000001").
+// Raises EConvertError for a text that is no number.
+std::string ProductText(const std::string& MultiplicandText, const std::string& MultiplierText);
+
 // The cells a figure's texts cover, in the surface's pixels: [Left, Right) x [Top, Bottom).
 // Wider than 32 bits so that a box near the end of the coordinate range stays ordered.
 struct TFigureBox {
