@@ -1,6 +1,8 @@
 // The main window under the offscreen platform: its start state, the controls' places and
 // limits, the tab order, the blank-field rule, the error display and Preview from the fields.
 #include <QDialogButtonBox>
+#include <QAccessible>
+#include <QSet>
 #include <QBackingStore>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +67,15 @@ class WindowTest : public QObject {
             s.problemTexts << QString::fromStdString(p.MultiplicandText + "x" + p.MultiplierText);
         }
         return s;
+    }
+    // A Preview, then the enlarged view opened by a double-click on the small one.
+    TSheetView* PreviewAndEnlarge()
+    {
+        ShowActive();
+        WideRanges();
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QTest::mouseDClick(form->PaintBox1, Qt::LeftButton);
+        return TSheetView::Of(form.get());
     }
     // Ones digits 1..9 for both factors, answers 0..100: 81 distinct problems.
     void WideRanges()
@@ -175,7 +186,7 @@ private slots:
         QTest::newRow("btnPrintWithAns") << "btnPrintWithAns" << QRect(216, 416, 129, 25) << -1
                                          << "解答ありで印刷";
         QTest::newRow("btnClose") << "btnClose" << QRect(40, 456, 129, 25) << -1 << "プログラムを終了";
-        QTest::newRow("PaintBox1") << "PaintBox1" << QRect(448, 32, 320, 441) << -1 << "ダブルクリックで拡大";
+        QTest::newRow("PaintBox1") << "PaintBox1" << QRect(448, 32, 320, 441) << -1 << "ダブルクリックまたは Ctrl+L で拡大";
         QTest::newRow("Bevel2") << "Bevel2" << QRect(8, 8, 353, 41) << -1 << "";
         QTest::newRow("Bevel11") << "Bevel11" << QRect(8, 88, 417, 65) << -1 << "";
         QTest::newRow("Bevel12") << "Bevel12" << QRect(8, 160, 417, 209) << -1 << "";
@@ -574,11 +585,7 @@ private slots:
     // and never prints.
     void doubleClickOpensTheEnlargedView()
     {
-        ShowActive();
-        WideRanges();
-        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
-        QTest::mouseDClick(form->PaintBox1, Qt::LeftButton);
-        TSheetView* view = TSheetView::Of(form.get());
+        TSheetView* view = PreviewAndEnlarge();
         QVERIFY(view);
         QTRY_VERIFY(view->isVisible());
         QVERIFY(!view->isModal());
@@ -775,11 +782,7 @@ private slots:
     // the backing store painting), and the next paint draws again.
     void paintThatFailsEndsItsPainter()
     {
-        ShowActive();
-        WideRanges();
-        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
-        QTest::mouseDClick(form->PaintBox1, Qt::LeftButton);
-        TSheetView* view = TSheetView::Of(form.get());
+        TSheetView* view = PreviewAndEnlarge();
         QVERIFY(view);
         QTRY_VERIFY(view->isVisible());
         QWidget* const surfaces[] = {form->PaintBox1, view->Page()};
@@ -809,6 +812,111 @@ private slots:
         QCOMPARE(dialogs->Events, QStringList());
         dialogs->WhileErrorShown = nullptr;
         view->close();
+    }
+
+    // What a screen reader hears of each field: which number, place and bound it is for.
+    void fieldsHaveAccessibleNames()
+    {
+        const QString numbers[2] = {QStringLiteral("かけられる数"), QStringLiteral("かける数")};
+        const QString places[5] = {QStringLiteral("小数第三位"), QStringLiteral("小数第二位"),
+                                   QStringLiteral("小数第一位"), QStringLiteral("一の位"), QStringLiteral("十の位")};
+        using Spoken = std::pair<QString, QString>;  // object name, accessible name
+        QList<Spoken> expected;
+        for (int k = 1; k <= 5; ++k)
+            for (int row = 0; row < 2; ++row)
+                for (const char bound : {'l', 'h'})
+                    expected.append(Spoken{QStringLiteral("%1%2%3").arg(row == 0 ? 'u' : 'd').arg(k).arg(QLatin1Char(bound)),
+                                     numbers[row] + ' ' + places[k - 1] + (bound == 'l' ? " 下限" : " 上限")});
+        expected << Spoken{"AnsLow", "答えの範囲 下限"} << Spoken{"AnsHigh", "答えの範囲 上限"}
+                 << Spoken{"PrnNum", "プリント番号"} << Spoken{"QstSentence", "問題文"};
+        QSet<QString> heard;
+        for (const auto& [name, spoken] : expected) {
+            QAccessibleInterface* field = QAccessible::queryAccessibleInterface(Named(name));
+            QVERIFY2(field, qPrintable(name));
+            QCOMPARE(field->text(QAccessible::Name), spoken);
+            heard.insert(field->text(QAccessible::Name));
+        }
+        QCOMPARE(heard.size(), 24);
+        QCOMPARE(form->ClientArea()->findChildren<QLineEdit*>().size(), 24);
+        // The hints stay as they were: the name is spoken, the hint is shown.
+        QCOMPARE(form->u5l->toolTip(), QStringLiteral("十の位の範囲を入力"));
+    }
+
+    // The preview's description follows every Preview: the sheet's number and each problem of
+    // the set drawn, with its product.
+    void previewDescribesTheSheet()
+    {
+        ShowActive();
+        QAccessibleInterface* preview = QAccessible::queryAccessibleInterface(form->PaintBox1);
+        QVERIFY(preview);
+        QCOMPARE(preview->text(QAccessible::Name), QStringLiteral("プレビュー画面"));
+        QVERIFY2(preview->text(QAccessible::Description).contains(QStringLiteral("まだありません")),
+                 qPrintable(preview->text(QAccessible::Description)));
+        WideRanges();
+        form->PrnNum->setText("12");
+        for (int round = 0; round < 2; ++round) {
+            QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+            const QString described = preview->text(QAccessible::Description);
+            QVERIFY2(described.startsWith(QStringLiteral("問題No.12、12問。")), qPrintable(described));
+            for (int k = 1; k <= 12; ++k) {
+                const Problem& p = form->State.Problems[k];
+                // Ones digits only: the product is a whole number.
+                const qint64 product = qint64(p.MultiplicandMilli) * p.MultiplierMilli / 1000000;
+                const QString spoken = QStringLiteral("（%1）%2 × %3 ＝ %4。")
+                                           .arg(k)
+                                           .arg(p.MultiplicandMilli / 1000)
+                                           .arg(p.MultiplierMilli / 1000)
+                                           .arg(product);
+                QVERIFY2(described.contains(spoken), qPrintable(spoken + " missing from " + described));
+            }
+        }
+    }
+
+    // Ctrl+L opens the enlarged view from wherever the focus is, as a double-click does.
+    void ctrlLOpensTheEnlargedView()
+    {
+        ShowActive();
+        WideRanges();
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QVERIFY(form->PaintBox1->toolTip().contains(QStringLiteral("Ctrl+L")));
+        form->QstSentence->setFocus(Qt::TabFocusReason);
+        QVERIFY(!TSheetView::Of(form.get()));
+        QTest::keyClick(form->QstSentence, Qt::Key_L, Qt::ControlModifier);
+        TSheetView* view = TSheetView::Of(form.get());
+        QVERIFY(view);
+        QTRY_VERIFY(view->isVisible());
+        QCOMPARE(form->QstSentence->text(), QStringLiteral("つぎの計算をしましょう。"));
+        QVERIFY(dialogs->Events.isEmpty());
+        view->close();
+    }
+
+    // The whole frame on the screen's free area: as designed where it fits, smaller with scroll
+    // bars where it does not (a 1366 x 768 screen at a scale of 2 is 683 x 384).
+    void windowStaysOnTheScreen()
+    {
+        ShowActive();
+        const QRect free = form->screen()->availableGeometry();
+        QTRY_VERIFY2(free.contains(form->frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                    .arg(form->frameGeometry().x())
+                                    .arg(form->frameGeometry().y())
+                                    .arg(form->frameGeometry().width())
+                                    .arg(form->frameGeometry().height())
+                                    .arg(free.width())
+                                    .arg(free.height())));
+        auto* scroll = form->findChild<QScrollArea*>();
+        QVERIFY(scroll);
+        const bool fits = free.width() >= 792 && free.height() >= 522;
+        if (fits) {
+            QCOMPARE(form->frameGeometry().size(), QSize(792, 522));
+            return;
+        }
+        QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
+        // The last buttons are reached by scrolling.
+        scroll->ensureWidgetVisible(form->btnClose);
+        scroll->ensureWidgetVisible(form->btnPrintWithAns);
+        const QRect shown(form->ClientArea()->mapFrom(scroll->viewport(), QPoint(0, 0)), scroll->viewport()->size());
+        QVERIFY(shown.contains(form->btnPrintWithAns->geometry().center()));
     }
 
     void resizingKeepsPlacesAndScrolls()
