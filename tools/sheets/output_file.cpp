@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,21 +21,56 @@ char gTemporary[4096] = {};
 
 extern "C" void RemoveTemporaryAndDie(int signal) {
     if (gTemporary[0] != '\0') unlink(gTemporary);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    sigaction(signal, &standard, nullptr);
+    raise(signal);
 }
 
-const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// SIGABRT too: an abort (an exception nobody caught, a failed check in a library) would
+// otherwise leave the temporary behind.
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGABRT};
+// The signals whose handler is ours; one that was ignored when the program started (nohup
+// ignores SIGHUP, a shell's background job SIGINT) stays ignored, as it was meant to.
+bool gWatched[sizeof kSignals / sizeof kSignals[0]] = {};
 
 void WatchSignals(const QByteArray& path) {
     if (static_cast<std::size_t>(path.size()) >= sizeof gTemporary) return;
     std::memcpy(gTemporary, path.constData(), static_cast<std::size_t>(path.size()) + 1);
-    for (int s : kSignals) std::signal(s, RemoveTemporaryAndDie);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        struct sigaction before {};
+        if (sigaction(kSignals[i], nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
+        struct sigaction watch {};
+        watch.sa_handler = RemoveTemporaryAndDie;
+        sigemptyset(&watch.sa_mask);
+        gWatched[i] = sigaction(kSignals[i], &watch, nullptr) == 0;
+    }
 }
 
 void StopWatching() {
-    for (int s : kSignals) std::signal(s, SIG_DFL);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        if (!gWatched[i]) continue;
+        struct sigaction standard {};
+        standard.sa_handler = SIG_DFL;
+        sigemptyset(&standard.sa_mask);
+        sigaction(kSignals[i], &standard, nullptr);
+        gWatched[i] = false;
+    }
     gTemporary[0] = '\0';
+}
+
+// Where a chain of links ends: the file a link names is the one replaced, however many links
+// lead there. A last link that names nothing yet is followed too (the file is made where it
+// points); a loop ends with ELOOP, as the system's own limit does.
+bool FollowLinks(QString& path, int& error) {
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo link(path);
+        if (!link.isSymLink()) return true;
+        path = link.symLinkTarget();
+    }
+    error = ELOOP;
+    return false;
 }
 
 QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
@@ -81,9 +117,13 @@ bool TOutputFile::Open(QString& error) {
     }
 
     // A link keeps pointing where it did: the file it names is the one replaced.
-    if (const QFileInfo link(target_); link.isSymLink()) target_ = link.symLinkTarget();
+    if (int loop = 0; !FollowLinks(target_, loop)) {
+        error = Reason(loop);
+        return false;
+    }
     const QFileInfo info(target_);
-    QByteArray pattern = QFile::encodeName(info.absolutePath() + "/." + info.fileName() + ".XXXXXX");
+    // Short, whatever the target's name: a name of 255 bytes is legal, and one 8 bytes longer is not.
+    QByteArray pattern = QFile::encodeName(info.absolutePath() + "/.tavrelo-XXXXXX");
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
         error = Reason(errno);
