@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstring>
 #include <csignal>
+#include <functional>
 #include <utility>
 
 #include <sys/resource.h>
@@ -196,6 +197,14 @@ private slots:
     void theSameFileUnderEveryLocale_data();
     void theSameFileUnderEveryLocale();
     void memoryThatRunsOut();
+    void signalsIgnoredAtTheStartStayIgnored_data();
+    void signalsIgnoredAtTheStartStayIgnored();
+    void signalsThatEndARunLeaveNothing_data();
+    void signalsThatEndARunLeaveNothing();
+    void linksAreFollowedToTheFile();
+    void longestLegalFileName();
+    void messagesQuoteValuesShortAndPlain_data();
+    void messagesQuoteValuesShortAndPlain();
 };
 
 void TestSheets::pagesFollowTheAnswersOption_data() {
@@ -621,6 +630,128 @@ void TestSheets::memoryThatRunsOut() {
     QVERIFY2(ranOut > 0, "no limit ran out while the pages were made");
     QVERIFY(QFileInfo::exists(target));
 #endif
+}
+
+namespace {
+
+// A long run started in `dir` and watched until its temporary file appears.
+struct LongRun {
+    QProcess process;
+    bool writing = false;
+
+    LongRun(const QString& dir, const QString& target, const std::function<void()>& beforeExec = {}) {
+        process.setProcessEnvironment(Headless());
+        if (beforeExec) process.setChildProcessModifier(beforeExec);
+        process.start(Command, {"--sheets", "300", "--seed", "3", "-q", "-o", target});
+        process.waitForStarted();
+        for (int i = 0; i < 4000 && !writing && process.state() == QProcess::Running; ++i) {
+            writing = EntriesOf(dir).size() > 0;
+            if (!writing) QThread::msleep(5);
+        }
+    }
+    void Signal(int signal) { ::kill(static_cast<pid_t>(process.processId()), signal); }
+};
+
+}  // namespace
+
+// nohup ignores SIGHUP for the run it starts, a shell's background job SIGINT: such a signal
+// was meant to pass the run by, and it does.
+void TestSheets::signalsIgnoredAtTheStartStayIgnored_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGHUP under nohup") << int(SIGHUP);
+    QTest::newRow("SIGINT in a background job") << int(SIGINT);
+}
+
+void TestSheets::signalsIgnoredAtTheStartStayIgnored() {
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const QString target = dir.filePath("batch.pdf");
+    LongRun run(dir.path(), target, [signal] { std::signal(signal, SIG_IGN); });
+    QVERIFY2(run.writing, "the run never started writing");
+    run.Signal(signal);
+    QVERIFY(run.process.waitForFinished(180000));
+    QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.process.exitCode(), 0);
+    QCOMPARE(EntriesOf(dir.path()), QStringList{"batch.pdf"});
+    QCOMPARE(PdfPages(target), 600);
+}
+
+// A signal that ends a run, the default way: nothing is left in the folder.
+void TestSheets::signalsThatEndARunLeaveNothing_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGABRT") << int(SIGABRT);
+}
+
+void TestSheets::signalsThatEndARunLeaveNothing() {
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    LongRun run(dir.path(), dir.filePath("batch.pdf"));
+    QVERIFY2(run.writing, "the run never started writing");
+    run.Signal(signal);
+    QVERIFY(run.process.waitForFinished(60000));
+    QCOMPARE(run.process.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(run.process.exitCode(), signal);
+    QCOMPARE(EntriesOf(dir.path()), QStringList());
+}
+
+// -o through a chain of links replaces the file at its end; the links stay links. A loop of
+// links is refused with the system's reason.
+void TestSheets::linksAreFollowedToTheFile() {
+    QTemporaryDir dir;
+    QFile real(dir.filePath("real.pdf"));
+    QVERIFY(real.open(QIODevice::WriteOnly));
+    real.write("old");
+    real.close();
+    QVERIFY(QFile::link("real.pdf", dir.filePath("b.pdf")));
+    QVERIFY(QFile::link("b.pdf", dir.filePath("a.pdf")));
+    QCOMPARE(Run({"--seed", "3", "-o", dir.filePath("a.pdf")}).status, 0);
+    QCOMPARE(PdfPages(dir.filePath("real.pdf")), 2);
+    QVERIFY(QFileInfo(dir.filePath("a.pdf")).isSymLink());
+    QVERIFY(QFileInfo(dir.filePath("b.pdf")).isSymLink());
+    QCOMPARE(EntriesOf(dir.path()), (QStringList{"a.pdf", "b.pdf", "real.pdf"}));
+
+    QVERIFY(QFile::link("loop2.pdf", dir.filePath("loop1.pdf")));
+    QVERIFY(QFile::link("loop1.pdf", dir.filePath("loop2.pdf")));
+    const Outcome o = Run({"--seed", "3", "-o", dir.filePath("loop1.pdf")});
+    QCOMPARE(o.status, 1);
+    QVERIFY2(o.err.contains(QString::fromLocal8Bit(std::strerror(ELOOP))), qPrintable(o.err));
+}
+
+// A file name of 255 bytes, the longest a folder takes, is written like any other.
+void TestSheets::longestLegalFileName() {
+    QTemporaryDir dir;
+    const QString name = QString(251, 'x') + ".pdf";
+    QCOMPARE(Run({"--seed", "3", "-o", name}, dir.path()).status, 0);
+    QCOMPARE(EntriesOf(dir.path()), QStringList{name});
+    QCOMPARE(PdfPages(dir.filePath(name)), 2);
+}
+
+// A value quoted in a message is cut short and its control characters are shown, not sent to
+// the terminal.
+void TestSheets::messagesQuoteValuesShortAndPlain_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("shown");  // what the message quotes, from its start
+    QTest::newRow("120 KB pattern") << QStringList{"--multiplicand", QString(120000, '9')} << QString(60, '9');
+    QTest::newRow("escape and newline") << QStringList{"--sheets", "3\x1b[2J\nrm"} << "3\\x1b[2J\\x0arm";
+    QTest::newRow("long Japanese preset") << QStringList{"--preset", QString(300, QChar(0x3042))}
+                                          << QString(79, QChar(0x3042));
+    QTest::newRow("long extra argument") << QStringList{QString(5000, 'a') + '\t'} << QString(79, 'a');
+    QTest::newRow("long output path") << QStringList{"-o", "missing/" + QString(300, 'p')} << "missing/pppp";
+}
+
+void TestSheets::messagesQuoteValuesShortAndPlain() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    const Outcome o = Run(args, dir.path());
+    QVERIFY(o.status == 1 || o.status == 2);
+    const QString message = o.err.section('\n', -2, -2);  // the last line before the final newline
+    QVERIFY2(message.size() < 300, qPrintable(QString::number(message.size())));
+    QVERIFY2(message.contains("'" + shown), qPrintable(message));
+    for (const QChar c : message) QVERIFY2(c.unicode() >= 0x20 && c.unicode() != 0x7F, qPrintable(message));
+    QCOMPARE(o.err.count('\n'), o.err.startsWith("seed:") ? 2 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestSheets)
