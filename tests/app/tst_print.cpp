@@ -341,7 +341,7 @@ int main(int argc, char** argv)
     TApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     PrintFromWindowTest test;
-    return QTest::qExec(&test, argc, argv);
+    return PrintingTestExit(QTest::qExec(&test, argc, argv));
 }
 
 #include "tst_print.moc"

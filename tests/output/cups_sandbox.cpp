@@ -144,6 +144,17 @@ CupsSandbox::~CupsSandbox()
     }
 }
 
+int PrintingTestExit(int failures)
+{
+    if (failures != 0 || CupsSandbox::Unavailable().empty())
+        return failures;
+    if (std::getenv("TAVRELO_REQUIRE_PRINTING")) {
+        std::fprintf(stderr, "printing was required but could not be tested: %s\n", CupsSandbox::Unavailable().c_str());
+        return 1;
+    }
+    return 77;
+}
+
 std::string CupsSandbox::Unavailable()
 {
     if (::geteuid() != 0)

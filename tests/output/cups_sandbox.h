@@ -15,6 +15,11 @@
 #include <thread>
 #include <vector>
 
+// What a printing test's main returns for qExec's result `failures`: CTest is told of a run
+// skipped for want of a scheduler (exit 77, the tests' SKIP_RETURN_CODE) rather than shown a
+// pass; and where TAVRELO_REQUIRE_PRINTING is set (CI), such a run fails instead.
+int PrintingTestExit(int failures);
+
 class CupsSandbox {
 public:
     struct Job {

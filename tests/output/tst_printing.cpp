@@ -769,5 +769,10 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPrinting)
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TestPrinting test;
+    return PrintingTestExit(QTest::qExec(&test, argc, argv));
+}
 #include "tst_printing.moc"
