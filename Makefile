@@ -31,13 +31,18 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
-# A bounded libFuzzer run over the number texts (FUZZ_SECONDS, default 30).
+# Bounded libFuzzer runs (FUZZ_SECONDS each, default 30) over the number texts, the generator
+# with digit patterns and answer ranges, and the option reader with its stored command line;
+# each keeps its corpus under build/fuzz.
 FUZZ_SECONDS ?= 30
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
-	mkdir -p build/fuzz/corpus
-	./build/fuzz/fuzz/numtext_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 build/fuzz/corpus fuzz/seeds
+	mkdir -p build/fuzz/corpus build/fuzz/corpus-generator build/fuzz/corpus-options
+	./build/fuzz/fuzz/numtext_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 -artifact_prefix=build/fuzz/ build/fuzz/corpus fuzz/seeds
+	./build/fuzz/fuzz/generator_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=128 -artifact_prefix=build/fuzz/ build/fuzz/corpus-generator fuzz/seeds-generator
+	QT_QPA_PLATFORM=offscreen ./build/fuzz/fuzz/options_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 -artifact_prefix=build/fuzz/ \
+	  build/fuzz/corpus-options fuzz/seeds-options
 
 bench:
 	@bash scripts/install-deps.sh --bench
