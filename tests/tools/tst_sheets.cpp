@@ -19,6 +19,7 @@
 #include <sys/resource.h>
 
 #include "core/digit_pattern.h"
+#include "tests/common/shell_words.h"
 #include "core/sheet_run.h"
 
 namespace {
@@ -145,34 +146,6 @@ QString Order(const QVector<Page>& pages) {
 
 QStringList EntriesOf(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-// The words of a line as a POSIX shell splits them (single quotes and backslashes only).
-QStringList ShellWords(const QString& line) {
-    QStringList words;
-    QString word;
-    bool inWord = false, quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted) {
-            if (c == '\'') quoted = false;
-            else word += c;
-        } else if (c == '\'') {
-            quoted = inWord = true;
-        } else if (c == '\\' && i + 1 < line.size()) {
-            word += line[++i];
-            inWord = true;
-        } else if (c.isSpace()) {
-            if (inWord) words << word;
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words << word;
-    return words;
 }
 
 }  // namespace
