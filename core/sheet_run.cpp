@@ -34,3 +34,7 @@ std::optional<ShortSheet> FindShortSheet(const GenerationSettings& settings, std
     }
     return std::nullopt;
 }
+
+std::int32_t SheetNumber(std::int32_t first, std::int32_t index) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(first) + static_cast<std::uint32_t>(index));
+}

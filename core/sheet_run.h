@@ -26,6 +26,10 @@ void RunSheets(const GenerationSettings& settings, std::uint32_t seed, std::int3
 
 std::int64_t PageCount(AnswerPlacement placement, std::int32_t sheets);
 
+// The number of the sheet `index` places after `first`; past 2147483647 the numbers go on from
+// -2147483648, as the window's sheet number does after a print.
+std::int32_t SheetNumber(std::int32_t first, std::int32_t index);
+
 struct ShortSheet {
     std::int32_t Sheet;  // 1-based position in the run
     std::int32_t Found;  // problems kept before the generator gave up

@@ -173,3 +173,12 @@ TEST(SheetPresets, EachTextbookExerciseMakesFullSheetsOfItsKind) {
 }
 
 }  // namespace
+
+TEST(SheetNumber, WrapsAtTheTopOfTheRange) {
+    struct Case {
+        std::int32_t first, index, number;
+    };
+    const Case cases[] = {{1, 0, 1}, {21, 4, 25}, {2147483647, 0, 2147483647}, {2147483647, 1, -2147483647 - 1},
+                          {2147483640, 999, -2147482657}, {-5, 10, 5}};
+    for (const Case& c : cases) EXPECT_EQ(SheetNumber(c.first, c.index), c.number) << c.first << " + " << c.index;
+}

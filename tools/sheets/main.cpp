@@ -157,7 +157,7 @@ int Run(const SheetOptions& options) {
                                 "  %1 枚目（問題No.%2）: %3 問のうち %4 問しか見つかりません。"
                                 "--multiplicand、--multiplier、--answer を見直してください。")
                      .arg(shortSheet->Sheet)
-                     .arg(options.FirstNumber + shortSheet->Sheet - 1)
+                     .arg(SheetNumber(options.FirstNumber, shortSheet->Sheet - 1))
                      .arg(options.Settings.RequestedCount)
                      .arg(shortSheet->Found));
         return NotEnoughProblems;

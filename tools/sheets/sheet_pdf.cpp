@@ -35,7 +35,7 @@ void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
                       if (done > 0) pdf->newPage();
                       PageContent content;
                       content.Sentence = job.Sentence;
-                      content.PrintNumber = job.FirstNumber + sheet;
+                      content.PrintNumber = SheetNumber(job.FirstNumber, sheet);
                       content.Problems = &set;
                       content.ProblemCount = count;
                       content.ShowAnswers = answers;
