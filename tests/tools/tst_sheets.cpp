@@ -755,6 +755,12 @@ void TestSheets::messagesQuoteValuesShortAndPlain_data() {
                                           << QString(79, QChar(0x3042));
     QTest::newRow("long extra argument") << QStringList{QString(5000, 'a') + '\t'} << QString(79, 'a');
     QTest::newRow("long output path") << QStringList{"-o", "missing/" + QString(300, 'p')} << "missing/pppp";
+    QTest::newRow("120 KB of quotes") << QStringList{"--paper", QString("'a").repeated(60000)} << "'a'a'a'a";
+    QTest::newRow("120 KB after one dash") << QStringList{"-" + QString(120000, 'z')} << "-z";
+    QTest::newRow("short options before a missing value") << QStringList{"-" + QString(120000, 'q') + "o"}
+                                                           << "-qqqq";
+    QTest::newRow("C1 escape") << QStringList{"--sheets", QChar(0x9B) + QStringLiteral("31m")} << "\\x9b31m";
+    QTest::newRow("upper bound of tabs") << QStringList{"--answer", "1:" + QString(300, '\t')} << "\\x09\\x09";
 }
 
 void TestSheets::messagesQuoteValuesShortAndPlain() {
@@ -766,7 +772,10 @@ void TestSheets::messagesQuoteValuesShortAndPlain() {
     const QString message = o.err.section('\n', -2, -2);  // the last line before the final newline
     QVERIFY2(message.size() < 300, qPrintable(QString::number(message.size())));
     QVERIFY2(message.contains("'" + shown), qPrintable(message));
-    for (const QChar c : message) QVERIFY2(c.unicode() >= 0x20 && c.unicode() != 0x7F, qPrintable(message));
+    for (const QChar c : message) {
+        const char16_t u = c.unicode();
+        QVERIFY2(u >= 0x20 && (u < 0x7F || u >= 0xA0), qPrintable(message));
+    }
     QCOMPARE(o.err.count('\n'), o.err.startsWith("seed:") ? 2 : 1);
 }
 
