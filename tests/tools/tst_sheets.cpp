@@ -1,6 +1,7 @@
 // tavrelo-sheets from the outside: the built command is run as a teacher would run it, without a
 // display, and its PDFs are read back with poppler's pdftotext and pdfinfo.
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -174,7 +175,9 @@ private slots:
     void signalsIgnoredAtTheStartStayIgnored();
     void signalsThatEndARunLeaveNothing_data();
     void signalsThatEndARunLeaveNothing();
+    void linksAreFollowedToTheFile_data();
     void linksAreFollowedToTheFile();
+    void aLoopOfLinksIsRefused();
     void longestLegalFileName();
     void messagesQuoteValuesShortAndPlain_data();
     void messagesQuoteValuesShortAndPlain();
@@ -669,27 +672,67 @@ void TestSheets::signalsThatEndARunLeaveNothing() {
     QCOMPARE(EntriesOf(dir.path()), QStringList());
 }
 
-// -o through a chain of links replaces the file at its end; the links stay links. A loop of
-// links is refused with the system's reason.
-void TestSheets::linksAreFollowedToTheFile() {
-    QTemporaryDir dir;
-    QFile real(dir.filePath("real.pdf"));
-    QVERIFY(real.open(QIODevice::WriteOnly));
-    real.write("old");
-    real.close();
-    QVERIFY(QFile::link("real.pdf", dir.filePath("b.pdf")));
-    QVERIFY(QFile::link("b.pdf", dir.filePath("a.pdf")));
-    QCOMPARE(Run({"--seed", "3", "-o", dir.filePath("a.pdf")}).status, 0);
-    QCOMPARE(PdfPages(dir.filePath("real.pdf")), 2);
-    QVERIFY(QFileInfo(dir.filePath("a.pdf")).isSymLink());
-    QVERIFY(QFileInfo(dir.filePath("b.pdf")).isSymLink());
-    QCOMPARE(EntriesOf(dir.path()), (QStringList{"a.pdf", "b.pdf", "real.pdf"}));
+// -o through links replaces the file the system itself opens through them, and every link stays
+// a link to where it pointed. Each link is read from its own folder, and "x/.." is where the
+// system goes up from, which is not the folder holding x when x is a link to elsewhere.
+void TestSheets::linksAreFollowedToTheFile_data() {
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QStringList>("links");  // "name=what it points to", made in this order
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("written");  // the one file in the end, with the new PDF
+    QTest::addColumn<bool>("existed");     // with older contents before the run
+    QTest::newRow("a chain of two") << QStringList{} << QStringList{"b.pdf=real.pdf", "a.pdf=b.pdf"} << "a.pdf"
+                                    << "real.pdf" << true;
+    QTest::newRow("a chain to nothing yet") << QStringList{} << QStringList{"b.pdf=new.pdf", "a.pdf=b.pdf"}
+                                            << "a.pdf" << "new.pdf" << false;
+    QTest::newRow("each link from its own folder") << QStringList{"sub"} << QStringList{"a.pdf=sub/b.pdf", "sub/b.pdf=real.pdf"}
+                                                   << "a.pdf" << "sub/real.pdf" << true;
+    QTest::newRow("up out of a linked folder")
+        << QStringList{"2026/term1", "2026/shared"}
+        << QStringList{"term=2026/term1", "2026/term1/sheet.pdf=../shared/sheet.pdf"} << "term/sheet.pdf"
+        << "2026/shared/sheet.pdf" << true;
+    QTest::newRow("a linked folder, then up") << QStringList{"2026/term1"} << QStringList{"term=2026/term1"}
+                                              << "term/../out.pdf" << "2026/out.pdf" << false;
+}
 
+void TestSheets::linksAreFollowedToTheFile() {
+    QFETCH(QStringList, folders);
+    QFETCH(QStringList, links);
+    QFETCH(QString, output);
+    QFETCH(QString, written);
+    QFETCH(bool, existed);
+    QTemporaryDir dir;
+    for (const QString& folder : folders) QVERIFY(QDir(dir.path()).mkpath(folder));
+    for (const QString& link : links)
+        QVERIFY(QFile::link(link.section('=', 1), dir.filePath(link.section('=', 0, 0))));
+    if (existed) {
+        QFile old(dir.filePath(written));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    const Outcome o = Run({"--seed", "3", "-q", "-o", output}, dir.path());
+    QVERIFY2(o.status == 0, qPrintable(o.err));
+    QCOMPARE(PdfPages(dir.filePath(written)), 2);
+    for (const QString& link : links) {
+        const QString name = dir.filePath(link.section('=', 0, 0));
+        QVERIFY2(QFileInfo(name).isSymLink(), qPrintable(name));
+    }
+    QStringList files;  // everything but folders and links: no temporary, no file made beside
+    QDirIterator all(dir.path(), QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+                     QDirIterator::Subdirectories);
+    while (all.hasNext()) files << QDir(dir.path()).relativeFilePath(all.next());
+    QCOMPARE(files, QStringList{written});
+}
+
+// A loop of links is refused with the system's reason, and nothing is written.
+void TestSheets::aLoopOfLinksIsRefused() {
+    QTemporaryDir dir;
     QVERIFY(QFile::link("loop2.pdf", dir.filePath("loop1.pdf")));
     QVERIFY(QFile::link("loop1.pdf", dir.filePath("loop2.pdf")));
-    const Outcome o = Run({"--seed", "3", "-o", dir.filePath("loop1.pdf")});
+    const Outcome o = Run({"--seed", "3", "-o", "loop1.pdf"}, dir.path());
     QCOMPARE(o.status, 1);
     QVERIFY2(o.err.contains(QString::fromLocal8Bit(std::strerror(ELOOP))), qPrintable(o.err));
+    QCOMPARE(EntriesOf(dir.path()), (QStringList{"loop1.pdf", "loop2.pdf"}));
 }
 
 // A file name of 255 bytes, the longest a folder takes, is written like any other.
@@ -712,6 +755,12 @@ void TestSheets::messagesQuoteValuesShortAndPlain_data() {
                                           << QString(79, QChar(0x3042));
     QTest::newRow("long extra argument") << QStringList{QString(5000, 'a') + '\t'} << QString(79, 'a');
     QTest::newRow("long output path") << QStringList{"-o", "missing/" + QString(300, 'p')} << "missing/pppp";
+    QTest::newRow("120 KB of quotes") << QStringList{"--paper", QString("'a").repeated(60000)} << "'a'a'a'a";
+    QTest::newRow("120 KB after one dash") << QStringList{"-" + QString(120000, 'z')} << "-z";
+    QTest::newRow("short options before a missing value") << QStringList{"-" + QString(120000, 'q') + "o"}
+                                                           << "-qqqq";
+    QTest::newRow("C1 escape") << QStringList{"--sheets", QChar(0x9B) + QStringLiteral("31m")} << "\\x9b31m";
+    QTest::newRow("upper bound of tabs") << QStringList{"--answer", "1:" + QString(300, '\t')} << "\\x09\\x09";
 }
 
 void TestSheets::messagesQuoteValuesShortAndPlain() {
@@ -723,7 +772,10 @@ void TestSheets::messagesQuoteValuesShortAndPlain() {
     const QString message = o.err.section('\n', -2, -2);  // the last line before the final newline
     QVERIFY2(message.size() < 300, qPrintable(QString::number(message.size())));
     QVERIFY2(message.contains("'" + shown), qPrintable(message));
-    for (const QChar c : message) QVERIFY2(c.unicode() >= 0x20 && c.unicode() != 0x7F, qPrintable(message));
+    for (const QChar c : message) {
+        const char16_t u = c.unicode();
+        QVERIFY2(u >= 0x20 && (u < 0x7F || u >= 0xA0), qPrintable(message));
+    }
     QCOMPARE(o.err.count('\n'), o.err.startsWith("seed:") ? 2 : 1);
 }
 

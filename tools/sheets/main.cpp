@@ -31,38 +31,9 @@ void Say(FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// A message quotes what the user gave between single quotes, and that may be a whole file
-// pasted into an option or hold escape sequences: each quoted stretch is cut to about 80
-// characters and its control characters are written as \x.. escapes. The program's own texts
-// between the quotes are short and hold no control characters.
-QString Shown(const QString& message) {
-    constexpr qsizetype kLongest = 80;
-    QStringList parts = message.split(QLatin1Char('\''));
-    for (QString& part : parts) {
-        const QList<uint> characters = part.toUcs4();
-        QString shown;
-        qsizetype count = 0;
-        for (const uint c : characters) {
-            if (++count > kLongest) {
-                shown += QChar(0x2026);  // …
-                break;
-            }
-            if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0))
-                shown += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
-            else
-                shown += QString::fromUcs4(reinterpret_cast<const char32_t*>(&c), 1);
-        }
-        part = shown;
-    }
-    return parts.join(QLatin1Char('\''));
-}
-
-void Complain(const QString& message) { Say(stderr, QString::fromUtf8(Program) + ": " + Shown(message) + '\n'); }
-
-// The program's own text, several lines and no value of the user's.
-void ComplainInOwnWords(const QString& message) {
-    Say(stderr, QString::fromUtf8(Program) + ": " + message + '\n');
-}
+// Every value of the user's in a message has gone through Quoted(): cut short, no control
+// characters.
+void Complain(const QString& message) { Say(stderr, QString::fromUtf8(Program) + ": " + message + '\n'); }
 
 // Sheets done / all, redrawn in place; only once the run has gone on long enough to be worth it.
 class ProgressBar {
@@ -153,7 +124,7 @@ int Run(const SheetOptions& options) {
     // Every sheet is made once before anything is written, so that a run that cannot be
     // completed writes nothing at all. Making them again costs far less than drawing them.
     if (const auto shortSheet = FindShortSheet(options.Settings, seed, options.Sheets)) {
-        ComplainInOwnWords(QStringLiteral("今の条件では、指定された問題数が確保できません。\n"
+        Complain(QStringLiteral("今の条件では、指定された問題数が確保できません。\n"
                                 "  %1 枚目（問題No.%2）: %3 問のうち %4 問しか見つかりません。"
                                 "--multiplicand、--multiplier、--answer を見直してください。")
                      .arg(shortSheet->Sheet)
@@ -168,7 +139,7 @@ int Run(const SheetOptions& options) {
     TOutputFile output(options.Output);
     QString reason;
     if (!output.Open(reason)) {
-        Complain(QStringLiteral("-o/--output: '%1' に書き込めません: %2").arg(options.Output, reason));
+        Complain(QStringLiteral("-o/--output: %1 に書き込めません: %2").arg(Quoted(options.Output), reason));
         return CannotWrite;
     }
 
@@ -188,7 +159,7 @@ int Run(const SheetOptions& options) {
     WriteSheetsPdf(output.Device(), job, [&](std::int64_t done, std::int64_t all) { progress.Update(done, all); });
 
     if (!output.Commit(reason)) {
-        Complain(QStringLiteral("-o/--output: '%1' に書き込めません: %2").arg(options.Output, reason));
+        Complain(QStringLiteral("-o/--output: %1 に書き込めません: %2").arg(Quoted(options.Output), reason));
         return CannotWrite;
     }
     return Done;

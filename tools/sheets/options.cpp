@@ -3,8 +3,11 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSet>
 #include <QTranslator>
 
+#include <algorithm>
+#include <initializer_list>
 #include <limits>
 #include <map>
 #include <vector>
@@ -118,6 +121,18 @@ struct OptionError {
 
 QString Utf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// The core's messages start with the text they were given, quoted whole: it is quoted again
+// the way this program quotes every value. `texts` are the ones the message may start with.
+QString CoreMessage(const Exception& error, std::initializer_list<std::string> texts) {
+    const QString message = QString::fromUtf8(error.what());
+    for (const std::string& text : texts) {
+        const QString given = Utf8(text);
+        const QString quoted = "'" + given + "'";
+        if (message.startsWith(quoted)) return Quoted(given) + message.mid(quoted.size());
+    }
+    return message;
+}
+
 QString OptionLabel(Opt id) {
     for (const OptionEntry& entry : OptionTable()) {
         if (entry.id != id) continue;
@@ -135,7 +150,7 @@ std::int32_t IntegerValue(Opt id, const QString& value) {
     try {
         return ParseInteger(value.toStdString());
     } catch (const EConvertError& e) {
-        Fail(id, QString::fromUtf8(e.what()));
+        Fail(id, CoreMessage(e, {value.toStdString()}));
     }
 }
 
@@ -143,20 +158,21 @@ OperandPlaces PatternValue(Opt id, const QString& value) {
     try {
         return ParseDigitPattern(value.toStdString());
     } catch (const EPatternError& e) {
-        Fail(id, QString::fromUtf8(e.what()));
+        Fail(id, CoreMessage(e, {value.toStdString()}));
     }
 }
 
 void SetAnswer(Opt id, const QString& value, GenerationSettings& settings) {
+    AnswerRangeTexts texts;
     try {
-        const AnswerRangeTexts texts = SplitAnswerRange(value.toStdString());
+        texts = SplitAnswerRange(value.toStdString());
         // Judged now, as the window would, so that a bad bound is refused before any work.
         (void)ParseDecimal(texts.Low);
         (void)ParseDecimal(texts.High);
         settings.AnswerLowText = texts.Low;
         settings.AnswerHighText = texts.High;
     } catch (const Exception& e) {
-        Fail(id, QString::fromUtf8(e.what()));
+        Fail(id, CoreMessage(e, {value.toStdString(), texts.Low, texts.High}));
     }
 }
 
@@ -165,7 +181,7 @@ std::uint32_t SeedValue(const QString& value) {
     for (QChar c : value) digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
     const qulonglong n = digitsOnly ? value.toULongLong() : 0;
     if (!digitsOnly || n > std::numeric_limits<std::uint32_t>::max())
-        Fail(Opt::Seed, "'" + value + "' は 0 から 4294967295 までの整数ではありません");
+        Fail(Opt::Seed, Quoted(value) + " は 0 から 4294967295 までの整数ではありません");
     return static_cast<std::uint32_t>(n);
 }
 
@@ -181,7 +197,7 @@ const PaperEntry kPapers[] = {
 
 void ApplyPreset(const QString& name, GenerationSettings& settings) {
     const SheetPreset* preset = FindSheetPreset(name.toStdString());
-    if (!preset) Fail(Opt::Preset, "'" + name + "' という設定はありません（--list-presets で一覧を表示します）");
+    if (!preset) Fail(Opt::Preset, Quoted(name) + " という設定はありません（--list-presets で一覧を表示します）");
     SetDigitRanges(settings, ParseDigitPattern(preset->Multiplicand), ParseDigitPattern(preset->Multiplier));
     const AnswerRangeTexts answer = SplitAnswerRange(preset->Answer);
     settings.AnswerLowText = answer.Low;
@@ -213,13 +229,13 @@ void Apply(Opt id, const QString& value, SheetOptions& o) {
         break;
     case Opt::Problems: {
         const std::int32_t n = IntegerValue(id, value);
-        if (n != 12 && n != 16) Fail(id, "'" + value + "' は 12 か 16 ではありません");
+        if (n != 12 && n != 16) Fail(id, Quoted(value) + " は 12 か 16 ではありません");
         o.Settings.RequestedCount = n;
         break;
     }
     case Opt::Sheets: {
         const std::int32_t n = IntegerValue(id, value);
-        if (n < 1 || n > MaxSheets) Fail(id, "'" + value + "' は 1 から 1000 までの枚数ではありません");
+        if (n < 1 || n > MaxSheets) Fail(id, Quoted(value) + " は 1 から 1000 までの枚数ではありません");
         o.Sheets = n;
         break;
     }
@@ -233,14 +249,14 @@ void Apply(Opt id, const QString& value, SheetOptions& o) {
         if (value == u"after") o.Answers = AnswerPlacement::After;
         else if (value == u"end") o.Answers = AnswerPlacement::End;
         else if (value == u"none") o.Answers = AnswerPlacement::None;
-        else Fail(id, "'" + value + "' は after、end、none のどれでもありません");
+        else Fail(id, Quoted(value) + " は after、end、none のどれでもありません");
         break;
     case Opt::Paper: {
         const PaperEntry* found = nullptr;
         for (const PaperEntry& p : kPapers) {
             if (value.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) found = &p;
         }
-        if (!found) Fail(id, "'" + value + "' は A4、B5、B4、A3、Letter のどれでもありません");
+        if (!found) Fail(id, Quoted(value) + " は A4、B5、B4、A3、Letter のどれでもありません");
         o.Paper = found->id;
         o.PaperName = QLatin1String(found->name);
         break;
@@ -285,7 +301,32 @@ QString ShellWord(const QString& word) {
     return "'" + quoted + "'";
 }
 
+// Qt's parser quotes the argument as typed, once: what stands between its first and last quote
+// is quoted again as this program quotes a value.
+QString QuotedInParserText(const QString& text) {
+    const qsizetype first = text.indexOf(QLatin1Char('\'')), last = text.lastIndexOf(QLatin1Char('\''));
+    if (first < 0 || first == last) return text;
+    return text.left(first) + Quoted(text.mid(first + 1, last - first - 1)) + text.mid(last + 1);
+}
+
 }  // namespace
+
+QString Quoted(const QString& value) {
+    constexpr qsizetype kLongest = 80;
+    QString shown;
+    for (const char32_t c : value.toUcs4()) {
+        // C0, DEL and C1: an escape sequence in a message would be obeyed by the terminal.
+        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+        const QString one = control ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
+                                    : QString::fromUcs4(&c, 1);
+        if (shown.size() + one.size() > kLongest) {
+            shown += QChar(0x2026);  // …
+            break;
+        }
+        shown += one;
+    }
+    return "'" + shown + "'";
+}
 
 void InstallParserTranslations() {
     static ParserTranslator translator;
@@ -305,11 +346,26 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
     }
 
     if (!parser.parse(arguments)) {
-        // Qt names an unknown option without its dashes; the user typed them.
+        // Qt names an unknown option without its dashes; the user typed them. A word after one
+        // dash is a row of short options, and a long one would fill the screen with its letters:
+        // each name is told once, and only the first few of them.
+        constexpr qsizetype kNamesTold = 3;
         QStringList unknown;
-        for (const QString& n : parser.unknownOptionNames()) unknown << (n.size() == 1 ? "-" : "--") + n;
-        result.Text = unknown.isEmpty() ? parser.errorText()
-                                        : "'" + unknown.join(QLatin1String("', '")) + "' というオプションはありません";
+        QSet<QString> seen;
+        for (const QString& n : parser.unknownOptionNames()) {
+            const QString typed = (n.size() == 1 ? "-" : "--") + n;
+            if (!seen.contains(typed)) unknown << typed;
+            seen.insert(typed);
+        }
+        if (unknown.isEmpty()) {
+            result.Text = QuotedInParserText(parser.errorText());
+            return result;
+        }
+        QStringList told;
+        for (const QString& n : unknown.first(std::min(unknown.size(), kNamesTold))) told << Quoted(n);
+        result.Text = told.join(QLatin1String(", ")) +
+                      (unknown.size() > kNamesTold ? QStringLiteral(" など %1 個のオプションはありません").arg(unknown.size())
+                                                   : QStringLiteral(" というオプションはありません"));
         return result;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -328,8 +384,8 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        result.Text = "'" + parser.positionalArguments().front() +
-                      "' は余分な引数です（書き出す PDF は -o で指定します）";
+        result.Text = Quoted(parser.positionalArguments().front()) +
+                      " は余分な引数です（書き出す PDF は -o で指定します）";
         return result;
     }
 

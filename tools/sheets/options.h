@@ -32,6 +32,11 @@ struct ParsedOptions {
     QString Text;  // Help, Version, ListPresets: for standard output; Error: the message
 };
 
+// A value of the user's as a message shows it: between single quotes, cut to about 80
+// characters (a whole file pasted into an option would otherwise fill the screen) and with
+// control characters written as \x.. escapes, so that none reaches the terminal.
+QString Quoted(const QString& value);
+
 // Gives Qt's command-line parser its messages and headings in Japanese. Needs the application
 // object; call once before ParseSheetOptions.
 void InstallParserTranslations();

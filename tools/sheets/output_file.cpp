@@ -1,9 +1,8 @@
 #include "tools/sheets/output_file.h"
 
-#include <QDir>
-#include <QFileInfo>
-
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -60,14 +59,28 @@ void StopWatching() {
     gTemporary[0] = '\0';
 }
 
-// Where a chain of links ends: the file a link names is the one replaced, however many links
-// lead there. A last link that names nothing yet is followed too (the file is made where it
-// points); a loop ends with ELOOP, as the system's own limit does.
-bool FollowLinks(QString& path, int& error) {
-    for (int hops = 0; hops < 40; ++hops) {
-        const QFileInfo link(path);
-        if (!link.isSymLink()) return true;
-        path = link.symLinkTarget();
+// The folder part of a path as written, with its slash: empty for a bare name.
+QByteArray Folder(const QByteArray& path) { return path.left(path.lastIndexOf('/') + 1); }
+
+// Where a chain of links ends, read as the system reads it: a relative link from the folder the
+// link is in, and the text kept as it is. Tidying "x/../y" into "y" is only right when x is no
+// link to another folder, and a link is often exactly that. A last link that names nothing yet
+// is followed too (the file is made where it points); a loop ends with ELOOP, after as many
+// links as the system itself follows.
+bool FollowLinks(QByteArray& path, int& error) {
+    constexpr int kMostLinks = 40;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        if (hops == kMostLinks) break;
+        QByteArray link(std::max<qsizetype>(st.st_size, PATH_MAX) + 1, '\0');
+        const ssize_t length = readlink(path.constData(), link.data(), static_cast<std::size_t>(link.size()));
+        if (length < 0) {
+            error = errno;
+            return false;
+        }
+        link.truncate(length);
+        path = link.startsWith('/') ? link : Folder(path) + link;
     }
     error = ELOOP;
     return false;
@@ -117,13 +130,14 @@ bool TOutputFile::Open(QString& error) {
     }
 
     // A link keeps pointing where it did: the file it names is the one replaced.
-    if (int loop = 0; !FollowLinks(target_, loop)) {
-        error = Reason(loop);
+    final_ = target;
+    if (int why = 0; !FollowLinks(final_, why)) {
+        error = Reason(why);
         return false;
     }
-    const QFileInfo info(target_);
-    // Short, whatever the target's name: a name of 255 bytes is legal, and one 8 bytes longer is not.
-    QByteArray pattern = QFile::encodeName(info.absolutePath() + "/.tavrelo-XXXXXX");
+    // Beside the file, in the folder as written, so that the rename stays inside one file system.
+    // Short, whatever the file's name: a name of 255 bytes is legal, and one 8 bytes longer is not.
+    QByteArray pattern = Folder(final_) + ".tavrelo-XXXXXX";
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
         error = Reason(errno);
@@ -131,7 +145,7 @@ bool TOutputFile::Open(QString& error) {
     }
     temporary_ = pattern;
     WatchSignals(temporary_);
-    fchmod(fd, ModeFor(target));
+    fchmod(fd, ModeFor(final_));
     if (!file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         error = file_.errorString();
@@ -160,7 +174,7 @@ bool TOutputFile::Commit(QString& error) {
         return false;
     }
     file_.close();
-    if (std::rename(temporary_.constData(), QFile::encodeName(target_).constData()) != 0) {
+    if (std::rename(temporary_.constData(), final_.constData()) != 0) {
         error = Reason(errno);
         Discard();
         return false;

@@ -25,5 +25,6 @@ private:
 
     QString target_;
     QFile file_;
+    QByteArray final_;      // the file a rename puts in place, at the end of any links
     QByteArray temporary_;  // empty when writing in place
 };
