@@ -618,7 +618,7 @@ struct LongRun {
     LongRun(const QString& dir, const QString& target, const std::function<void()>& beforeExec = {}) {
         process.setProcessEnvironment(Headless());
         if (beforeExec) process.setChildProcessModifier(beforeExec);
-        process.start(Command, {"--sheets", "300", "--seed", "3", "-q", "-o", target});
+        process.start(Command, {"--sheets", "120", "--seed", "3", "-q", "-o", target});
         process.waitForStarted();
         for (int i = 0; i < 4000 && !writing && process.state() == QProcess::Running; ++i) {
             writing = EntriesOf(dir).size() > 0;
@@ -649,7 +649,7 @@ void TestSheets::signalsIgnoredAtTheStartStayIgnored() {
     QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.process.exitCode(), 0);
     QCOMPARE(EntriesOf(dir.path()), QStringList{"batch.pdf"});
-    QCOMPARE(PdfPages(target), 600);
+    QCOMPARE(PdfPages(target), 240);
 }
 
 // A signal that ends a run, the default way: nothing is left in the folder.
