@@ -401,9 +401,12 @@ QString TForm1::SheetDescription() const
 {
     if (!State.PreviewReady || State.ProblemCount <= 0)
         return QStringLiteral("問題はまだありません。プレビューで問題が作られます。");
+    // Only what the page shows: a short set's incomplete last row is neither drawn nor printed,
+    // and 1 to 3 problems leave the header alone.
+    const std::int32_t shown = ProblemsOnPage(State.ProblemCount);
     QString text = QStringLiteral("問題No.%1、%2問。").arg(QString::fromStdString(FormatInteger(State.PrintNumber)))
-                       .arg(State.ProblemCount);
-    for (int k = 1; k <= State.ProblemCount; ++k) {
+                       .arg(shown);
+    for (int k = 1; k <= shown; ++k) {
         const Problem& p = State.Problems[k];
         text += QStringLiteral("（%1）%2 × %3 ＝ %4。")
                     .arg(k)
