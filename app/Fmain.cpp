@@ -401,9 +401,12 @@ QString TForm1::SheetDescription() const
 {
     if (!State.PreviewReady || State.ProblemCount <= 0)
         return QStringLiteral("問題はまだありません。プレビューで問題が作られます。");
+    // Only what the page shows: a short set's incomplete last row is neither drawn nor printed,
+    // and 1 to 3 problems leave the header alone.
+    const std::int32_t shown = ProblemsOnPage(State.ProblemCount);
     QString text = QStringLiteral("問題No.%1、%2問。").arg(QString::fromStdString(FormatInteger(State.PrintNumber)))
-                       .arg(State.ProblemCount);
-    for (int k = 1; k <= State.ProblemCount; ++k) {
+                       .arg(shown);
+    for (int k = 1; k <= shown; ++k) {
         const Problem& p = State.Problems[k];
         text += QStringLiteral("（%1）%2 × %3 ＝ %4。")
                     .arg(k)
@@ -508,12 +511,15 @@ void TForm1::CentreOnScreen()
     if (!screen)
         return;
     // A small screen at a large scale (1366 x 768 at 200 % leaves 683 x 384) cannot hold the
-    // window: it takes the free area, and its scroll bars reach the rest of the controls.
+    // window: it shrinks to the free area, and its scroll bars reach the rest of the controls.
+    // Along a side that still fits (1920 x 1080 at 200 % under a panel is wide enough but too
+    // low) it stays centred, within the free area rather than over the panel.
     const QRect free = screen->availableGeometry();
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frameGeometry().width() > free.width() || frameGeometry().height() > free.height()) {
-        resize(std::min(width(), free.width() - frame.width()), std::min(height(), free.height() - frame.height()));
-        move(free.topLeft());
+        const QSize outer = frameGeometry().size().boundedTo(free.size());
+        resize(outer - frame);
+        move(free.x() + (free.width() - outer.width()) / 2, free.y() + (free.height() - outer.height()) / 2);
         return;
     }
     const QRect area = screen->geometry();

@@ -66,8 +66,8 @@ private:
     void PrintCommand(bool withAnswers);
     // Has the preview area show the current set and number (once there is a preview at all).
     void ShowCurrentSheet();
-    // The current sheet in words, for a screen reader: its number and every problem with its
-    // product, as the preview shows them.
+    // The current sheet in words, for a screen reader: its number and every problem on the
+    // page with its product, as the preview shows them.
     QString SheetDescription() const;
     void SetOuterHeight(int height);
     void SetOuterWidth(int width);

@@ -28,6 +28,12 @@ std::int32_t Div32(std::int32_t a, std::int32_t b) {
 
 }  // namespace
 
+std::int32_t ProblemsOnPage(std::int32_t ProblemCount) {
+    // The store holds no more than its capacity; rows past it do not exist.
+    const std::int32_t rows = ProblemCount / 4;
+    return rows <= 0 ? 0 : 4 * (rows < ProblemCapacity / 4 ? rows : ProblemCapacity / 4);
+}
+
 float PageScaleFor(std::int32_t PageWidth, std::int32_t PageHeight, std::int32_t BaseWidth,
                    std::int32_t BaseHeight) {
     if (PageWidth <= 0 || BaseWidth <= 0 || BaseHeight <= 0) return 1.0f;
@@ -71,10 +77,7 @@ FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHei
     grid.firstX = Scaled(24);
     grid.firstY = Scaled(70);
     grid.columnStep = Div32(Sub32(PageWidth, Scaled(15)), 4);
-    std::int32_t rowCount = content.ProblemCount / 4;
-    if (content.Problems == nullptr) rowCount = 0;
-    // The store holds no more than its capacity; rows past it do not exist.
-    if (rowCount > ProblemCapacity / 4) rowCount = ProblemCapacity / 4;
+    const std::int32_t rowCount = content.Problems ? ProblemsOnPage(content.ProblemCount) / 4 : 0;
     if (rowCount <= 0) return grid;
     grid.rowCount = rowCount;
     grid.rowStep = Div32(Sub32(PageHeight, Scaled(50)), rowCount);

@@ -61,5 +61,9 @@ std::int32_t ScaledBy(float PageScale, double x);
 std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
                           const PageContent& content);
 
+// How many problems of a set of `ProblemCount` a page shows: its complete rows of four, from
+// the first problem on. The 1 to 3 problems of an incomplete last row are not on the page.
+std::int32_t ProblemsOnPage(std::int32_t ProblemCount);
+
 void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
                const PageContent& content);

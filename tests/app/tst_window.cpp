@@ -872,6 +872,76 @@ private slots:
         }
     }
 
+    // The description names the problems the page shows and no others: a short set's
+    // incomplete last row is not drawn, 1 to 3 problems leave the header alone, and none (or a
+    // first set of 1 to 3) leave the area blank.
+    void previewDescribesOnlyWhatIsDrawn_data()
+    {
+        QTest::addColumn<QStringList>("fields");   // name=text, over the start values
+        QTest::addColumn<bool>("sixteen");         // 16 problems asked for, else 12
+        QTest::addColumn<bool>("afterAPage");      // a page of twelve shown before
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<int>("drawn");            // -1: the area stays blank
+        QTest::addColumn<QStringList>("spoken");   // said somewhere in the description
+        const QString blank = QStringLiteral("問題はまだありません。プレビューで問題が作られます。");
+        QTest::newRow("four decimals, worked out")
+            << QStringList{"u4l=5", "u4h=5", "u3l=5", "u3h=5", "u2l=4", "u2h=4", "d4l=1", "d4h=4", "d3l=1",
+                           "d3h=1", "AnsHigh=100"}
+            << false << false << 4 << 4
+            << QStringList{"問題No.7、4問。", "5.54 × 1.1 ＝ 6.094。", "5.54 × 2.1 ＝ 11.634。",
+                           "5.54 × 3.1 ＝ 17.174。", "5.54 × 4.1 ＝ 22.714。"};
+        QTest::newRow("fourteen kept, twelve on the page")
+            << QStringList{"u4l=1", "u4h=7", "d4l=1", "d4h=2", "AnsHigh=100"} << true << false << 14 << 12
+            << QStringList{"問題No.7、12問。"};
+        QTest::newRow("three after a page: the header alone")
+            << QStringList{"u4l=1", "u4h=3", "d4l=1", "d4h=1", "AnsHigh=10"} << false << true << 3 << 0
+            << QStringList{"問題No.7、0問。"};
+        QTest::newRow("none after a page") << QStringList{"AnsLow=1", "AnsHigh=2"} << false << true << 0 << -1
+                                           << QStringList{blank};
+        QTest::newRow("three as the first set")
+            << QStringList{"u4l=1", "u4h=3", "d4l=1", "d4h=1", "AnsHigh=10"} << false << false << 3 << -1
+            << QStringList{blank};
+    }
+    void previewDescribesOnlyWhatIsDrawn()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(bool, sixteen);
+        QFETCH(bool, afterAPage);
+        QFETCH(int, kept);
+        QFETCH(int, drawn);
+        QFETCH(QStringList, spoken);
+        ShowActive();
+        form->PrnNum->setText("7");
+        if (afterAPage) {
+            WideRanges();
+            QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+            QVERIFY(form->State.PreviewReady);
+            for (QLineEdit* field : form->DigitFields())
+                field->setText("0");
+            form->AnsHigh->setText("0");
+        }
+        for (const QString& field : fields) {
+            const QStringList nameAndText = field.split('=');
+            Field(nameAndText[0])->setText(nameAndText[1]);
+        }
+        form->QNumPattern->SetItemIndex(sixteen ? 1 : 0);
+        QTest::mouseClick(form->btnPreview, Qt::LeftButton);
+        QCOMPARE(form->State.ProblemCount, kept);
+
+        const QString described = QAccessible::queryAccessibleInterface(form->PaintBox1)->text(QAccessible::Description);
+        for (const QString& words : spoken)
+            QVERIFY2(described.contains(words), qPrintable(words + " missing from " + described));
+        QCOMPARE(described.count(QStringLiteral("）")), std::max(drawn, 0));
+        for (int k = 1; k <= kept; ++k) {
+            const Problem& p = form->State.Problems[k];
+            const QString problem = QStringLiteral("（%1）%2 × %3 ＝")
+                                        .arg(k)
+                                        .arg(QString::fromStdString(p.MultiplicandText),
+                                             QString::fromStdString(p.MultiplierText));
+            QVERIFY2(described.contains(problem) == (k <= drawn), qPrintable(problem + " / " + described));
+        }
+    }
+
     // Ctrl+L opens the enlarged view from wherever the focus is, as a double-click does.
     void ctrlLOpensTheEnlargedView()
     {
@@ -891,26 +961,38 @@ private slots:
     }
 
     // The whole frame on the screen's free area: as designed where it fits, smaller with scroll
-    // bars where it does not (a 1366 x 768 screen at a scale of 2 is 683 x 384).
+    // bars where it does not (a 1366 x 768 screen at a scale of 2 is 683 x 384), and centred in
+    // the free area along a side that fits (1600 x 900 at 2 is 800 x 450: wide enough, too low).
     void windowStaysOnTheScreen()
     {
+        // The screen the test entry asks for, so that a platform ignoring its settings cannot
+        // pass for it.
+        const QByteArray asked = qgetenv("TAVRELO_TEST_SCREEN");
+        if (!asked.isEmpty()) {
+            const QSize pixels = form->screen()->geometry().size() * form->screen()->devicePixelRatio();
+            QCOMPARE(QStringLiteral("%1x%2").arg(pixels.width()).arg(pixels.height()), QString::fromLatin1(asked));
+        }
         ShowActive();
         const QRect free = form->screen()->availableGeometry();
-        QTRY_VERIFY2(free.contains(form->frameGeometry()),
-                     qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
-                                    .arg(form->frameGeometry().x())
-                                    .arg(form->frameGeometry().y())
-                                    .arg(form->frameGeometry().width())
-                                    .arg(form->frameGeometry().height())
-                                    .arg(free.width())
-                                    .arg(free.height())));
+        const QRect outer = form->frameGeometry();
+        QVERIFY2(free.contains(outer), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                                      .arg(outer.x())
+                                                      .arg(outer.y())
+                                                      .arg(outer.width())
+                                                      .arg(outer.height())
+                                                      .arg(free.width())
+                                                      .arg(free.height())));
         auto* scroll = form->findChild<QScrollArea*>();
         QVERIFY(scroll);
         const bool fits = free.width() >= 792 && free.height() >= 522;
         if (fits) {
-            QCOMPARE(form->frameGeometry().size(), QSize(792, 522));
+            QCOMPARE(outer.size(), QSize(792, 522));
             return;
         }
+        const QSize fitted = QSize(792, 522).boundedTo(free.size());
+        QCOMPARE(outer.size(), fitted);
+        QCOMPARE(outer.topLeft(), free.topLeft() + QPoint((free.width() - fitted.width()) / 2,
+                                                          (free.height() - fitted.height()) / 2));
         QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
         // The last buttons are reached by scrolling.
         scroll->ensureWidgetVisible(form->btnClose);
