@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package that building, running and testing the program needs.
+# Installs every package that building, running and testing the program needs, on Debian 12
+# (bookworm) or Debian 13 (trixie). Package names are the release's own: where Debian has a
+# default version (clang), the unversioned name follows it.
 # Idempotent: when everything is present it only checks and returns.
 #   install-deps.sh [--bench] [PACKAGE...]
 # --bench: also what `make bench` needs; package names given are installed too (the package
@@ -15,7 +17,9 @@ PACKAGES=(
   locales fonts-noto-cjk
   cups cups-client cups-bsd cups-common cups-ipp-utils printer-driver-cups-pdf libcups2-dev
   xvfb xauth x11-utils twm poppler-utils imagemagick
-  clang libclang-rt-14-dev
+  # The sanitizer and libFuzzer runtime must be the default clang's own (14 on Debian 12, 19 on
+  # Debian 13): libclang-rt-dev is the one that follows it.
+  clang libclang-rt-dev
   librsvg2-bin desktop-file-utils appstream man-db
 )
 # Only the benchmarks time whole processes with hyperfine; nothing else needs it.
