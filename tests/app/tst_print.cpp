@@ -19,6 +19,7 @@
 #include "output/printer.h"
 #include "paint_counter.h"
 #include "recording_dialogs.h"
+#include "tests/common/wait_verify.h"
 
 namespace {
 const QString DocumentTitle = QStringLiteral("Tavreloかけ算小数編");
@@ -96,7 +97,7 @@ private slots:
         dialogs = std::make_unique<RecordingDialogs>();
         form = std::make_unique<TForm1>();
         form->show();
-        QApplication::setActiveWindow(form.get());
+        form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
     void cleanup()
@@ -119,7 +120,7 @@ private slots:
         QVERIFY2(dialogs->Events.isEmpty(), qPrintable(dialogs->Events.join('\n')));
         QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
         // The preview's header shows the next number at once.
-        QTRY_VERIFY(paints > 0);
+        WAIT_VERIFY(paints > 0);
 
         QVERIFY(cups->WaitForFinishedJobs("pdf", 2));
         const auto jobs = cups->FinishedJobs("pdf");

@@ -22,6 +22,7 @@
 #include "paint_counter.h"
 #include "tests/common/face_name.h"
 #include "recording_dialogs.h"
+#include "tests/common/wait_verify.h"
 
 namespace {
 const QString IntegerError = QStringLiteral("'%1' は整数ではありません.");
@@ -45,7 +46,6 @@ class WindowTest : public QObject {
     void ShowActive()
     {
         form->show();
-        QApplication::setActiveWindow(form.get());
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
@@ -549,7 +549,7 @@ private slots:
         QTest::mouseClick(form->QNumPattern->Item(1), Qt::LeftButton);
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
         QCOMPARE(form->State.ProblemCount, 16);
-        QTRY_VERIFY(paints > 0);
+        WAIT_VERIFY(paints > 0);
         const QImage full = form->PaintBox1->grab().toImage();
 
         // Only 2.x x 3 (or 2.x x 1..3 with one tenth) is left: a short set, with the warning.
@@ -569,7 +569,7 @@ private slots:
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
         QCOMPARE(form->State.ProblemCount, count);
         QCOMPARE(dialogs->Events, (QStringList{"beep", GiveUpWarning}));
-        QTRY_VERIFY(paints > before);
+        WAIT_VERIFY(paints > before);
         // The header alone now: far less ink than the page of sixteen.
         const auto ink = [](const QImage& image) {
             int dark = 0;
@@ -587,7 +587,7 @@ private slots:
     {
         TSheetView* view = PreviewAndEnlarge();
         QVERIFY(view);
-        QTRY_VERIFY(view->isVisible());
+        WAIT_VERIFY(view->isVisible());
         QVERIFY(!view->isModal());
         QVERIFY(view->findChildren<QPushButton*>().size() + view->findChildren<QToolButton*>().size() > 0);
         for (const QAbstractButton* b : view->findChildren<QAbstractButton*>())
@@ -595,7 +595,7 @@ private slots:
 
         PaintCounter counter(view->Page());
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
-        QTRY_VERIFY(counter.Paints > 0);
+        WAIT_VERIFY(counter.Paints > 0);
         // What it shows is the current sheet, drawn at the view's size.
         const QImage page = view->Page()->grab().toImage();
         int dark = 0;
@@ -784,7 +784,7 @@ private slots:
     {
         TSheetView* view = PreviewAndEnlarge();
         QVERIFY(view);
-        QTRY_VERIFY(view->isVisible());
+        WAIT_VERIFY(view->isVisible());
         QWidget* const surfaces[] = {form->PaintBox1, view->Page()};
         QStringList activeWhileShown;
         dialogs->WhileErrorShown = [&] {
@@ -797,7 +797,7 @@ private slots:
         for (QWidget* surface : surfaces) {
             dialogs->Events.clear();
             surface->update();
-            QTRY_VERIFY(!dialogs->Events.isEmpty());
+            WAIT_VERIFY(!dialogs->Events.isEmpty());
             QVERIFY2(dialogs->Events[0].startsWith("error|App_window_test|'7,8' "), qPrintable(dialogs->Events[0]));
         }
         QCOMPARE(activeWhileShown, QStringList());
@@ -807,7 +807,7 @@ private slots:
         for (QWidget* surface : surfaces) {
             PaintCounter counter(surface);
             surface->update();
-            QTRY_VERIFY(counter.Paints > 0);
+            WAIT_VERIFY(counter.Paints > 0);
         }
         QCOMPARE(dialogs->Events, QStringList());
         dialogs->WhileErrorShown = nullptr;
@@ -954,7 +954,7 @@ private slots:
         QTest::keyClick(form->QstSentence, Qt::Key_L, Qt::ControlModifier);
         TSheetView* view = TSheetView::Of(form.get());
         QVERIFY(view);
-        QTRY_VERIFY(view->isVisible());
+        WAIT_VERIFY(view->isVisible());
         QCOMPARE(form->QstSentence->text(), QStringLiteral("つぎの計算をしましょう。"));
         QVERIFY(dialogs->Events.isEmpty());
         view->close();
@@ -993,7 +993,7 @@ private slots:
         QCOMPARE(outer.size(), fitted);
         QCOMPARE(outer.topLeft(), free.topLeft() + QPoint((free.width() - fitted.width()) / 2,
                                                           (free.height() - fitted.height()) / 2));
-        QTRY_VERIFY(scroll->verticalScrollBar()->isVisible());
+        WAIT_VERIFY(scroll->verticalScrollBar()->isVisible());
         // The last buttons are reached by scrolling.
         scroll->ensureWidgetVisible(form->btnClose);
         scroll->ensureWidgetVisible(form->btnPrintWithAns);
@@ -1008,12 +1008,12 @@ private slots:
         QVERIFY(scroll);
         QVERIFY(!scroll->horizontalScrollBar()->isVisible());
         form->resize(400, 300);
-        QTRY_VERIFY(scroll->horizontalScrollBar()->isVisible());
+        WAIT_VERIFY(scroll->horizontalScrollBar()->isVisible());
         QVERIFY(scroll->verticalScrollBar()->isVisible());
         QCOMPARE(form->u1l->geometry(), QRect(360, 176, 17, 23));
         QCOMPARE(form->PaintBox1->size(), QSize(320, 441));
         form->resize(1000, 700);
-        QTRY_VERIFY(!scroll->horizontalScrollBar()->isVisible());
+        WAIT_VERIFY(!scroll->horizontalScrollBar()->isVisible());
         QCOMPARE(form->PaintBox1->geometry(), QRect(448, 32, 320, 441));
     }
 

@@ -11,6 +11,7 @@
 #include "output/printing.h"
 #include "drawing/recording_canvas.h"
 #include "drawing/worksheet.h"
+#include "tests/common/wait_verify.h"
 
 namespace {
 
@@ -195,7 +196,7 @@ private slots:
         const int before = paintBox->paints;
         QVERIFY(PreviewHandOff(state));
         paintBox->update();
-        QTRY_VERIFY(paintBox->paints > before);
+        WAIT_VERIFY(paintBox->paints > before);
         QImage shown = paintBox->grab().toImage();
         QCOMPARE(shown.pixelColor(5, 5), QColor(Qt::white));
         QCOMPARE(shown.pixelColor(319, 440), face);  // the white page ends at (319, 440), exclusive

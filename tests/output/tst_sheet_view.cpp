@@ -18,6 +18,7 @@
 #include "drawing/sample_page.h"
 #include "drawing/worksheet.h"
 #include "output/sheet_view.h"
+#include "tests/common/wait_verify.h"
 
 namespace {
 
@@ -272,7 +273,7 @@ private slots:
         if (qEnvironmentVariable("QT_SCALE_FACTOR") == "2") QCOMPARE(Dpr(view), 2.0);
         view->SetZoom(1.0);
         calls.clear();
-        QTRY_VERIFY(!calls.empty());
+        WAIT_VERIFY(!calls.empty());
         const QSize device = view->Page()->size() * Dpr(view);
         QCOMPARE(calls.back().width, device.width());
         QCOMPARE(calls.back().height, device.height());
@@ -282,13 +283,13 @@ private slots:
         tabs->setCurrentIndex(0);
         QVERIFY(!view->ShowsAnswers());
         calls.clear();
-        QTRY_VERIFY(!calls.empty());
+        WAIT_VERIFY(!calls.empty());
         QCOMPARE(calls.back().answers, false);
 
         view->SetShowAnswers(true);
         QCOMPARE(tabs->currentIndex(), 1);
         calls.clear();
-        QTRY_VERIFY(!calls.empty());
+        WAIT_VERIFY(!calls.empty());
         QCOMPARE(calls.back().answers, true);
     }
 
@@ -301,15 +302,15 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(calls.size(), std::size_t{0});
         view->Refresh();
-        QTRY_VERIFY(!calls.empty());
+        WAIT_VERIFY(!calls.empty());
         calls.clear();
         TSheetView::RefreshFor(window.get());
-        QTRY_VERIFY(!calls.empty());
+        WAIT_VERIFY(!calls.empty());
         // A refresh draws what the set holds now.
         problems[1].MultiplicandText = "7.77";
         calls.clear();
         TSheetView::RefreshFor(window.get());
-        QTRY_VERIFY(!calls.empty());
+        WAIT_VERIFY(!calls.empty());
     }
 
     void escapeClosesAndTheSameViewComesBack() {
