@@ -166,6 +166,7 @@ private slots:
     void standardOutputTakesTheWholePdf();
     void progressOnlyOnATerminal();
     void helpVersionAndPresets();
+    void aQuietRunSaysTheSeedAlone();
     void pagesFitThePaperInsideTheBorder_data();
     void pagesFitThePaperInsideTheBorder();
     void theSameFileUnderEveryLocale_data();
@@ -488,6 +489,18 @@ void TestSheets::helpVersionAndPresets() {
     const QString presets = QString::fromUtf8(Run({"--list-presets"}).out);
     QVERIFY(presets.contains("g5-tenths-x-tenths\n    5年 小数×小数"));
     QVERIFY(presets.contains("--multiplicand \"[1-9].[0-9][1-9]\" --multiplier \"[2-9]\" --answer 0:1000"));
+}
+
+// -q leaves the seed as the only word on standard error, whichever way the switch is written and
+// wherever it stands (Qt 6.8 adds a warning of its own when a switch is asked for values).
+void TestSheets::aQuietRunSaysTheSeedAlone() {
+    QTemporaryDir dir;
+    for (const QStringList& args : {QStringList{"-q", "--seed", "3", "-o", dir.filePath("a.pdf")},
+                                    QStringList{"--seed", "3", "-o", dir.filePath("b.pdf"), "--quiet"}}) {
+        const Outcome o = Run(args);
+        QCOMPARE(o.status, 0);
+        QCOMPARE(o.err, QStringLiteral("seed: 3\n"));
+    }
 }
 
 void TestSheets::pagesFitThePaperInsideTheBorder_data() {
