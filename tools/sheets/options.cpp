@@ -338,11 +338,15 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(AboutText));
     std::map<QString, Opt> byName;
+    QSet<QString> switches;
     for (const OptionEntry& entry : OptionTable()) {
         QCommandLineOption option(entry.names, QString::fromUtf8(entry.help));
         if (entry.valueName) option.setValueName(QLatin1String(entry.valueName));
         parser.addOption(option);
-        for (const QString& n : entry.names) byName.emplace(n, entry.id);
+        for (const QString& n : entry.names) {
+            byName.emplace(n, entry.id);
+            if (!entry.valueName) switches.insert(n);
+        }
     }
 
     if (!parser.parse(arguments)) {
@@ -396,7 +400,8 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
         std::map<Opt, qsizetype> used;
         for (const QString& name : parser.optionNames()) {
             const Opt id = byName.at(name);
-            const QStringList values = parser.values(name);
+            // A switch has no values to ask for: Qt 6.8 warns on standard error when asked.
+            const QStringList values = switches.contains(name) ? QStringList() : parser.values(name);
             const qsizetype index = used[id]++;
             Apply(id, index < values.size() ? values[index] : QString(), options);
         }
