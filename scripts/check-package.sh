@@ -20,7 +20,8 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 version=$(sed -n 's/^project(tavrelo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-deb="build/package/tavrelo_${version}_amd64.deb"
+# CPack names the file after this machine's architecture, as dpkg does.
+deb="build/package/tavrelo_${version}_$(dpkg --print-architecture).deb"
 id=org.tavrelo.Tavrelo
 out=build/package/check
 caption='Tavrelo For かけ算（小数編）'
@@ -47,12 +48,20 @@ make package
 mkdir -p "$out"
 
 step "control fields"
-dpkg-deb -f "$deb" Package Version Section Depends Recommends
+dpkg-deb -f "$deb" Package Version Architecture Section Depends Recommends
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version is not $version"
+[ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is not this machine's"
 [ "$(dpkg-deb -f "$deb" Section)" = education ] || fail "Section is not education"
 depends=$(dpkg-deb -f "$deb" Depends)
-# libqt6widgets6 is there only if dpkg-shlibdeps read the program.
-for p in fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n qt6-qpa-plugins libqt6widgets6 libcups2; do
+# The libraries' packages are there only if dpkg-shlibdeps read the programs; they go by the
+# names of the release the package was built on (Debian 13 has libcups2t64 for libcups2), so
+# they are asked of this machine.
+libraries=()
+for lib in libQt6Widgets.so.6 libcups.so.2; do
+  owner=$(dpkg -S "*/$lib" 2>/dev/null | head -n 1 | cut -d: -f1)
+  [ -n "$owner" ] && libraries+=("$owner") || fail "no installed package has $lib"
+done
+for p in fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n qt6-qpa-plugins "${libraries[@]}"; do
   grep -qE "(^|, )$p( |,|$)" <<<"$depends" || fail "Depends lacks $p"
 done
 recommends=$(dpkg-deb -f "$deb" Recommends)
