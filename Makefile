@@ -1,9 +1,9 @@
-# The front door: two commands on a fresh Debian 12 machine.
+# The front door: two commands on a fresh Debian 12 (bookworm) or Debian 13 (trixie) machine.
 #   make run   installs what is missing, builds and starts the program
 #   make test  installs what is missing, builds and runs the whole test suite
 # The rest are for developers (make package builds the Debian package).
 
-.PHONY: run test deps build display test-asan fuzz bench package check-package clean
+.PHONY: run test deps build display test-asan fuzz bench package check-package check-debian13 clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -52,8 +52,9 @@ bench:
 	QT_QPA_PLATFORM=offscreen ./build/release/bench/drawing_bench
 	bash bench/sheets.sh build/release/tools/sheets/tavrelo-sheets
 
-# The Debian package build/package/tavrelo_<version>_amd64.deb, from a release build of its own
-# with Debian's compiler and linker flags (hardening; build paths mapped out of the binaries).
+# The Debian package build/package/tavrelo_<version>_<architecture>.deb (amd64 on a PC), for the
+# Debian release it is built on, from a release build of its own with Debian's compiler and
+# linker flags (hardening; build paths mapped out of the binaries).
 # Given on the command line, the flags apply again even when build/package already exists.
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 package: deps
@@ -67,6 +68,11 @@ package: deps
 # removes it again (root or sudo; see the script).
 check-package:
 	bash scripts/check-package.sh
+
+# The two commands and the package on a fresh Debian 13 system made with debootstrap in a
+# temporary folder (root; see the script).
+check-debian13:
+	bash scripts/check-debian13.sh
 
 clean:
 	rm -rf build

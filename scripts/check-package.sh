@@ -200,6 +200,10 @@ if [ "$sheets" = 1 ]; then
     pdfinfo "$tmp/sheet.pdf" | grep -E '^(Title|Pages):'
     # One sheet and its answer sheet.
     pdfinfo "$tmp/sheet.pdf" | grep -qE '^Pages: +2$' || fail "the sheet PDF does not have 2 pages"
+    # Its text is there as text, in the fonts the package brought: the sentence and the number.
+    pdftotext -enc UTF-8 -f 1 -l 1 "$tmp/sheet.pdf" - >"$tmp/sheet.txt"
+    grep -q 'つぎの計算をしましょう。' "$tmp/sheet.txt" && grep -q '問題No.1' "$tmp/sheet.txt" \
+      || fail "the sheet's text lacks its sentence or its number"
     pdftoppm -r 50 -png -f 1 -l 1 "$tmp/sheet.pdf" "$out/sheet"
   else
     fail "tavrelo-sheets did not write a sheet"
