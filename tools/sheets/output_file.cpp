@@ -138,13 +138,24 @@ bool TOutputFile::Open(QString& error) {
     // Beside the file, in the folder as written, so that the rename stays inside one file system.
     // Short, whatever the file's name: a name of 255 bytes is legal, and one 8 bytes longer is not.
     QByteArray pattern = Folder(final_) + ".tavrelo-XXXXXX";
+    // The signals wait while the file is made and the handlers learn its name: one that came in
+    // between would end the run the default way and leave the file behind. (The program has one
+    // thread, so the calling thread's mask is the process's.)
+    sigset_t watched, before;
+    sigemptyset(&watched);
+    for (const int signal : kSignals) sigaddset(&watched, signal);
+    sigprocmask(SIG_BLOCK, &watched, &before);
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    const int made = errno;
+    if (fd >= 0) {
+        temporary_ = pattern;
+        WatchSignals(temporary_);
+    }
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     if (fd < 0) {
-        error = Reason(errno);
+        error = Reason(made);
         return false;
     }
-    temporary_ = pattern;
-    WatchSignals(temporary_);
     fchmod(fd, ModeFor(final_));
     if (!file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
