@@ -23,7 +23,8 @@ pids+=($!)
 for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/$socket" ] && break; sleep 0.05; done
 [ -S "$XDG_RUNTIME_DIR/$socket" ] || { cat "$tmp/weston.log" >&2; echo "weston did not start" >&2; exit 1; }
 
-# The protocol log tells what the window asked of the compositor.
+# The protocol log tells what the window asked of the compositor. It names an object
+# "interface@id" up to libwayland 1.22 (Debian 12) and "interface#id" from 1.23 (Debian 13).
 env -u DISPLAY WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 \
   "$BIN" 2>"$tmp/program.log" &
 pid=$!
@@ -36,8 +37,8 @@ for _ in $(seq 200); do
     exit 1
   fi
   # A buffer attached to a surface and committed after the toplevel's first configure.
-  if grep -q 'xdg_toplevel@[0-9]*\.configure' "$tmp/program.log" &&
-     grep -q 'wl_surface@[0-9]*\.attach(wl_buffer' "$tmp/program.log"; then
+  if grep -q 'xdg_toplevel[@#][0-9]*\.configure' "$tmp/program.log" &&
+     grep -q 'wl_surface[@#][0-9]*\.attach(wl_buffer' "$tmp/program.log"; then
     shown=1
     break
   fi
@@ -46,7 +47,7 @@ done
 [ "$shown" = 1 ] || { echo "no drawn window within 10 s" >&2; exit 1; }
 sleep 1   # the first full paint
 
-sed -n 's/.*xdg_toplevel@[0-9]*\.set_app_id("\(.*\)")/app_id: \1/p; s/.*xdg_toplevel@[0-9]*\.set_title("\(.*\)")/title: \1/p' \
+sed -n 's/.*xdg_toplevel[@#][0-9]*\.set_app_id("\(.*\)")/app_id: \1/p; s/.*xdg_toplevel[@#][0-9]*\.set_title("\(.*\)")/title: \1/p' \
   "$tmp/program.log" | sort -u
 (cd "$tmp" && WAYLAND_DISPLAY="$socket" weston-screenshooter >/dev/null 2>&1) || true
 shot=$(ls "$tmp"/wayland-screenshot-*.png 2>/dev/null | head -n 1 || true)
