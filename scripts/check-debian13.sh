@@ -58,6 +58,12 @@ status=1
 cleanup() {
   local rc=$? pid link
   trap - EXIT INT TERM HUP
+  # The pictures check-package took of the window and the sheet, to look at afterwards.
+  if ls "$root"/root/tavrelo/build/package/check/*.png >/dev/null 2>&1; then
+    mkdir -p "$repo/build/check-debian13"
+    cp "$root"/root/tavrelo/build/package/check/*.png "$repo/build/check-debian13/"
+    echo "check-debian13: pictures of the window and the sheet in build/check-debian13/"
+  fi
   # Processes still running in the new system (a test server, an X server) hold its files.
   for pid in /proc/[0-9]*; do
     link=$(readlink "$pid/root" 2>/dev/null) || continue
