@@ -58,6 +58,8 @@ status=1
 cleanup() {
   local rc=$? pid link
   trap - EXIT INT TERM HUP
+  # Nothing here may stop the rest: the mounts must go whatever fails.
+  set +e
   # The pictures check-package took of the window and the sheet, to look at afterwards.
   if ls "$root"/root/tavrelo/build/package/check/*.png >/dev/null 2>&1; then
     mkdir -p "$repo/build/check-debian13"
