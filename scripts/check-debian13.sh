@@ -66,7 +66,10 @@ cleanup() {
     cp "$root"/root/tavrelo/build/package/check/*.png "$repo/build/check-debian13/"
     echo "check-debian13: pictures of the window and the sheet in build/check-debian13/"
   fi
-  # Processes still running in the new system (a test server, an X server) hold its files.
+  # The step that was running, with everything it started, and whatever still runs in the new
+  # system (a test's server, an X server): they hold its files.
+  tree() { local c; for c in $(pgrep -P "$1"); do tree "$c"; done; kill -9 "$1" 2>/dev/null; }
+  [ -n "${bg:-}" ] && tree "$bg"
   for pid in /proc/[0-9]*; do
     link=$(readlink "$pid/root" 2>/dev/null) || continue
     case "$link" in "$root" | "$root"/*) kill -9 "${pid#/proc/}" 2>/dev/null || true ;; esac
@@ -91,10 +94,24 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
+# The long steps run in the background and are waited for: bash runs a trap only once the
+# command in the foreground has ended, and a signal is to end the run at once, not after the
+# build. (The clean-up ends what they left running.)
+bg=""
+#   waited LOG COMMAND...   (LOG "-": this run's own output)
+waited() {
+  local log=$1 rc=0
+  shift
+  if [ "$log" = - ]; then "$@" & else "$@" >"$log" 2>&1 & fi
+  bg=$!
+  wait "$bg" || rc=$?
+  bg=""
+  return "$rc"
+}
 
 step "debootstrap $suite from $mirror"
-debootstrap --variant=minbase --include=git,make,ca-certificates "$suite" "$root" "$mirror" \
-  >"$dir/debootstrap.log" 2>&1 || { tail -n 20 "$dir/debootstrap.log" >&2; exit 1; }
+waited "$dir/debootstrap.log" debootstrap --variant=minbase --include=git,make,ca-certificates \
+  "$suite" "$root" "$mirror" || { tail -n 20 "$dir/debootstrap.log" >&2; exit 1; }
 printf '%s\n' "$sources" >"$root/etc/apt/sources.list"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 # As in any chroot: packages do not start their services here (cups would otherwise try to).
@@ -109,7 +126,7 @@ git -C "$root/root/tavrelo" checkout -q --detach "$commit"
 
 # A login shell's environment as root on the new system: nothing of this machine's.
 in_root() {
-  chroot "$root" env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
+  waited - chroot "$root" env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" \
     TAVRELO_REQUIRE_PRINTING=1 \
