@@ -7,7 +7,8 @@
 # and purges it. Every mount it makes is undone and the folder removed, also when a step fails.
 #   check-debian13.sh            the commit checked out here (uncommitted changes are not seen)
 #   KEEP=1 check-debian13.sh     leaves the folder (unmounted) for a look afterwards
-# Needs root (debootstrap, chroot, mounts); about 2 GB of packages come from the mirror.
+# Needs root (debootstrap, chroot, mounts), about 600 MB of packages from the mirror and 3 GB
+# of disk in the temporary folder (TMPDIR, else /var/tmp) while it runs.
 set -euo pipefail
 self=$(readlink -f "$0")
 cd "$(dirname "$self")/.."
