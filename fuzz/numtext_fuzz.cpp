@@ -75,7 +75,12 @@ void CheckAgainstX87(std::string_view text, const char* refusal, const ExactDeci
 void CheckOperandsAgainstX87(std::int32_t a, std::int32_t b) {
     const std::string ta = FormatDecimal(Thousandths(a)), tb = FormatDecimal(Thousandths(b));
     if (ta != x87::OperandText(a) || tb != x87::OperandText(b)) Fail("operand texts differ from the x87's", ta + " " + tb);
-    const std::string product = FormatDecimal(MultiplyExact(ParseDecimal(ta), ParseDecimal(tb)));
+    const ExactDecimal exact = MultiplyExact(ParseDecimal(ta), ParseDecimal(tb));
+    // A product of more than 15 digits is rounded, and there the x87's binary product could fall
+    // on the wrong side of a tie (879046.945 x 9830.457 = 8641433193.803865 came out ...80386).
+    // Operands of a window's digits (up to 99.999) never have such products.
+    if (exact.Digits.size() > 15) return;
+    const std::string product = FormatDecimal(exact);
     if (product != x87::ProductText(ta, tb)) Fail("product text differs from the x87's", ta + " x " + tb, product);
 }
 #endif

@@ -212,6 +212,9 @@ TEST(MultiplyExact, ProductTexts) {
         // Beyond 15 digits the product is rounded like any value.
         {"2147483.647", "2147483.647", "4611686014132.42"},
         {"99999.999", "99999.999", "9999999800"},
+        // A true tie at the 16th digit rounds away from zero (...803865).
+        {"879046.945", "9830.457", "8641433193.80387"},
+        {"-879046.945", "9830.457", "-8641433193.80387"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatDecimal(MultiplyExact(ParseDecimal(c.a), ParseDecimal(c.b))), c.product) << c.a << " x " << c.b;
