@@ -217,6 +217,8 @@ TEST(X87Differential, FuzzSeedsAndCorpus) {
         }
     }
     EXPECT_GE(check.texts, 14);  // the committed seeds at least
+    std::printf("seeds and corpus %lld, refused %lld\n", static_cast<long long>(check.texts),
+                static_cast<long long>(check.refused));
 }
 
 // Both operand texts of every count of thousandths a window can make, and of the counts that
