@@ -50,7 +50,7 @@ bench:
 	cmake --build --preset release
 	./build/release/bench/core_bench
 	QT_QPA_PLATFORM=offscreen ./build/release/bench/drawing_bench
-	bash bench/sheets.sh build/release/tools/sheets/tavrelo-sheets
+	bash bench/sheets.sh build/release/sheets/tavrelo-sheets
 
 # The Debian package build/package/tavrelo_<version>_amd64.deb, from a release build of its own
 # with Debian's compiler and linker flags (hardening; build paths mapped out of the binaries).

@@ -15,9 +15,9 @@
 #include "core/sheet_run.h"
 #include "drawing/fonts.h"
 #include "output/printing.h"
-#include "tools/sheets/options.h"
-#include "tools/sheets/output_file.h"
-#include "tools/sheets/sheet_pdf.h"
+#include "sheets/options.h"
+#include "sheets/output_file.h"
+#include "sheets/sheet_pdf.h"
 
 namespace {
 
