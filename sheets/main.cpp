@@ -14,7 +14,7 @@
 #include "core/random.h"
 #include "core/sheet_run.h"
 #include "drawing/fonts.h"
-#include "output/printing.h"
+#include "drawing/worksheet.h"
 #include "sheets/options.h"
 #include "sheets/output_file.h"
 #include "sheets/sheet_pdf.h"
