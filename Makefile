@@ -3,7 +3,7 @@
 #   make test  installs what is missing, builds and runs the whole test suite
 # The rest are for developers (make package builds the Debian package).
 
-.PHONY: run test deps build display test-asan fuzz bench package check-package clean
+.PHONY: run test deps build display test-asan test-arm64 fuzz bench package check-package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -30,6 +30,14 @@ test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# The Qt-free libraries (core, drawing) and their tests cross-built for arm64 with Debian's
+# cross compiler and run under qemu's user-mode emulator.
+test-arm64:
+	@bash scripts/install-deps.sh --arm64
+	cmake --preset arm64
+	cmake --build --preset arm64
+	ctest --preset arm64
 
 # Bounded libFuzzer runs (FUZZ_SECONDS each, default 30) over the number texts, the generator
 # with digit patterns and answer ranges, and the option reader with its stored command line;
