@@ -3,7 +3,7 @@
 #   make test  installs what is missing, builds and runs the whole test suite
 # The rest are for developers (make package builds the Debian package).
 
-.PHONY: run test deps build display test-asan fuzz bench package check-package check-debian13 clean
+.PHONY: run test deps build display test-asan test-arm64 fuzz bench package check-package check-debian13 clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -31,6 +31,14 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
+# The Qt-free libraries (core, drawing) and their tests cross-built for arm64 with Debian's
+# cross compiler and run under qemu's user-mode emulator.
+test-arm64:
+	@bash scripts/install-deps.sh --arm64
+	cmake --preset arm64
+	cmake --build --preset arm64
+	ctest --preset arm64
+
 # Bounded libFuzzer runs (FUZZ_SECONDS each, default 30) over the number texts, the generator
 # with digit patterns and answer ranges, and the option reader with its stored command line;
 # each keeps its corpus under build/fuzz.
@@ -50,7 +58,7 @@ bench:
 	cmake --build --preset release
 	./build/release/bench/core_bench
 	QT_QPA_PLATFORM=offscreen ./build/release/bench/drawing_bench
-	bash bench/sheets.sh build/release/tools/sheets/tavrelo-sheets
+	bash bench/sheets.sh build/release/sheets/tavrelo-sheets
 
 # The Debian package build/package/tavrelo_<version>_<architecture>.deb (amd64 on a PC), for the
 # Debian release it is built on, from a release build of its own with Debian's compiler and

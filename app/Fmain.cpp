@@ -24,7 +24,6 @@
 #include "core/numtext.h"
 #include "core/random.h"
 #include "drawing/worksheet.h"
-#include "output/printer.h"
 #include "output/sheet_view.h"
 
 namespace {
@@ -445,7 +444,7 @@ void TForm1::PrintCommand(bool withAnswers)
 
 void TForm1::btnMaintenanceClick()
 {
-    RunPrintSettings(this, [this](QPrintDialog& dialog) {
+    RunPrintSettings(this, [](QPrintDialog& dialog) {
         PreparePrintDialog(dialog);
         return Dialogs().ExecPrintDialog(dialog);
     });

@@ -36,7 +36,6 @@ public:
     int ItemIndex() const;
     void SetItemIndex(int index);
     QRadioButton* Item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
-    int Count() const { return static_cast<int>(items_.size()); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -64,7 +63,6 @@ class TShape : public QWidget {
 public:
     enum class Kind { Rectangle, Circle };
     TShape(Kind kind, QWidget* parent);
-    Kind ShapeKind() const { return kind_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -44,7 +44,7 @@ BENCHMARK(BM_WorstCaseGivesUpAtSlot16)->Unit(benchmark::kMicrosecond);
 void BM_FormatOperand(benchmark::State& state) {
     std::int32_t milli = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatDecimal(static_cast<Extended>(milli) / 1000));
+        benchmark::DoNotOptimize(FormatDecimal(Thousandths(milli)));
         milli = (milli + 12347) % 100000;
     }
 }
@@ -61,6 +61,20 @@ void BM_ParseBound(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(ParseDecimal(text));
 }
 BENCHMARK(BM_ParseBound);
+
+// The answer sheet's product text, from the operand texts as the figure has them.
+void BM_ProductText(benchmark::State& state) {
+    const std::string a = "98.765", b = "4.321";
+    for (auto _ : state) benchmark::DoNotOptimize(FormatDecimal(MultiplyExact(ParseDecimal(a), ParseDecimal(b))));
+}
+BENCHMARK(BM_ProductText);
+
+// A bound near the largest value accepted: the range check rounds step by step there.
+void BM_ParseLargestBound(benchmark::State& state) {
+    const std::string text = "1.18973149535723176502e4932";
+    for (auto _ : state) benchmark::DoNotOptimize(ParseDecimal(text));
+}
+BENCHMARK(BM_ParseLargestBound);
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 # memory by /usr/bin/time -v, and the size of the PDF. Not a test; run by `make bench`.
 #   bench/sheets.sh [path to tavrelo-sheets]
 set -euo pipefail
-exe=${1:-build/release/tools/sheets/tavrelo-sheets}
+exe=${1:-build/release/sheets/tavrelo-sheets}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 export QT_QPA_PLATFORM=offscreen

@@ -91,6 +91,10 @@ bool ScanDecimalText(std::string_view text, DecimalTextParts& parts) {
 ExactDecimal ParseExactDecimal(std::string_view text) {
     DecimalTextParts parts;
     if (!ScanDecimalText(text, parts)) RaiseNotADecimal(text);
+    return ExactValue(parts);
+}
+
+ExactDecimal ExactValue(const DecimalTextParts& parts) {
     ExactDecimal x;
     x.Digits.reserve(parts.IntegerDigits.size() + parts.FractionDigits.size());
     x.Digits.append(parts.IntegerDigits);

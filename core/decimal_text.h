@@ -1,7 +1,7 @@
 #pragma once
-// The grammar of decimal texts, shared by ParseDecimal and by the exact reading of the answer
-// bounds. The bounds are compared exactly against the products: a teacher who types "0.21" means
-// 0.21, not the nearest binary fraction, so 0.3 x 0.7 must pass.
+// The grammar of decimal texts and their exact values. The bounds are compared exactly against the
+// products: a teacher who types "0.21" means 0.21, not the nearest binary fraction, so 0.3 x 0.7
+// must pass.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,6 +31,9 @@ struct ExactDecimal {
 // The exact value of a text that ParseDecimal accepts. Raises the same EConvertError as
 // ParseDecimal for a text of the wrong form; never fails for size (no overflow, no underflow).
 ExactDecimal ParseExactDecimal(std::string_view text);
+
+// The value the pieces of a text stand for.
+ExactDecimal ExactValue(const DecimalTextParts& parts);
 
 // -1, 0 or 1 as a < b, a == b, a > b.
 int CompareExact(const ExactDecimal& a, const ExactDecimal& b);

@@ -66,15 +66,11 @@ bool IsDuplicate(const ProblemSet& problems, int slot, const Candidate& c) {
 
 GenerationResult GenerateProblems(const GenerationSettings& settings, ProblemSet& problems,
                                   std::int32_t& problemCount) {
-    // The extended reading comes first: it decides which texts are refused and with which
-    // message, in the order the user sees them.
-    (void)ParseDecimal(settings.AnswerLowText);
-    (void)ParseDecimal(settings.AnswerHighText);
-
-    // The range itself is judged exactly: a product in millionths against the bounds' exact
-    // decimal values, so that "0.21" admits 0.3 x 0.7.
-    ExactDecimal low = ParseExactDecimal(settings.AnswerLowText);
-    ExactDecimal high = ParseExactDecimal(settings.AnswerHighText);
+    // The bounds are read first, the low one before the high one: the first text refused gives
+    // the message. The range is judged exactly: a product in millionths against the bounds'
+    // exact decimal values, so that "0.21" admits 0.3 x 0.7.
+    ExactDecimal low = ParseDecimal(settings.AnswerLowText);
+    ExactDecimal high = ParseDecimal(settings.AnswerHighText);
     if (CompareExact(high, low) < 0) std::swap(low, high);
     const std::int64_t minProduct = CeilMillionths(low);
     const std::int64_t maxProduct = FloorMillionths(high);
@@ -108,8 +104,8 @@ GenerationResult GenerateProblems(const GenerationSettings& settings, ProblemSet
     // The texts are written before the caller warns: a repaint under the warning draws this set.
     for (int slot = 1; slot <= count; ++slot) {
         Problem& p = problems[slot];
-        p.MultiplicandText = FormatDecimal(static_cast<Extended>(p.MultiplicandMilli) / 1000);
-        p.MultiplierText = FormatDecimal(static_cast<Extended>(p.MultiplierMilli) / 1000);
+        p.MultiplicandText = FormatDecimal(Thousandths(p.MultiplicandMilli));
+        p.MultiplierText = FormatDecimal(Thousandths(p.MultiplierMilli));
     }
     return GaveUp ? GenerationResult::GaveUp : GenerationResult::Complete;
 }

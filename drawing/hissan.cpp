@@ -251,5 +251,5 @@ void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& 
 }
 
 std::string ProductText(const std::string& MultiplicandText, const std::string& MultiplierText) {
-    return PlainDecimal(FormatDecimal(ParseDecimal(MultiplicandText) * ParseDecimal(MultiplierText)));
+    return PlainDecimal(FormatDecimal(MultiplyExact(ParseDecimal(MultiplicandText), ParseDecimal(MultiplierText))));
 }

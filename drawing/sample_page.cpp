@@ -14,8 +14,8 @@ ProblemSet SampleProblems()
         Problem& p = set[k];
         p.MultiplicandMilli = milli[k - 1][0];
         p.MultiplierMilli = milli[k - 1][1];
-        p.MultiplicandText = FormatDecimal(static_cast<Extended>(p.MultiplicandMilli) / 1000);
-        p.MultiplierText = FormatDecimal(static_cast<Extended>(p.MultiplierMilli) / 1000);
+        p.MultiplicandText = FormatDecimal(Thousandths(p.MultiplicandMilli));
+        p.MultiplierText = FormatDecimal(Thousandths(p.MultiplierMilli));
     }
     return set;
 }

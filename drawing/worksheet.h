@@ -36,6 +36,10 @@ TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y,
                      const std::string& MultiplicandText, const std::string& MultiplierText,
                      const std::string& OperatorText, bool showAnswers);
 
+// The name every document of sheets carries, whoever makes it: the print job's name and the
+// PDF's title.
+inline constexpr const char* DocumentName = "Tavreloかけ算小数編";
+
 // What a page drawing reads, taken by the caller at the moment of drawing.
 struct PageContent {
     std::string_view Sentence;          // the instruction sentence as the window holds it now

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "sheets/options.h"
 #include "tests/common/shell_words.h"
-#include "tools/sheets/options.h"
 
 namespace {
 

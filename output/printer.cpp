@@ -447,13 +447,6 @@ void TPrinter::SetOrientation(TPrinterOrientation orientation)
                                                                              : QPageLayout::Landscape);
 }
 
-TPrinterOrientation TPrinter::Orientation()
-{
-    return Current().pageLayout().orientation() == QPageLayout::Landscape
-               ? TPrinterOrientation::poLandscape
-               : TPrinterOrientation::poPortrait;
-}
-
 std::int32_t TPrinter::PageWidth() { return Extent(&QPaintDevice::width); }
 
 std::int32_t TPrinter::PageHeight() { return Extent(&QPaintDevice::height); }

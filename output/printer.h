@@ -44,7 +44,6 @@ public:
     // Writes the orientation into the current printer's settings. At the first use the
     // system's default printer becomes the current one.
     void SetOrientation(TPrinterOrientation orientation);
-    TPrinterOrientation Orientation();
 
     // The printable area of the current printer's page, in its device pixels.
     std::int32_t PageWidth();

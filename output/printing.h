@@ -12,9 +12,6 @@ class QPainter;
 class QPrintDialog;
 class QWidget;
 
-// The name of every document the program prints.
-inline constexpr const char* DocumentName = "Tavreloかけ算小数編";
-
 // What a page drawing reads besides the shared values. The sentence is asked for at the moment
 // of drawing: while a print hands a page over, the window still takes input, so the answer
 // sheet shows the sentence as it is when that sheet is drawn.

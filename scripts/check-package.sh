@@ -10,9 +10,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The package carries both programs; REQUIRE_SHEETS=0 checks a build without tavrelo-sheets.
-REQUIRE_SHEETS=${REQUIRE_SHEETS:-1}
-
 # What only this check needs, on top of what the build needs.
 bash scripts/install-deps.sh lintian weston qt6-wayland xdotool
 
@@ -79,19 +76,13 @@ required=(
   "usr/share/icons/hicolor/scalable/apps/$id.svg"
   usr/share/man/man1/tavrelo.1.gz
   usr/share/man/ja/man1/tavrelo.1.gz
+  usr/bin/tavrelo-sheets
+  usr/share/man/man1/tavrelo-sheets.1.gz
+  usr/share/man/ja/man1/tavrelo-sheets.1.gz
   usr/share/doc/tavrelo/copyright
   usr/share/doc/tavrelo/changelog.gz
 )
 for s in 16 24 32 48 64 128 256; do required+=("usr/share/icons/hicolor/${s}x${s}/apps/$id.png"); done
-sheets=0
-if grep -qx usr/bin/tavrelo-sheets "$tmp/files"; then sheets=1; fi
-if [ "$sheets" = 1 ]; then
-  required+=(usr/share/man/man1/tavrelo-sheets.1.gz usr/share/man/ja/man1/tavrelo-sheets.1.gz)
-elif [ "$REQUIRE_SHEETS" = 1 ]; then
-  fail "the package has no tavrelo-sheets"
-else
-  echo "(no tavrelo-sheets in this build: its checks are skipped)"
-fi
 for f in "${required[@]}"; do grep -qx "$f" "$tmp/files" || fail "the package lacks $f"; done
 
 step "menu entry and metadata"
@@ -183,7 +174,7 @@ else
 fi
 
 step "manual pages"
-for page in tavrelo $([ "$sheets" = 1 ] && echo tavrelo-sheets); do
+for page in tavrelo tavrelo-sheets; do
   MANWIDTH=80 man -P cat "$page" 2>/dev/null >"$tmp/man.txt" || fail "man $page"
   head -n 4 "$tmp/man.txt"
   # groff 1.23 (Debian 13) stretches the spaces of a NAME line that fills the width.
@@ -192,23 +183,21 @@ for page in tavrelo $([ "$sheets" = 1 ] && echo tavrelo-sheets); do
   grep -q "^名前" "$tmp/man-ja.txt" || fail "man -L ja $page does not show the Japanese page"
 done
 
-if [ "$sheets" = 1 ]; then
-  step "tavrelo-sheets"
-  [ "$(command -v tavrelo-sheets)" = /usr/bin/tavrelo-sheets ] || fail "tavrelo-sheets is not on PATH"
-  tavrelo-sheets --version | grep -qF "$version" || fail "tavrelo-sheets --version does not say $version"
-  # From a terminal without any display, as over ssh.
-  if (cd "$tmp" && env -u DISPLAY -u WAYLAND_DISPLAY tavrelo-sheets -q --seed 11 -o sheet.pdf); then
-    pdfinfo "$tmp/sheet.pdf" | grep -E '^(Title|Pages):'
-    # One sheet and its answer sheet.
-    pdfinfo "$tmp/sheet.pdf" | grep -qE '^Pages: +2$' || fail "the sheet PDF does not have 2 pages"
-    # Its text is there as text, in the fonts the package brought: the sentence and the number.
-    pdftotext -enc UTF-8 -f 1 -l 1 "$tmp/sheet.pdf" - >"$tmp/sheet.txt"
-    grep -q 'つぎの計算をしましょう。' "$tmp/sheet.txt" && grep -q '問題No.1' "$tmp/sheet.txt" \
-      || fail "the sheet's text lacks its sentence or its number"
-    pdftoppm -r 50 -png -f 1 -l 1 "$tmp/sheet.pdf" "$out/sheet"
-  else
-    fail "tavrelo-sheets did not write a sheet"
-  fi
+step "tavrelo-sheets"
+[ "$(command -v tavrelo-sheets)" = /usr/bin/tavrelo-sheets ] || fail "tavrelo-sheets is not on PATH"
+tavrelo-sheets --version | grep -qF "$version" || fail "tavrelo-sheets --version does not say $version"
+# From a terminal without any display, as over ssh.
+if (cd "$tmp" && env -u DISPLAY -u WAYLAND_DISPLAY tavrelo-sheets -q --seed 11 -o sheet.pdf); then
+  pdfinfo "$tmp/sheet.pdf" | grep -E '^(Title|Pages):'
+  # One sheet and its answer sheet.
+  pdfinfo "$tmp/sheet.pdf" | grep -qE '^Pages: +2$' || fail "the sheet PDF does not have 2 pages"
+  # Its text is there as text, in the fonts the package brought: the sentence and the number.
+  pdftotext -enc UTF-8 -f 1 -l 1 "$tmp/sheet.pdf" - >"$tmp/sheet.txt"
+  grep -q 'つぎの計算をしましょう。' "$tmp/sheet.txt" && grep -q '問題No.1' "$tmp/sheet.txt" \
+    || fail "the sheet's text lacks its sentence or its number"
+  pdftoppm -r 50 -png -f 1 -l 1 "$tmp/sheet.pdf" "$out/sheet"
+else
+  fail "tavrelo-sheets did not write a sheet"
 fi
 
 step "remove"

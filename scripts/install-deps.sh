@@ -3,9 +3,9 @@
 # (bookworm) or Debian 13 (trixie). Package names are the release's own: where Debian has a
 # default version (clang), the unversioned name follows it.
 # Idempotent: when everything is present it only checks and returns.
-#   install-deps.sh [--bench] [PACKAGE...]
-# --bench: also what `make bench` needs; package names given are installed too (the package
-# check passes its own).
+#   install-deps.sh [--bench] [--arm64] [PACKAGE...]
+# --bench: also what `make bench` needs; --arm64: also what `make test-arm64` needs; package
+# names given are installed too (the package check passes its own).
 set -euo pipefail
 
 PACKAGES=(
@@ -22,11 +22,17 @@ PACKAGES=(
   clang libclang-rt-dev
   librsvg2-bin desktop-file-utils appstream man-db
 )
-# Only the benchmarks time whole processes with hyperfine; nothing else needs it.
-if [ "${1:-}" = "--bench" ]; then
-  PACKAGES+=(hyperfine)
+while [ $# -gt 0 ]; do
+  case $1 in
+    # Only the benchmarks time whole processes with hyperfine; nothing else needs it.
+    --bench) PACKAGES+=(hyperfine) ;;
+    # The cross compiler and the emulator the tests run under; GoogleTest for the target is
+    # built from the sources libgtest-dev ships.
+    --arm64) PACKAGES+=(g++-aarch64-linux-gnu qemu-user-static) ;;
+    *) break ;;
+  esac
   shift
-fi
+done
 PACKAGES+=("$@")
 
 missing=()

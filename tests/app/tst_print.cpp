@@ -151,8 +151,7 @@ private slots:
         }
         for (int k = 1; k <= 16; ++k) {
             const Problem& p = form->State.Problems[k];
-            const std::string product = FormatDecimal(static_cast<Extended>(p.MultiplicandMilli) / 1000 *
-                                                      (static_cast<Extended>(p.MultiplierMilli) / 1000));
+            const std::string product = FormatDecimal(MultiplyExact(Thousandths(p.MultiplicandMilli), Thousandths(p.MultiplierMilli)));
             const QString row = QString::fromStdString(p.MultiplicandText + "×" + p.MultiplierText).remove('.');
             QVERIFY2(QString(problems).remove('.').contains(row), qPrintable(row));
             QVERIFY2(QString(answers).remove('.').contains(QString::fromStdString(product).remove('.')),

@@ -86,6 +86,25 @@ class WindowTest : public QObject {
         form->d4h->setText("9");
         form->AnsHigh->setText("100");
     }
+    // Dark pixels of the preview area within rows [top, bottom).
+    int InkRows(int top, int bottom) const
+    {
+        const QImage image = form->PaintBox1->grab().toImage();
+        int dark = 0;
+        for (int y = top; y < bottom && y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 100;
+        return dark;
+    }
+    // Multiplicand ones 1..3, multiplier ones 1: exactly three problems.
+    void ThreeProblemRanges()
+    {
+        form->u4l->setText("1");
+        form->u4h->setText("3");
+        form->d4l->setText("1");
+        form->d4h->setText("1");
+        form->AnsHigh->setText("10");
+    }
 
 private slots:
     void init()
@@ -617,26 +636,6 @@ private slots:
         QVERIFY(!form->State.PreviewReady);
         QVERIFY(!form->btnPrint->isEnabled());
         QVERIFY(!form->btnPrintWithAns->isEnabled());
-    }
-
-    // Dark pixels of the preview area within rows [top, bottom).
-    int InkRows(int top, int bottom) const
-    {
-        const QImage image = form->PaintBox1->grab().toImage();
-        int dark = 0;
-        for (int y = top; y < bottom && y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                dark += qGray(image.pixel(x, y)) < 100;
-        return dark;
-    }
-    // Multiplicand ones 1..3, multiplier ones 1: exactly three problems.
-    void ThreeProblemRanges()
-    {
-        form->u4l->setText("1");
-        form->u4h->setText("3");
-        form->d4l->setText("1");
-        form->d4h->setText("1");
-        form->AnsHigh->setText("10");
     }
 
     void firstPreviewOfThreeLeavesThePreviewBlank()

@@ -110,8 +110,8 @@ TEST(GenerateProblems, SmallRangesGiveUpAfterTheirDistinctProblems) {
         ASSERT_EQ(count, static_cast<std::int32_t>(c.expected.size()));
         EXPECT_EQ(Kept(set, count), c.expected);
         for (int s = 1; s <= count; ++s) {
-            EXPECT_EQ(set[s].MultiplicandText, FormatDecimal(set[s].MultiplicandMilli / 1000.0L));
-            EXPECT_EQ(set[s].MultiplierText, FormatDecimal(set[s].MultiplierMilli / 1000.0L));
+            EXPECT_EQ(set[s].MultiplicandText, FormatDecimal(Thousandths(set[s].MultiplicandMilli)));
+            EXPECT_EQ(set[s].MultiplierText, FormatDecimal(Thousandths(set[s].MultiplierMilli)));
         }
     }
 }
@@ -143,8 +143,8 @@ TEST(GenerateProblems, FullSetObeysEveryRule) {
             const std::int64_t product = static_cast<std::int64_t>(u) * d;
             EXPECT_GE(product, 1000000);
             EXPECT_LE(product, 50000000);
-            EXPECT_EQ(set[s].MultiplicandText, FormatDecimal(u / 1000.0L));
-            EXPECT_EQ(set[s].MultiplierText, FormatDecimal(d / 1000.0L));
+            EXPECT_EQ(set[s].MultiplicandText, FormatDecimal(Thousandths(u)));
+            EXPECT_EQ(set[s].MultiplierText, FormatDecimal(Thousandths(d)));
         }
         const ProblemSet untouched = MarkedSet();
         for (int s = requested + 1; s <= ProblemCapacity; ++s) EXPECT_TRUE(SameSlot(set[s], untouched[s])) << s;

@@ -37,8 +37,8 @@ std::vector<std::string> Conversions() {
             out.push_back(e.what());
         }
     }
-    for (const Extended product : {2.5L * 4.1L, 0.5L * 0.6L, 1.25L * 4, 0.001L * 0.001L, 54321.0L * 98765.0L})
-        out.push_back(FormatDecimal(product));
+    const char* const factors[][2] = {{"2.5", "4.1"}, {"0.5", "0.6"}, {"1.25", "4"}, {"0.001", "0.001"}, {"54321", "98765"}};
+    for (const auto& pair : factors) out.push_back(FormatDecimal(MultiplyExact(ParseDecimal(pair[0]), ParseDecimal(pair[1]))));
     for (const char* text : {"27", "-2147483648", "$7FFFFFFF", "2,7"}) {
         try {
             out.push_back(FormatInteger(ParseInteger(text)));

@@ -29,8 +29,8 @@ ProblemSet FromMilli(const std::vector<std::pair<std::int32_t, std::int32_t>>& m
     for (const auto& [a, b] : milli) {
         set[k].MultiplicandMilli = a;
         set[k].MultiplierMilli = b;
-        set[k].MultiplicandText = FormatDecimal(static_cast<Extended>(a) / 1000);
-        set[k].MultiplierText = FormatDecimal(static_cast<Extended>(b) / 1000);
+        set[k].MultiplicandText = FormatDecimal(Thousandths(a));
+        set[k].MultiplierText = FormatDecimal(Thousandths(b));
         ++k;
     }
     return set;

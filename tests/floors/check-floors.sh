@@ -1,33 +1,63 @@
 #!/usr/bin/env bash
-# The floors depend one way: app -> output -> drawing -> core. Every include names its floor
+# The floors depend one way: app -> output -> drawing -> core, and the other programs (sheets,
+# web) stand on drawing and core beside them. Every include names its floor
 # ("core/numtext.h"), so the direction can be read off the sources with grep.
 # Usage: check-floors.sh SOURCE_ROOT   (exit 1 and one line per offending include)
 set -u
 root=${1:?source root}
 status=0
+sources=(--include='*.h' --include='*.cpp')
+include='^[[:space:]]*#[[:space:]]*include[[:space:]]*'
 
-# forbid FLOOR PATTERN WHY: no file under FLOOR may have an include line matching PATTERN.
-forbid() {
-  local floor=$1 pattern=$2 why=$3 hits
-  [ -d "$root/$floor" ] || return 0
-  hits=$(grep -rnE --include='*.h' --include='*.cpp' "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"]($pattern)" "$root/$floor")
-  if [ -n "$hits" ]; then
-    printf '%s\n' "$hits" | sed "s|^$root/||; s|\$|    <- $why|"
-    status=1
-  fi
+report() {  # report WHY < grep lines
+  sed "s|^$root/||; s|\$|    <- $1|"
+  status=1
 }
 
-forbid core 'drawing/|output/|app/|tools/' 'core is the lowest floor'
-forbid core 'Q[A-Za-z]*[>"]|Qt[A-Za-z]*/' 'core builds without Qt'
-forbid drawing 'output/|app/|tools/' 'drawing sits below output and app'
-forbid output 'app/|tools/' 'output sits below app'
-forbid output 'QLineEdit|QAbstractButton|QPushButton' "output works on values, not on the window's widgets"
+# floor FOLDER MAY_INCLUDE...: of the project's folders, a file under FOLDER includes only these.
+# A folder not listed (tests/, tools/ for a program floor) is refused like a higher floor; a path
+# that climbs with ".." hides its floor and is refused everywhere.
+floor() {
+  local folder=$1 hit path top
+  shift
+  [ -d "$root/$folder" ] || return 0
+  while IFS= read -r hit; do
+    path=$(sed -E 's/^[^"]*"([^"]*)".*/\1/' <<<"$hit")
+    top=${path%%/*}
+    if [[ $path == *..* ]]; then
+      report 'an include names its floor from the root, without ..' <<<"$hit"
+    elif [[ " $* " != *" $top "* ]]; then
+      report "$folder may include only $*" <<<"$hit"
+    fi
+  done < <(grep -rnE "${sources[@]}" "$include\"[^\"]*/" "$root/$folder")
+}
+
+# forbid FOLDER PATTERN WHY [GREP OPTION...]: no file under FOLDER may have an include line
+# matching PATTERN.
+forbid() {
+  local folder=$1 pattern=$2 why=$3 hits
+  shift 3
+  [ -d "$root/$folder" ] || return 0
+  hits=$(grep -rnE "${sources[@]}" "$@" "$include[<\"]($pattern)" "$root/$folder")
+  if [ -n "$hits" ]; then report "$why" <<<"$hits"; fi
+}
+
+floor core    core
+floor drawing core drawing
+floor output  core drawing output
+floor app     core drawing output app
+floor sheets  core drawing sheets
+floor web     core drawing web
+floor tools   core drawing output app sheets tools
+
+qt='Q[A-Za-z]*[>"]|Qt[A-Za-z]*/'
+forbid core "$qt|fontconfig/" 'core builds without Qt'
 # The figure and the page draw on the abstract surface; only the QPainter adapter and the
-# font setup know Qt.
-for f in canvas.h worksheet.h forwarding_canvas.h recording_canvas.h hissan.cpp makeprint.cpp recording_canvas.cpp; do
-  if [ -f "$root/drawing/$f" ] && grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<Q' "$root/drawing/$f" >/dev/null; then
-    echo "drawing/$f includes Qt    <- the page layout draws on TCanvas only"
-    status=1
-  fi
+# font setup know Qt and fontconfig.
+forbid drawing "$qt|fontconfig/" 'the page layout draws on TCanvas only' \
+  --exclude='qt_canvas.h' --exclude='qt_canvas.cpp' --exclude='fonts.h' --exclude='fonts.cpp'
+for folder in core drawing sheets web; do
+  forbid "$folder" 'cups/' 'only output talks to the print scheduler'
 done
+forbid output 'QLineEdit|QAbstractButton|QPushButton' "output works on values, not on the window's widgets"
 exit $status

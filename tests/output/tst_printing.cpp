@@ -305,7 +305,7 @@ private slots:
         for (int k = 1; k <= 16; ++k) {
             const Problem& p = state.Problems[k];
             const QString product = QString::fromStdString(FormatDecimal(
-                static_cast<Extended>(p.MultiplicandMilli) / 1000 * (static_cast<Extended>(p.MultiplierMilli) / 1000)));
+                MultiplyExact(Thousandths(p.MultiplicandMilli), Thousandths(p.MultiplierMilli))));
             // Each figure reads top to bottom: multiplicand, "×" multiplier, ..., product last.
             const QString multiplicand = QString::fromStdString(p.MultiplicandText).remove('.');
             const QString multiplier = QString::fromStdString(p.MultiplierText).remove('.');

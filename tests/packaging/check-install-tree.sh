@@ -2,11 +2,11 @@
 # What `cmake --install` lays down: exactly the files a desktop needs; a menu entry and metadata
 # that the desktop's own validators accept and that agree with each other and with the program;
 # manual pages that render without a warning and carry this version; a changelog whose newest
-# entry is this version; and, where the build has tavrelo-sheets, manual pages that describe
-# exactly the options its --help lists.
-#   check-install-tree.sh BUILD_DIR SOURCE_DIR APP_ID VERSION HAS_SHEETS(ON|OFF)
+# entry is this version; and tavrelo-sheets' manual pages that describe exactly the options its
+# --help lists.
+#   check-install-tree.sh BUILD_DIR SOURCE_DIR APP_ID VERSION
 set -uo pipefail
-build=$1 src=$2 id=$3 version=$4 sheets=$5
+build=$1 src=$2 id=$3 version=$4
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -22,9 +22,10 @@ root=$tmp/root/usr
 
 # --- the file list
 sizes=(16 24 32 48 64 128 256)
-pages=(tavrelo)
+pages=(tavrelo tavrelo-sheets)
 expected=(
   bin/tavrelo
+  bin/tavrelo-sheets
   "share/applications/$id.desktop"
   "share/metainfo/$id.metainfo.xml"
   "share/icons/hicolor/scalable/apps/$id.svg"
@@ -32,10 +33,6 @@ expected=(
   share/doc/tavrelo/changelog.gz
 )
 for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/$id.png"); done
-if [ "$sheets" = ON ]; then
-  expected+=(bin/tavrelo-sheets)
-  pages+=(tavrelo-sheets)
-fi
 for p in "${pages[@]}"; do expected+=("share/man/man1/$p.1.gz" "share/man/ja/man1/$p.1.gz"); done
 if ! diff <(printf '%s\n' "${expected[@]}" | sort) \
           <(cd "$root" && find . ! -type d | sed 's|^\./||' | sort) >"$tmp/files.diff"; then
@@ -91,14 +88,12 @@ got=$(dpkg-parsechangelog -l "$tmp/changelog" -S Version)
 [ "$got" = "$version" ] || fail "the newest changelog entry is $got, the project is $version"
 
 # --- tavrelo-sheets: its --help and its manual pages name the same options
-if [ "$sheets" = ON ]; then
-  options() { grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u; }
-  QT_QPA_PLATFORM=offscreen "$root/bin/tavrelo-sheets" --help 2>&1 | options >"$tmp/help.opts"
-  [ -s "$tmp/help.opts" ] || fail "tavrelo-sheets --help lists no options"
-  for page in "$root/share/man/man1/tavrelo-sheets.1.gz" "$root/share/man/ja/man1/tavrelo-sheets.1.gz"; do
-    LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$page" 2>/dev/null | options >"$tmp/man.opts"
-    diff "$tmp/help.opts" "$tmp/man.opts" >&2 || fail "$page and --help differ in options (< help, > page)"
-  done
-fi
+options() { grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u; }
+QT_QPA_PLATFORM=offscreen "$root/bin/tavrelo-sheets" --help 2>&1 | options >"$tmp/help.opts"
+[ -s "$tmp/help.opts" ] || fail "tavrelo-sheets --help lists no options"
+for page in "$root/share/man/man1/tavrelo-sheets.1.gz" "$root/share/man/ja/man1/tavrelo-sheets.1.gz"; do
+  LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$page" 2>/dev/null | options >"$tmp/man.opts"
+  diff "$tmp/help.opts" "$tmp/man.opts" >&2 || fail "$page and --help differ in options (< help, > page)"
+done
 
 exit $status

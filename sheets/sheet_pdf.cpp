@@ -1,4 +1,4 @@
-#include "tools/sheets/sheet_pdf.h"
+#include "sheets/sheet_pdf.h"
 
 #include <QIODevice>
 #include <QMarginsF>

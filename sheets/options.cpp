@@ -1,4 +1,4 @@
-#include "tools/sheets/options.h"
+#include "sheets/options.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

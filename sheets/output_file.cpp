@@ -1,4 +1,4 @@
-#include "tools/sheets/output_file.h"
+#include "sheets/output_file.h"
 
 #include <algorithm>
 #include <cerrno>

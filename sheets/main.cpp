@@ -14,10 +14,10 @@
 #include "core/random.h"
 #include "core/sheet_run.h"
 #include "drawing/fonts.h"
-#include "output/printing.h"
-#include "tools/sheets/options.h"
-#include "tools/sheets/output_file.h"
-#include "tools/sheets/sheet_pdf.h"
+#include "drawing/worksheet.h"
+#include "sheets/options.h"
+#include "sheets/output_file.h"
+#include "sheets/sheet_pdf.h"
 
 namespace {
 
@@ -38,12 +38,14 @@ void Complain(const QString& message) { Say(stderr, QString::fromUtf8(Program) +
 // Sheets done / all, redrawn in place; only once the run has gone on long enough to be worth it.
 class ProgressBar {
 public:
-    explicit ProgressBar(bool enabled) : enabled_(enabled) { clock_.start(); }
+    static constexpr qint64 kDelayMs = 300;
+
+    ProgressBar(bool enabled, qint64 delayMs) : enabled_(enabled), delayMs_(delayMs) { clock_.start(); }
 
     void Update(std::int64_t done, std::int64_t all) {
         if (!enabled_) return;
         const qint64 now = clock_.elapsed();
-        if (now < kDelayMs || (done < all && now - lastDraw_ < kEveryMs)) return;
+        if (now < delayMs_ || (done < all && now - lastDraw_ < kEveryMs)) return;
         lastDraw_ = now;
         constexpr int width = 30;
         const int filled = static_cast<int>(width * done / all);
@@ -55,9 +57,9 @@ public:
     }
 
 private:
-    static constexpr qint64 kDelayMs = 300;
     static constexpr qint64 kEveryMs = 100;
     bool enabled_;
+    qint64 delayMs_;
     QElapsedTimer clock_;
     qint64 lastDraw_ = 0;
 };
@@ -155,7 +157,12 @@ int Run(const SheetOptions& options) {
     job.Creator = QStringLiteral("%1 %2: %3").arg(QString::fromUtf8(Program), QStringLiteral(TAVRELO_VERSION),
                                                   RemakeCommand(options, seed));
 
-    ProgressBar progress(!options.Quiet && isatty(STDERR_FILENO));
+    // Test seam, not for users: TAVRELO_TEST_PROGRESS_DELAY_MS replaces the delay before the bar
+    // shows, so that a test sees the bar on a run of a few sheets rather than one long enough to
+    // pass the delay.
+    bool seam = false;
+    const int delayMs = qEnvironmentVariableIntValue("TAVRELO_TEST_PROGRESS_DELAY_MS", &seam);
+    ProgressBar progress(!options.Quiet && isatty(STDERR_FILENO), seam && delayMs >= 0 ? delayMs : ProgressBar::kDelayMs);
     WriteSheetsPdf(output.Device(), job, [&](std::int64_t done, std::int64_t all) { progress.Update(done, all); });
 
     if (!output.Commit(reason)) {
