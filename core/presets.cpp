@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr SheetPreset kPresets[] = {
+constexpr SheetPreset Presets[] = {
     {"g4-tenths-x-1digit", "4年 小数×整数（小数第一位×1けた） 例 2.3×4", "[1-9].[1-9]", "[2-9]", "0:1000"},
     {"g4-tenths-x-2digit", "4年 小数×整数（小数第一位×2けた） 例 2.3×14", "[1-9].[1-9]", "[1-9][0-9]", "0:1000"},
     {"g4-hundredths-x-1digit", "4年 小数×整数（小数第二位×1けた） 例 1.23×4", "[1-9].[0-9][1-9]", "[2-9]",
@@ -17,10 +17,10 @@ constexpr SheetPreset kPresets[] = {
 
 }  // namespace
 
-std::span<const SheetPreset> SheetPresets() { return kPresets; }
+std::span<const SheetPreset> SheetPresets() { return Presets; }
 
 const SheetPreset* FindSheetPreset(std::string_view name) {
-    for (const SheetPreset& p : kPresets) {
+    for (const SheetPreset& p : Presets) {
         if (name == p.Name) return &p;
     }
     return nullptr;

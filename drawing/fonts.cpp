@@ -20,7 +20,7 @@ struct FaceMapping {
 
 // The proportional face needs its own explicit mapping: a plain Japanese-language match would
 // hand out the fixed-pitch Gothic for it and change the window's label widths.
-const FaceMapping kMappings[] = {
+const FaceMapping Mappings[] = {
     {"ＭＳ ゴシック", "IPAGothic", {"IPAexGothic", "Noto Sans Mono CJK JP", "VL Gothic", "Takao Gothic"}},
     {"ＭＳ 明朝", "IPAMincho", {"IPAexMincho", "Noto Serif CJK JP", "Takao Mincho", "IPAGothic"}},
     {"ＭＳ Ｐゴシック", "IPAPGothic", {"IPAexGothic", "Noto Sans CJK JP", "VL PGothic", "Takao PGothic"}},
@@ -51,7 +51,7 @@ QString AnyJapaneseFamily() {
 }  // namespace
 
 void InstallFontSubstitutions() {
-    for (const FaceMapping& m : kMappings) {
+    for (const FaceMapping& m : Mappings) {
         const QString requested = QString::fromUtf8(m.requested);
         QString chosen = QString::fromLatin1(m.wanted);
         if (!Installed(chosen)) {

@@ -8,8 +8,8 @@
 
 namespace {
 
-const char* const kGothic = "ＭＳ ゴシック";
-const char* const kMincho = "ＭＳ 明朝";
+const char* const GothicFace = "ＭＳ ゴシック";
+const char* const MinchoFace = "ＭＳ 明朝";
 
 // Device-pixel sums and products wrap like 32-bit machine integers rather than trap.
 std::int32_t Add32(std::int32_t a, std::int32_t b) {
@@ -141,7 +141,7 @@ std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t 
         PageScaleFor(PageWidth, PageHeight, content.BaseWidth, content.BaseHeight);
     const std::int32_t designed = ScaledBy(pageScale, 14);
     const TFont saved = Canvas.Font;
-    Canvas.Font.Name = kMincho;
+    Canvas.Font.Name = MinchoFace;
     const std::int32_t height =
         FittedFigureHeight(Canvas, GridFor(pageScale, PageWidth, PageHeight, content), PageWidth,
                            PageHeight, content, designed);
@@ -162,11 +162,11 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     Canvas.Pen.Color = clBlack;
     Canvas.Brush.Style = TBrushStyle::Clear;
 
-    Canvas.Font.Name = kGothic;
+    Canvas.Font.Name = GothicFace;
     Canvas.Font.Height = Scaled(6);
     Canvas.TextOut(Scaled(14), Scaled(10), "小数のかけ算");
 
-    Canvas.Font.Name = kMincho;
+    Canvas.Font.Name = MinchoFace;
     Canvas.Font.Height = Scaled(6);
     Canvas.TextOut(Scaled(64), Scaled(10), "問題No." + FormatInteger(content.PrintNumber));
 

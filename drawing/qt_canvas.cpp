@@ -43,9 +43,9 @@ int TQtCanvas::PixelSizeForCell(const QFont& face, int cellHeight, QPaintDevice*
     // Ascent and descent are rounded separately, so the cell does not grow by exactly one per
     // pixel size: some heights have two sizes that hit them and some have none. Start a little
     // below the estimate from a large reference size and walk upwards.
-    constexpr int kReference = 1000;
-    const int refCell = std::max(1, CellOf(face, kReference, device));
-    const double ratio = static_cast<double>(refCell) / kReference;
+    constexpr int Reference = 1000;
+    const int refCell = std::max(1, CellOf(face, Reference, device));
+    const double ratio = static_cast<double>(refCell) / Reference;
     int start = std::max(1, static_cast<int>(cellHeight / ratio) - 2);
     while (start > 1 && CellOf(face, start, device) >= cellHeight) start = std::max(1, start - 4);
 

@@ -38,22 +38,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char* const kNoDefaultPrinter = "デフォルト プリンタが存在しません";
-const char* const kNotSupported = "選択されたプリンタではサポートされていない機能です";
-const char* const kInvalidPrinter = "選択したプリンタは有効ではありません";
-const char* const kPrinting = "現在印刷中です";
-const char* const kNotPrinting = "プリンタに印刷できる状態ではありません";
+const char* const NoDefaultPrinter = "デフォルト プリンタが存在しません";
+const char* const NotSupported = "選択されたプリンタではサポートされていない機能です";
+const char* const InvalidPrinter = "選択したプリンタは有効ではありません";
+const char* const PrintingMessage = "現在印刷中です";
+const char* const NotPrinting = "プリンタに印刷できる状態ではありません";
 
 // Qt's CUPS engine keeps the options chosen in the dialog's Properties (paper source, colour
 // model, pages per sheet, job options and the like) as name/value pairs in a private engine
 // property (PPK_CupsOptions in Qt's private headers). It is what the spooler must be given
 // besides the paper, and what the dialog must find again when it runs once more.
-const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+const auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
 // How often libcups asks whether to go on waiting for a silent scheduler, and how long a
 // given-up hand-over may take to notice.
-constexpr double kPollSeconds = 0.2;
-constexpr auto kGiveUpGrace = std::chrono::seconds(2);
+constexpr double PollSeconds = 0.2;
+constexpr auto GiveUpGrace = std::chrono::seconds(2);
 
 std::unique_ptr<TPrinter>& Instance()
 {
@@ -93,7 +93,7 @@ std::unique_ptr<QPrinter> OpenDefaultPrinter()
     // A bare QPrinter would quietly take the first printer when none is the default.
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull() || !QPrinterInfo::availablePrinterNames().contains(info.printerName()))
-        throw EPrinter(kNoDefaultPrinter);
+        throw EPrinter(NoDefaultPrinter);
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
@@ -128,7 +128,7 @@ std::unique_ptr<QPrinter> CopyOf(const QPrinter& from)
     copy->setPageLayout(from.pageLayout());
     copy->setColorMode(from.colorMode());
     copy->setDuplex(from.duplex());
-    copy->printEngine()->setProperty(kCupsOptions, from.printEngine()->property(kCupsOptions));
+    copy->printEngine()->setProperty(CupsOptions, from.printEngine()->property(CupsOptions));
     return copy;
 }
 
@@ -172,7 +172,7 @@ std::vector<std::pair<std::string, std::string>> JobOptions(QPrinter& printer)
     }
     if (!portrait)
         options.emplace_back("landscape", "");
-    const QStringList chosen = printer.printEngine()->property(kCupsOptions).toStringList();
+    const QStringList chosen = printer.printEngine()->property(CupsOptions).toStringList();
     for (qsizetype k = 0; k + 1 < chosen.size(); k += 2)
         options.emplace_back(chosen[k].toStdString(), chosen[k + 1].toStdString());
     return options;
@@ -266,7 +266,7 @@ http_t* ConnectBounded(SchedulerCall& call)
     http_t* http = httpConnect2(call.server.c_str(), call.port, nullptr, AF_UNSPEC, call.encryption, 1,
                                 static_cast<int>(left), nullptr);
     if (http)
-        httpSetTimeout(http, kPollSeconds, KeepWaiting, &call);
+        httpSetTimeout(http, PollSeconds, KeepWaiting, &call);
     return http;
 }
 
@@ -372,7 +372,7 @@ bool Await(const std::shared_ptr<SchedulerCall>& job, std::thread& worker, bool 
         job->givenUp = true;
         // libcups asks KeepWaiting several times a second, so the thread returns at once unless
         // it is stuck where libcups asks nothing (a name lookup): then it is left to finish alone.
-        job->done.wait_for(lock, kGiveUpGrace, [&] { return job->finished; });
+        job->done.wait_for(lock, GiveUpGrace, [&] { return job->finished; });
     }
     const bool finished = job->finished;
     const bool accepted = finished && job->accepted;
@@ -431,7 +431,7 @@ void TPrinter::AskScheduler(bool needPrinters)
     } done{lookingUp_};
     std::thread worker([call] { Run(call, Enumerate); });
     if (!Await(call, worker, true))
-        throw EPrinter(kInvalidPrinter);
+        throw EPrinter(InvalidPrinter);
     if (needPrinters)
         CheckEnumeration(call->count, call->status, call->text);
 }
@@ -439,10 +439,10 @@ void TPrinter::AskScheduler(bool needPrinters)
 void TPrinter::SetOrientation(TPrinterOrientation orientation)
 {
     if (Printing())
-        throw EPrinter(kPrinting);
+        throw EPrinter(PrintingMessage);
     QPrinter& device = Current();
     if (!device.isValid())
-        throw EPrinter(kNotSupported);
+        throw EPrinter(NotSupported);
     device.setPageOrientation(orientation == TPrinterOrientation::poPortrait ? QPageLayout::Portrait
                                                                              : QPageLayout::Landscape);
 }
@@ -457,14 +457,14 @@ std::int32_t TPrinter::Extent(int (QPaintDevice::*measure)() const)
     QPrinter& device = Current();
     const int extent = device.isValid() ? (device.*measure)() : 0;
     if (extent <= 0)
-        throw EPrinter(kInvalidPrinter);
+        throw EPrinter(InvalidPrinter);
     return extent;
 }
 
 void TPrinter::BeginDoc()
 {
     if (Printing())
-        throw EPrinter(kPrinting);
+        throw EPrinter(PrintingMessage);
     QPrinter& device = Current();
     const QString title = QString::fromStdString(Title);
     device.setDocName(title);
@@ -473,14 +473,14 @@ void TPrinter::BeginDoc()
     // limit that Qt's own hand-over does not have.
     auto bytes = std::make_unique<QBuffer>();
     if (!device.isValid() || !bytes->open(QIODevice::WriteOnly))
-        throw EPrinter(kInvalidPrinter);
+        throw EPrinter(InvalidPrinter);
     auto writer = std::make_unique<QPdfWriter>(bytes.get());
     writer->setResolution(device.resolution());
     writer->setTitle(title);
     writer->setCreator(QCoreApplication::applicationName());
     auto painter = std::make_unique<QPainter>();
     if (!writer->setPageLayout(device.pageLayout()) || !painter->begin(writer.get()))
-        throw EPrinter(kInvalidPrinter);
+        throw EPrinter(InvalidPrinter);
     documentFile_ = WritesFile(device) ? NumberedFileName(FileName(), FileNameTag) : std::string();
     pageBytes_ = std::move(bytes);
     pageWriter_ = std::move(writer);
@@ -491,7 +491,7 @@ void TPrinter::BeginDoc()
 TCanvas& TPrinter::Canvas()
 {
     if (!painter_)
-        throw EPrinter(kNotPrinting);
+        throw EPrinter(NotPrinting);
     return *canvas_;
 }
 
@@ -504,14 +504,14 @@ std::string TPrinter::EndPage()
     std::string document = pageBytes_->data().toStdString();
     pageBytes_.reset();
     if (!written || document.empty())
-        throw EPrinter(kInvalidPrinter);
+        throw EPrinter(InvalidPrinter);
     return document;
 }
 
 void TPrinter::EndDoc()
 {
     if (!painter_)
-        throw EPrinter(kNotPrinting);
+        throw EPrinter(NotPrinting);
     Finish(true);
 }
 
@@ -532,7 +532,7 @@ void TPrinter::Finish(bool withEvents)
     const std::string document = EndPage();
     if (WritesFile(*device_)) {
         if (!WriteWhole(documentFile_, document))
-            throw EPrinter(kInvalidPrinter);
+            throw EPrinter(InvalidPrinter);
         return;
     }
     handingOver_ = true;
@@ -554,13 +554,13 @@ void TPrinter::HandOver(const std::string& document, bool withEvents)
     job->document = document;
     std::thread worker([job] { Run(job, Submit); });
     if (!Await(job, worker, withEvents))
-        throw EPrinter(kInvalidPrinter);
+        throw EPrinter(InvalidPrinter);
 }
 
 bool TPrinter::ExecuteSetupDialog(QWidget* parent, const std::function<bool(QPrintDialog&)>& run)
 {
     if (Printing())
-        throw EPrinter(kPrinting);
+        throw EPrinter(PrintingMessage);
     // The dialog lists the scheduler's printers as it is made, where a silent scheduler would
     // hold it without limit. A scheduler that is down answers at once: the dialog then offers
     // no printer, but still a file.

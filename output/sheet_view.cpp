@@ -24,12 +24,12 @@ namespace {
 
 // The steps that + and - and the wheel go through; a zoom between two steps (after a fit)
 // goes to the neighbouring one.
-constexpr double kZoomSteps[] = {0.25, 0.33, 0.5, 0.67, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
-constexpr double kSmallestFit = 0.05;
-constexpr double kA4WidthMm = 210.0;
-constexpr int kWheelStep = 120;  // one notch of a wheel, in eighths of a degree
+constexpr double ZoomSteps[] = {0.25, 0.33, 0.5, 0.67, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
+constexpr double SmallestFit = 0.05;
+constexpr double A4WidthMm = 210.0;
+constexpr int WheelStep = 120;  // one notch of a wheel, in eighths of a degree
 
-const QColor kDesk(0x80, 0x80, 0x80);
+const QColor Desk(0x80, 0x80, 0x80);
 
 QToolButton* Button(const QString& text, const QString& hint, QWidget* parent) {
     auto* b = new QToolButton(parent);
@@ -133,7 +133,7 @@ TSheetView::TSheetView(TSheetPainter draw, QWidget* parent, TPaintFailure failed
     scroll_->setWidgetResizable(false);
     scroll_->setAlignment(Qt::AlignCenter);
     QPalette desk = scroll_->palette();
-    desk.setColor(QPalette::Window, kDesk);
+    desk.setColor(QPalette::Window, Desk);
     scroll_->setPalette(desk);
     scroll_->setBackgroundRole(QPalette::Window);
     desk_ = new QWidget;
@@ -188,7 +188,7 @@ void TSheetView::RefreshFor(QWidget* window) {
 
 void TSheetView::Refresh() { page_->update(); }
 
-double TSheetView::PaperWidthPixels() const { return kA4WidthMm / 25.4 * logicalDpiX(); }
+double TSheetView::PaperWidthPixels() const { return A4WidthMm / 25.4 * logicalDpiX(); }
 
 QSize TSheetView::PageSizeAt(double zoom) const {
     const PageContent base;  // the page layout's own proportion
@@ -205,11 +205,11 @@ void TSheetView::SetZoom(double zoom) {
 
 double TSheetView::NextZoom(double zoom, bool in) {
     if (in) {
-        for (const double step : kZoomSteps)
+        for (const double step : ZoomSteps)
             if (step > zoom + 1e-9) return step;
         return std::max(zoom, MaxZoom);
     }
-    for (auto it = std::rbegin(kZoomSteps); it != std::rend(kZoomSteps); ++it)
+    for (auto it = std::rbegin(ZoomSteps); it != std::rend(ZoomSteps); ++it)
         if (*it < zoom - 1e-9) return *it;
     return std::min(zoom, MinZoom);  // below the steps only after a fit: stay there
 }
@@ -261,7 +261,7 @@ void TSheetView::ApplyFit() {
 
 void TSheetView::ApplyZoom(double zoom, QPointF anchor) {
     // A fit may go below the smallest step, so that a small window still shows the whole page.
-    zoom = std::clamp(zoom, kSmallestFit, MaxZoom);
+    zoom = std::clamp(zoom, SmallestFit, MaxZoom);
     // The point of the page under the anchor stays under it.
     const QSize before = page_->size();
     const QPointF onPage = page_->mapFrom(scroll_->viewport(), anchor.toPoint());
@@ -322,9 +322,9 @@ bool TSheetView::eventFilter(QObject* watched, QEvent* event) {
         if (wheel->modifiers() & Qt::ControlModifier) {
             // A touchpad sends small deltas: they add up to whole steps.
             wheelDelta_ += wheel->angleDelta().y();
-            while (std::abs(wheelDelta_) >= kWheelStep) {
+            while (std::abs(wheelDelta_) >= WheelStep) {
                 const bool in = wheelDelta_ > 0;
-                wheelDelta_ -= in ? kWheelStep : -kWheelStep;
+                wheelDelta_ -= in ? WheelStep : -WheelStep;
                 // About the pointer rather than the middle of the view.
                 fit_ = Fit::None;
                 ApplyZoom(NextZoom(zoom_, in), wheel->position());

@@ -38,14 +38,14 @@ void Complain(const QString& message) { Say(stderr, QString::fromUtf8(Program) +
 // Sheets done / all, redrawn in place; only once the run has gone on long enough to be worth it.
 class ProgressBar {
 public:
-    static constexpr qint64 kDelayMs = 300;
+    static constexpr qint64 DelayMs = 300;
 
     ProgressBar(bool enabled, qint64 delayMs) : enabled_(enabled), delayMs_(delayMs) { clock_.start(); }
 
     void Update(std::int64_t done, std::int64_t all) {
         if (!enabled_) return;
         const qint64 now = clock_.elapsed();
-        if (now < delayMs_ || (done < all && now - lastDraw_ < kEveryMs)) return;
+        if (now < delayMs_ || (done < all && now - lastDraw_ < EveryMs)) return;
         lastDraw_ = now;
         constexpr int width = 30;
         const int filled = static_cast<int>(width * done / all);
@@ -57,7 +57,7 @@ public:
     }
 
 private:
-    static constexpr qint64 kEveryMs = 100;
+    static constexpr qint64 EveryMs = 100;
     bool enabled_;
     qint64 delayMs_;
     QElapsedTimer clock_;
@@ -162,7 +162,7 @@ int Run(const SheetOptions& options) {
     // pass the delay.
     bool seam = false;
     const int delayMs = qEnvironmentVariableIntValue("TAVRELO_TEST_PROGRESS_DELAY_MS", &seam);
-    ProgressBar progress(!options.Quiet && isatty(STDERR_FILENO), seam && delayMs >= 0 ? delayMs : ProgressBar::kDelayMs);
+    ProgressBar progress(!options.Quiet && isatty(STDERR_FILENO), seam && delayMs >= 0 ? delayMs : ProgressBar::DelayMs);
     WriteSheetsPdf(output.Device(), job, [&](std::int64_t done, std::int64_t all) { progress.Update(done, all); });
 
     if (!output.Commit(reason)) {

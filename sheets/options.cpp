@@ -190,7 +190,7 @@ struct PaperEntry {
     QPageSize::PageSizeId id;
 };
 // Japanese schools mean the JIS B sizes when they say B5 or B4.
-const PaperEntry kPapers[] = {
+const PaperEntry Papers[] = {
     {"A4", QPageSize::A4}, {"B5", QPageSize::JisB5}, {"B4", QPageSize::JisB4},
     {"A3", QPageSize::A3}, {"Letter", QPageSize::Letter},
 };
@@ -253,7 +253,7 @@ void Apply(Opt id, const QString& value, SheetOptions& o) {
         break;
     case Opt::Paper: {
         const PaperEntry* found = nullptr;
-        for (const PaperEntry& p : kPapers) {
+        for (const PaperEntry& p : Papers) {
             if (value.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) found = &p;
         }
         if (!found) Fail(id, Quoted(value) + " は A4、B5、B4、A3、Letter のどれでもありません");
@@ -312,14 +312,14 @@ QString QuotedInParserText(const QString& text) {
 }  // namespace
 
 QString Quoted(const QString& value) {
-    constexpr qsizetype kLongest = 80;
+    constexpr qsizetype Longest = 80;
     QString shown;
     for (const char32_t c : value.toUcs4()) {
         // C0, DEL and C1: an escape sequence in a message would be obeyed by the terminal.
         const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
         const QString one = control ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
                                     : QString::fromUcs4(&c, 1);
-        if (shown.size() + one.size() > kLongest) {
+        if (shown.size() + one.size() > Longest) {
             shown += QChar(0x2026);  // …
             break;
         }
@@ -353,7 +353,7 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
         // Qt names an unknown option without its dashes; the user typed them. A word after one
         // dash is a row of short options, and a long one would fill the screen with its letters:
         // each name is told once, and only the first few of them.
-        constexpr qsizetype kNamesTold = 3;
+        constexpr qsizetype NamesTold = 3;
         QStringList unknown;
         QSet<QString> seen;
         for (const QString& n : parser.unknownOptionNames()) {
@@ -366,9 +366,9 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
             return result;
         }
         QStringList told;
-        for (const QString& n : unknown.first(std::min(unknown.size(), kNamesTold))) told << Quoted(n);
+        for (const QString& n : unknown.first(std::min(unknown.size(), NamesTold))) told << Quoted(n);
         result.Text = told.join(QLatin1String(", ")) +
-                      (unknown.size() > kNamesTold ? QStringLiteral(" など %1 個のオプションはありません").arg(unknown.size())
+                      (unknown.size() > NamesTold ? QStringLiteral(" など %1 個のオプションはありません").arg(unknown.size())
                                                    : QStringLiteral(" というオプションはありません"));
         return result;
     }

@@ -29,31 +29,31 @@ extern "C" void RemoveTemporaryAndDie(int signal) {
 
 // SIGABRT too: an abort (an exception nobody caught, a failed check in a library) would
 // otherwise leave the temporary behind.
-const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGABRT};
+const int Signals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGABRT};
 // The signals whose handler is ours; one that was ignored when the program started (nohup
 // ignores SIGHUP, a shell's background job SIGINT) stays ignored, as it was meant to.
-bool gWatched[sizeof kSignals / sizeof kSignals[0]] = {};
+bool gWatched[sizeof Signals / sizeof Signals[0]] = {};
 
 void WatchSignals(const QByteArray& path) {
     if (static_cast<std::size_t>(path.size()) >= sizeof gTemporary) return;
     std::memcpy(gTemporary, path.constData(), static_cast<std::size_t>(path.size()) + 1);
-    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+    for (std::size_t i = 0; i < std::size(Signals); ++i) {
         struct sigaction before {};
-        if (sigaction(kSignals[i], nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
+        if (sigaction(Signals[i], nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
         struct sigaction watch {};
         watch.sa_handler = RemoveTemporaryAndDie;
         sigemptyset(&watch.sa_mask);
-        gWatched[i] = sigaction(kSignals[i], &watch, nullptr) == 0;
+        gWatched[i] = sigaction(Signals[i], &watch, nullptr) == 0;
     }
 }
 
 void StopWatching() {
-    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+    for (std::size_t i = 0; i < std::size(Signals); ++i) {
         if (!gWatched[i]) continue;
         struct sigaction standard {};
         standard.sa_handler = SIG_DFL;
         sigemptyset(&standard.sa_mask);
-        sigaction(kSignals[i], &standard, nullptr);
+        sigaction(Signals[i], &standard, nullptr);
         gWatched[i] = false;
     }
     gTemporary[0] = '\0';
@@ -68,11 +68,11 @@ QByteArray Folder(const QByteArray& path) { return path.left(path.lastIndexOf('/
 // is followed too (the file is made where it points); a loop ends with ELOOP, after as many
 // links as the system itself follows.
 bool FollowLinks(QByteArray& path, int& error) {
-    constexpr int kMostLinks = 40;
+    constexpr int MostLinks = 40;
     for (int hops = 0;; ++hops) {
         struct stat st {};
         if (lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-        if (hops == kMostLinks) break;
+        if (hops == MostLinks) break;
         QByteArray link(std::max<qsizetype>(st.st_size, PATH_MAX) + 1, '\0');
         const ssize_t length = readlink(path.constData(), link.data(), static_cast<std::size_t>(link.size()));
         if (length < 0) {
@@ -143,7 +143,7 @@ bool TOutputFile::Open(QString& error) {
     // thread, so the calling thread's mask is the process's.)
     sigset_t watched, before;
     sigemptyset(&watched);
-    for (const int signal : kSignals) sigaddset(&watched, signal);
+    for (const int signal : Signals) sigaddset(&watched, signal);
     sigprocmask(SIG_BLOCK, &watched, &before);
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     const int made = errno;

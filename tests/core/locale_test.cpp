@@ -17,7 +17,7 @@ struct LocaleCase {
     const char* name;
 };
 
-const LocaleCase kLocales[] = {
+const LocaleCase Locales[] = {
     {LC_ALL, "de_DE.UTF-8"},
     {LC_NUMERIC, "de_DE.UTF-8"},
     {LC_ALL, "ja_JP.UTF-8"},
@@ -76,7 +76,7 @@ TEST(UserLocale, NumberTextsAndSheetsAreTheSameAsUnderC) {
     ASSERT_EQ(conversions[6], "1E15");
     ASSERT_EQ(conversions[7], "5E-5");
     ASSERT_EQ(sheet.size(), 96u);
-    for (const LocaleCase& c : kLocales) {
+    for (const LocaleCase& c : Locales) {
         const TUserLocale locale(c.category, c.name);
         ASSERT_TRUE(locale.Applied()) << c.name << " is not installed: scripts/install-deps.sh makes it";
         EXPECT_EQ(Conversions(), conversions) << c.name;

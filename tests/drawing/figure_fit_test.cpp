@@ -20,7 +20,7 @@ struct PageSize {
 };
 
 // The preview, A4 at 1200 dpi, and the printable areas of B5 (JIS) and Letter at 600 dpi.
-const PageSize kSizes[] = {
+const PageSize Sizes[] = {
     {"preview", 320, 441}, {"A4", 9583, 13699}, {"B5", 4132, 5904}, {"Letter", 4900, 6400}};
 
 ProblemSet FromMilli(const std::vector<std::pair<std::int32_t, std::int32_t>>& milli) {
@@ -118,7 +118,7 @@ struct Golden {
 };
 
 // Recorded from the page layout as it was before figures could shrink.
-const Golden kGolden[] = {
+const Golden Goldens[] = {
     {320, 441, Set::Sample, false, 12, 65, 0xec515e18e81da19dull},
     {320, 441, Set::Sample, false, 16, 85, 0x2eff28b608edba40ull},
     {320, 441, Set::TwoDigit, false, 12, 69, 0xebdbc6479f32c494ull},
@@ -148,7 +148,7 @@ const Golden kGolden[] = {
 TEST(FigureFit, PagesThatFitAreDrawnCallForCallAsBefore) {
     const ProblemSet sample = SampleProblems();
     const ProblemSet twoDigit = TwoDigitProblems();
-    for (const Golden& g : kGolden) {
+    for (const Golden& g : Goldens) {
         SCOPED_TRACE(std::to_string(g.width) + " x " + std::to_string(g.height) + (g.answers ? " answers " : " problems ") +
                      std::to_string(g.count) + (g.set == Set::Sample ? " sample" : " two-digit"));
         const PageContent content = Page(g.set == Set::Sample ? sample : twoDigit, g.count, g.answers);
@@ -236,10 +236,10 @@ TEST(FigureFit, SampleAnswerPagesShrinkToTheLargestHeightThatFits) {
     };
     // Three rows leave A4 and B5 room enough for eight-row figures; Letter is relatively
     // wider, so its rows are shorter.
-    for (const Case& c : std::vector<Case>{{kSizes[0], 12, true}, {kSizes[0], 16, true},
-                                           {kSizes[1], 12, false}, {kSizes[1], 16, true},
-                                           {kSizes[2], 12, false}, {kSizes[2], 16, true},
-                                           {kSizes[3], 12, true}, {kSizes[3], 16, true}}) {
+    for (const Case& c : std::vector<Case>{{Sizes[0], 12, true}, {Sizes[0], 16, true},
+                                           {Sizes[1], 12, false}, {Sizes[1], 16, true},
+                                           {Sizes[2], 12, false}, {Sizes[2], 16, true},
+                                           {Sizes[3], 12, true}, {Sizes[3], 16, true}}) {
         const std::int32_t w = c.size.width, h = c.size.height;
         SCOPED_TRACE(std::string(c.size.name) + " " + std::to_string(c.count));
         const PageContent content = Page(sample, c.count, true);

@@ -10,8 +10,8 @@
 
 namespace {
 
-const std::string kTimes = "×";
-const std::string kMincho = "ＭＳ 明朝";
+const std::string Times = "×";
+const std::string MinchoFace = "ＭＳ 明朝";
 
 // What a figure looks like on a grid of columns: one string per row, from the row's leftmost
 // drawn cell down to the empty cell right of column 0, with "." where a small point sits
@@ -108,7 +108,7 @@ struct FigureCase {
     std::vector<std::string> underline;  // empty: not checked
 };
 
-const std::vector<FigureCase> kFigures = {
+const std::vector<FigureCase> FigureCases = {
     {"2.35", "1.4",
      {"2.35 ", "× 1.4 ", "940 ", "235  ", "3.29  "},
      {"     ", "___ _ ", "    ", "____ ", "      "}},
@@ -145,14 +145,14 @@ class HissanFigure : public ::testing::TestWithParam<int> {};
 
 TEST_P(HissanFigure, WorkedFiguresStandInCommonColumns) {
     const int fh = GetParam();
-    for (const auto& c : kFigures) {
+    for (const auto& c : FigureCases) {
         SCOPED_TRACE(std::string(c.a) + " x " + c.b + " at height " + std::to_string(fh));
         TRecordingCanvas canvas;
-        canvas.Font.Name = kMincho;
+        canvas.Font.Name = MinchoFace;
         canvas.Font.Height = fh;
         canvas.Brush.Style = TBrushStyle::Clear;
         const int x = 100, y = 50;
-        Hissan(canvas, x, y, c.a, c.b, kTimes, true);
+        Hissan(canvas, x, y, c.a, c.b, Times, true);
         const Rendered r = Render(canvas.calls, y, fh, x + RightEdgeOf(fh, c.a, c.b));
         EXPECT_EQ(r.rows, c.rows);
         for (std::size_t i = 0; i < c.underline.size() && i < r.underline.size(); ++i) {
@@ -163,19 +163,19 @@ TEST_P(HissanFigure, WorkedFiguresStandInCommonColumns) {
         // Leaves the font as found, whether or not a small point was drawn.
         EXPECT_EQ(canvas.Font.Height, fh);
         EXPECT_EQ(canvas.Font.Style, TFontStyle::Empty);
-        EXPECT_EQ(canvas.Font.Name, kMincho);
+        EXPECT_EQ(canvas.Font.Name, MinchoFace);
         EXPECT_EQ(canvas.Brush.Style, TBrushStyle::Clear);
     }
 }
 
 TEST_P(HissanFigure, WithoutAnswersOnlyTheTwoProblemRows) {
     const int fh = GetParam();
-    for (const auto& c : kFigures) {
+    for (const auto& c : FigureCases) {
         SCOPED_TRACE(std::string(c.a) + " x " + c.b);
         TRecordingCanvas canvas;
-        canvas.Font.Name = kMincho;
+        canvas.Font.Name = MinchoFace;
         canvas.Font.Height = fh;
-        Hissan(canvas, 0, 0, c.a, c.b, kTimes, false);
+        Hissan(canvas, 0, 0, c.a, c.b, Times, false);
         const Rendered r = Render(canvas.calls, 0, fh, RightEdgeOf(fh, c.a, c.b));
         EXPECT_EQ(r.rows, std::vector<std::string>(c.rows.begin(), c.rows.begin() + 2));
         EXPECT_EQ(canvas.Font.Height, fh);
@@ -187,9 +187,9 @@ INSTANTIATE_TEST_SUITE_P(Heights, HissanFigure, ::testing::Values(14, 20, 210));
 
 TEST(Hissan, DrawsInTheOrderOfItsRowsWithSmallPointsUnderlinedNowhere) {
     TRecordingCanvas canvas;
-    canvas.Font.Name = kMincho;
+    canvas.Font.Name = MinchoFace;
     canvas.Font.Height = 14;
-    Hissan(canvas, 24, 70, "2.35", "1.4", kTimes, true);
+    Hissan(canvas, 24, 70, "2.35", "1.4", Times, true);
     std::vector<std::string> texts;
     for (const auto& c : canvas.calls) {
         texts.push_back(c.text);
@@ -210,7 +210,7 @@ TEST(Hissan, DrawsInTheOrderOfItsRowsWithSmallPointsUnderlinedNowhere) {
 TEST(Hissan, MultiplierWithoutPointBeginsOneCharacterLeftOfX) {
     TRecordingCanvas canvas;
     canvas.Font.Height = 20;
-    Hissan(canvas, 200, 0, "23", "45", kTimes, false);
+    Hissan(canvas, 200, 0, "23", "45", Times, false);
     ASSERT_EQ(canvas.calls.size(), 2u);
     EXPECT_EQ(canvas.calls[1].text, "×45");
     EXPECT_EQ(canvas.calls[1].x, 200 - 10);
@@ -222,7 +222,7 @@ TEST(Hissan, NonNumberTextFailsBeforeAnythingIsDrawn) {
              {"1x", "2"}, {"2", ""}, {"1.2.3", "4"}, {"abc", "0.5"}}) {
         TRecordingCanvas canvas;
         canvas.Font.Height = 14;
-        EXPECT_THROW(Hissan(canvas, 0, 0, a, b, kTimes, true), EConvertError) << a << " x " << b;
+        EXPECT_THROW(Hissan(canvas, 0, 0, a, b, Times, true), EConvertError) << a << " x " << b;
         EXPECT_TRUE(canvas.calls.empty()) << a << " x " << b;
         EXPECT_EQ(canvas.Font.Height, 14);
     }

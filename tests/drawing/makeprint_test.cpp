@@ -12,10 +12,10 @@
 
 namespace {
 
-const std::string kGothic = "ＭＳ ゴシック";
-const std::string kMincho = "ＭＳ 明朝";
-const std::string kNameBox = "（　　　　　　　　　　　）";
-const std::string kTitle = "小数のかけ算";
+const std::string GothicFace = "ＭＳ ゴシック";
+const std::string MinchoFace = "ＭＳ 明朝";
+const std::string NameBox = "（　　　　　　　　　　　）";
+const std::string TitleText = "小数のかけ算";
 
 // Problem k is k x 3 (as texts), so every figure on the page tells which problem it is.
 ProblemSet NumberedProblems() {
@@ -92,7 +92,7 @@ struct PageCase {
     std::int32_t figureH, firstX, firstY, columnStep, rowStep;
 };
 
-const std::vector<PageCase> kPages = {
+const std::vector<PageCase> PageCases = {
     {320, 441, 16, 319, 440, 14, 10, 6, 64, 140, 20, 14, 40, 10, 14, 24, 70, 76, 97},
     {320, 441, 12, 319, 440, 14, 10, 6, 64, 140, 20, 14, 40, 10, 14, 24, 70, 76, 130},
     {4800, 6800, 16, 4785, 6600, 210, 150, 90, 960, 2100, 300, 210, 600, 150, 210, 360, 1050, 1143, 1512},
@@ -103,7 +103,7 @@ const std::vector<PageCase> kPages = {
 
 TEST(MakePrint, PageGeometryAtPreviewAndPrinterSizes) {
     const ProblemSet set = NumberedProblems();
-    for (const auto& p : kPages) {
+    for (const auto& p : PageCases) {
         SCOPED_TRACE(std::to_string(p.width) + " x " + std::to_string(p.height));
         TRecordingCanvas canvas;
         MakePrint(canvas, p.width, p.height, Content(set, p.count));
@@ -118,20 +118,20 @@ TEST(MakePrint, PageGeometryAtPreviewAndPrinterSizes) {
         EXPECT_EQ(rect.pen.Color, clWhite);
 
         const auto& title = canvas.calls[1];
-        EXPECT_EQ(title.text, kTitle);
-        EXPECT_EQ(title.font.Name, kGothic);
+        EXPECT_EQ(title.text, TitleText);
+        EXPECT_EQ(title.font.Name, GothicFace);
         EXPECT_EQ(std::vector<std::int32_t>({title.x, title.y, title.font.Height}),
                   std::vector<std::int32_t>({p.titleX, p.titleY, p.titleH}));
 
         const auto& number = canvas.calls[2];
         EXPECT_EQ(number.text, "問題No.7");
-        EXPECT_EQ(number.font.Name, kMincho);
+        EXPECT_EQ(number.font.Name, MinchoFace);
         EXPECT_EQ(std::vector<std::int32_t>({number.x, number.y, number.font.Height}),
                   std::vector<std::int32_t>({p.numberX, p.titleY, p.titleH}));
 
         const auto& name = canvas.calls[3];
-        EXPECT_EQ(name.text, kNameBox);
-        EXPECT_EQ(name.font.Name, kMincho);
+        EXPECT_EQ(name.text, NameBox);
+        EXPECT_EQ(name.font.Name, MinchoFace);
         EXPECT_EQ(std::vector<std::int32_t>({name.x, name.y, name.font.Height}),
                   std::vector<std::int32_t>({p.nameX, p.nameY, p.nameH}));
 
@@ -161,7 +161,7 @@ TEST(MakePrint, PageGeometryAtPreviewAndPrinterSizes) {
             EXPECT_EQ(canvas.calls[i].font.Height, p.figureH);
 
         // What the page leaves on the canvas.
-        EXPECT_EQ(canvas.Font.Name, kMincho);
+        EXPECT_EQ(canvas.Font.Name, MinchoFace);
         EXPECT_EQ(canvas.Font.Height, p.figureH);
         EXPECT_EQ(canvas.Font.Style, TFontStyle::Empty);
         EXPECT_EQ(canvas.Pen.Color, clBlack);

@@ -93,9 +93,9 @@ std::vector<std::vector<Word>> ReadWords(const QString& pdf) {
 }
 
 bool Overlap(const Rect& a, const Rect& b) {
-    constexpr double kSlack = 0.01;  // pdftotext's coordinates are rounded to 1/1000000 pt
-    return a.left < b.right - kSlack && b.left < a.right - kSlack && a.top < b.bottom - kSlack &&
-           b.top < a.bottom - kSlack;
+    constexpr double Slack = 0.01;  // pdftotext's coordinates are rounded to 1/1000000 pt
+    return a.left < b.right - Slack && b.left < a.right - Slack && a.top < b.bottom - Slack &&
+           b.top < a.bottom - Slack;
 }
 
 std::string Show(const Rect& r) {
@@ -134,13 +134,13 @@ TEST_P(PrintedBoxes, FiguresStayInsideThePageAndApart) {
         ranges.emplace_back(ranges.back().second, ranges.back().second + alone.calls.size());
     }
 
-    constexpr double kMarginMm = 3.53;
+    constexpr double MarginMm = 3.53;
     QRect area;
     {
         QPdfWriter pdf(path);
         pdf.setResolution(sheet.dpi);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                                      QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
                                       QPageLayout::Millimeter));
         area = pdf.pageLayout().paintRectPixels(pdf.resolution());
         QPainter painter(&pdf);
@@ -159,12 +159,12 @@ TEST_P(PrintedBoxes, FiguresStayInsideThePageAndApart) {
 
     // The printable area in points, from the page's top-left corner.
     const double pt = 72.0 / sheet.dpi;
-    const double margin = kMarginMm / 25.4 * 72.0;
+    const double margin = MarginMm / 25.4 * 72.0;
     const Rect printable{margin, margin, margin + area.width() * pt, margin + area.height() * pt};
-    constexpr double kSlack = 0.01;
+    constexpr double Slack = 0.01;
     for (const Word& w : pages[0]) {
-        EXPECT_TRUE(w.xMin >= printable.left - kSlack && w.yMin >= printable.top - kSlack &&
-                    w.xMax <= printable.right + kSlack && w.yMax <= printable.bottom + kSlack)
+        EXPECT_TRUE(w.xMin >= printable.left - Slack && w.yMin >= printable.top - Slack &&
+                    w.xMax <= printable.right + Slack && w.yMax <= printable.bottom + Slack)
             << w.text << " at " << Show({w.xMin, w.yMin, w.xMax, w.yMax}) << " outside "
             << Show(printable);
     }

@@ -19,8 +19,8 @@
 
 namespace {
 
-const std::string kGothic = "ＭＳ ゴシック";
-const std::string kMincho = "ＭＳ 明朝";
+const std::string GothicFace = "ＭＳ ゴシック";
+const std::string MinchoFace = "ＭＳ 明朝";
 
 QImage WhiteImage(int w, int h, int dpi = 96) {
     QImage img(w, h, QImage::Format_RGB32);
@@ -63,9 +63,9 @@ TEST(Fonts, RequestedFacesResolveToTheIpaFonts) {
     QImage img = WhiteImage(10, 10);
     QPainter p(&img);
     TQtCanvas canvas(p);
-    canvas.Font.Name = kMincho;
+    canvas.Font.Name = MinchoFace;
     canvas.Font.Height = 14;
-    EXPECT_EQ(canvas.CurrentQFont().family(), QString::fromUtf8(kMincho.c_str()));
+    EXPECT_EQ(canvas.CurrentQFont().family(), QString::fromUtf8(MinchoFace.c_str()));
     EXPECT_EQ(FaceName(canvas.CurrentQFont()), "IPAMincho");
 }
 
@@ -78,7 +78,7 @@ TEST(Fonts, ACanvasSetsTheSubstitutionsUpIfNobodyDidYet) {
     QImage img = WhiteImage(10, 10);
     QPainter p(&img);
     TQtCanvas canvas(p);
-    canvas.Font.Name = kGothic;
+    canvas.Font.Name = GothicFace;
     canvas.Font.Height = 10;
     EXPECT_EQ(FaceName(canvas.CurrentQFont()), "IPAGothic");
     EXPECT_EQ(FaceName(QFont(QString::fromUtf8("ＭＳ 明朝"))), "IPAMincho");
@@ -133,7 +133,7 @@ TEST(QtCanvas, CellHeightsOnHighResolutionDevices) {
         QPainter p(&img);
         TQtCanvas canvas(p);
         canvas.Brush.Style = TBrushStyle::Clear;
-        canvas.Font.Name = kMincho;
+        canvas.Font.Name = MinchoFace;
         canvas.Font.Height = 210;
         EXPECT_EQ(canvas.TextHeight("0"), 210);
         const int width = canvas.TextWidth("0123456789");
@@ -164,7 +164,7 @@ TEST(QtCanvas, CellHeightsOnHighResolutionDevices) {
     QPainter rp(&ref);
     TQtCanvas refCanvas(rp);
     for (int h : {45, 90, 150, 210, 420}) {
-        canvas.Font.Name = refCanvas.Font.Name = kMincho;
+        canvas.Font.Name = refCanvas.Font.Name = MinchoFace;
         canvas.Font.Height = refCanvas.Font.Height = h;
         EXPECT_EQ(canvas.TextHeight("0"), h) << h;
         EXPECT_EQ(canvas.TextWidth("12.345"), refCanvas.TextWidth("12.345")) << h;
@@ -175,7 +175,7 @@ TEST(QtCanvas, WidthsAreOfWholeStrings) {
     QImage img = WhiteImage(10, 10);
     QPainter p(&img);
     TQtCanvas canvas(p);
-    canvas.Font.Name = kMincho;
+    canvas.Font.Name = MinchoFace;
     for (int h : {8, 10, 14, 15, 21}) {
         canvas.Font.Height = h;
         const QFontMetricsF exact(canvas.CurrentQFont(), &img);
@@ -191,7 +191,7 @@ TEST(QtCanvas, UnderlineClearBrushAndRectangle) {
     {
         QPainter p(&img);
         TQtCanvas canvas(p);
-        canvas.Font.Name = kMincho;
+        canvas.Font.Name = MinchoFace;
         canvas.Font.Height = 40;
         canvas.Brush.Style = TBrushStyle::Clear;
         canvas.TextOut(10, 10, "    ");  // spaces: with a clear brush nothing at all
@@ -249,7 +249,7 @@ QImage DrawFigure(const char* a, const char* b, int fh, int x, int y, bool point
     QPainter p(&img);
     TQtCanvas real(p);
     TPointsLeftOut canvas(real, !points);
-    canvas.Font.Name = kMincho;
+    canvas.Font.Name = MinchoFace;
     canvas.Font.Height = fh;
     canvas.Brush.Style = TBrushStyle::Clear;
     Hissan(canvas, x, y, a, b, "×", true);
@@ -290,7 +290,7 @@ TEST(QtCanvas, WorkedFigureDigitsShareColumnsWithPointsBetween) {
             QImage probe = WhiteImage(1, 1);
             QPainter pp(&probe);
             TQtCanvas measure(pp);
-            measure.Font.Name = kMincho;
+            measure.Font.Name = MinchoFace;
             measure.Font.Height = fh;
             const double w = QFontMetricsF(measure.CurrentQFont(), &probe)
                                  .horizontalAdvance(QStringLiteral("0000000000")) / 10.0;

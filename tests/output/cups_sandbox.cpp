@@ -101,7 +101,7 @@ std::vector<std::string> SplitCsv(const std::string& line)
 // read back as "N" or nothing). The prologue names each Type 42 font after its family and the
 // resource name that cairo made unique ("IPAMincho-f-1-0"), so both subsets keep their text.
 // Nothing in it may contain a percent sign: cups-pdf fills the line in with printf.
-const char* const kGhostscriptCall =
+const char* const GhostscriptCall =
     "%s -q -dCompatibilityLevel=%s -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite -sOutputFile=\"%s\" "
     "-dAutoRotatePages=/PageByPage -dAutoFilterColorImages=false -dColorImageFilter=/FlateEncode "
     "-dPDFSETTINGS=/prepress -c \""
@@ -206,7 +206,7 @@ void CupsSandbox::Start()
               "Label 1\n"
               "DecodeHexStrings 1\n"
               "Grp root\n"
-              "GSCall " + std::string(kGhostscriptCall) + "\n");
+              "GSCall " + std::string(GhostscriptCall) + "\n");
 
     // cups-pdf reads only its compiled-in configuration path: replace that file inside a
     // private mount namespace, visible to this scheduler and its backends alone.

@@ -29,10 +29,10 @@
 
 namespace {
 
-const QString kDocumentName = QStringLiteral("Tavreloかけ算小数編");
-const QString kInvalidPrinter = QStringLiteral("選択したプリンタは有効ではありません");
+const QString JobName = QStringLiteral("Tavreloかけ算小数編");
+const QString InvalidPrinter = QStringLiteral("選択したプリンタは有効ではありません");
 // Where Qt's CUPS engine keeps the options chosen under the dialog's Properties.
-const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+const auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
 // Answers the print settings dialog the way the test says, without a modal loop.
 struct FakeDialogs {
@@ -148,7 +148,7 @@ class TestPrinting : public QObject {
     int CompletedSheets(const std::string& queue) const {
         int n = 0;
         for (const auto& job : cups->FinishedJobs(queue))
-            n += job.State == "completed" && QString::fromStdString(job.Name) == kDocumentName;
+            n += job.State == "completed" && QString::fromStdString(job.Name) == JobName;
         return n;
     }
     bool WaitForCompletedSheets(const std::string& queue, int count) const {
@@ -257,9 +257,9 @@ private slots:
         QCOMPARE(jobs.size(), std::size_t(2));
         for (const auto& job : jobs) {
             QCOMPARE(QString::fromStdString(job.State), QString("completed"));
-            QCOMPARE(QString::fromStdString(job.Name), kDocumentName);
+            QCOMPARE(QString::fromStdString(job.Name), JobName);
         }
-        QCOMPARE(QString::fromStdString(cups->PageLog()).count(kDocumentName), 2);
+        QCOMPARE(QString::fromStdString(cups->PageLog()).count(JobName), 2);
 
         const std::string problemPdf = cups->WaitForPdf(jobs[0].Id);
         const std::string answerPdf = cups->WaitForPdf(jobs[1].Id);
@@ -590,7 +590,7 @@ private slots:
         const qint64 took = clock.elapsed();
         tick.stop();
 
-        QCOMPARE(first, kInvalidPrinter);
+        QCOMPARE(first, InvalidPrinter);
         QVERIFY2(took >= limit && took < limit + 5000, qPrintable(QString::number(took)));
         QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
         QVERIFY(printing);
@@ -649,7 +649,7 @@ private slots:
         const QStringList chosen{"job-priority", "77"};
         dialogs.answer = [&](QPrintDialog& dialog) {
             dialog.accept();
-            dialog.printer()->printEngine()->setProperty(kCupsOptions, chosen);
+            dialog.printer()->printEngine()->setProperty(CupsOptions, chosen);
             return true;
         };
         Settings();
@@ -659,7 +659,7 @@ private slots:
 
         QStringList again;
         dialogs.answer = [&](QPrintDialog& dialog) {
-            again = dialog.printer()->printEngine()->property(kCupsOptions).toStringList();
+            again = dialog.printer()->printEngine()->property(CupsOptions).toStringList();
             return false;
         };
         Settings();
@@ -746,7 +746,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         prnNum = "7";
-        QCOMPARE(Message([&] { PrintCommand(withAnswers); }), kInvalidPrinter);
+        QCOMPARE(Message([&] { PrintCommand(withAnswers); }), InvalidPrinter);
         QCOMPARE(prnNum, QString("7"));
         QCOMPARE(state.PrintNumber, 7);
         QVERIFY(!state.ShowAnswers);

@@ -22,13 +22,13 @@ struct Option {
 };
 
 // Values near every limit the options have, and some that belong to no option at all.
-const QStringList kAnyValue = {
+const QStringList AnyValue = {
     "", " ", "-", "--", "0", "-0", "1", "-1", "2147483647", "2147483648", "-2147483649", "99999999999999999999",
     "1e400", "NaN", "inf", "$7FFFFFFF", "0x10", "１２", "あ", QString(600, '9'), QString(300, QChar(0x3042)),
     "\x1b[31m", "a\tb", "a\nb", "'", "\"", "\\", "%s%n", "[", "]", "[9-0]", "[0-9", ".", "..", "1:2:3", ":",
 };
 
-const std::vector<Option> kOptions = {
+const std::vector<Option> OptionsToTry = {
     {"--multiplicand", {"[1-9].[1-9]", "[0-9][0-9].[0-9][0-9][0-9]", "0", "9", "[9-1]", "[1-9][1-9][1-9]",
                         "1.2345", "[a-b]", "[1-9]..[1-9]", ".[1-9]", "0.", "[1-9].[1-9]x"}},
     {"--multiplier", {"[2-9]", "[1-9].[1-9]", "0.[0-9][1-9]", "[5-5]", "[10-1]", "9.999"}},
@@ -54,11 +54,11 @@ Line Draw(std::mt19937& random) {
     Line line;
     const int count = std::uniform_int_distribution<int>(1, 6)(random);
     for (int i = 0; i < count; ++i) {
-        const Option& option = kOptions[std::uniform_int_distribution<std::size_t>(0, kOptions.size() - 1)(random)];
+        const Option& option = OptionsToTry[std::uniform_int_distribution<std::size_t>(0, OptionsToTry.size() - 1)(random)];
         line.args << option.name;
         if (option.values.isEmpty()) continue;
         const bool hostile = std::uniform_int_distribution<int>(0, 3)(random) == 0;
-        const QStringList& from = hostile ? kAnyValue : option.values;
+        const QStringList& from = hostile ? AnyValue : option.values;
         const QString value = from[std::uniform_int_distribution<qsizetype>(0, from.size() - 1)(random)];
         line.args << value;
         if (option.name == "--sheets") {
