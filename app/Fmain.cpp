@@ -2,9 +2,8 @@
 
 #include <QEvent>
 #include <QFocusEvent>
-#include <QKeyEvent>
-#include <QValidator>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -14,6 +13,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QValidator>
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -34,8 +34,7 @@ constexpr int HintDurationMs = 2500;
 
 // Character heights are em heights: the internal leading is not part of them, which is
 // exactly what a pixel size means to Qt.
-QFont FaceFont(const QString& face, int characterHeight)
-{
+QFont FaceFont(const QString& face, int characterHeight) {
     QFont font(face);
     font.setPixelSize(characterHeight);
     return font;
@@ -50,8 +49,7 @@ constexpr Qt::InputMethodHints NumberInput =
 class TOneCharacter : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int& pos) const override
-    {
+    State validate(QString& input, int& pos) const override {
         const QList<uint> characters = input.toUcs4();
         if (characters.size() > 1) {
             input = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), 1);
@@ -61,8 +59,7 @@ public:
     }
 };
 
-void LimitToOneCharacter(QLineEdit* field)
-{
+void LimitToOneCharacter(QLineEdit* field) {
     field->setMaxLength(2);  // a surrogate pair; the validator keeps one character
     field->setValidator(new TOneCharacter(field));
 }
@@ -72,8 +69,7 @@ const QString MinchoFace = QStringLiteral("ＭＳ 明朝");
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
-{
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     CreateControls();
     Guarded([this] { FormCreate(); });
     CentreOnScreen();
@@ -81,8 +77,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
 TForm1::~TForm1() = default;
 
-void TForm1::CreateControls()
-{
+void TForm1::CreateControls() {
     LoadGlyphResources();
     setWindowTitle(QStringLiteral("Tavrelo For かけ算（小数編）"));
     setFont(FaceFont(WindowFace, 15));
@@ -135,8 +130,7 @@ void TForm1::CreateControls()
                         const QColor* colour = nullptr) {
         auto* l = new QLabel(text, client_);
         l->setTextFormat(Qt::PlainText);
-        if (font)
-            l->setFont(*font);
+        if (font) l->setFont(*font);
         // Labels would take the client area's button text role; their own colour is the one drawn.
         l->setForegroundRole(QPalette::WindowText);
         if (colour) {
@@ -214,16 +208,16 @@ void TForm1::CreateControls()
         LimitToOneCharacter(field);
     }
 
-    QstSentence = edit(16, 120, 393, QStringLiteral("つぎの計算をしましょう。"), NoLimit,
-                       QStringLiteral("問題文を入力"));
+    QstSentence =
+        edit(16, 120, 393, QStringLiteral("つぎの計算をしましょう。"), NoLimit, QStringLiteral("問題文を入力"));
     AnsLow = edit(144, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
     AnsHigh = edit(304, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
     PrnNum = edit(104, 320, 57, QStringLiteral("1"), NoLimit, QStringLiteral("プリント番号を入力"));
 
     // A screen reader reads a field's name, not its hint, and one hint serves four fields:
     // the name says which number, place and bound the field is for.
-    const QString places[5] = {QStringLiteral("小数第三位"), QStringLiteral("小数第二位"),
-                               QStringLiteral("小数第一位"), QStringLiteral("一の位"), QStringLiteral("十の位")};
+    const QString places[5] = {QStringLiteral("小数第三位"), QStringLiteral("小数第二位"), QStringLiteral("小数第一位"),
+                               QStringLiteral("一の位"), QStringLiteral("十の位")};
     const auto digitFields = DigitFields();
     for (std::size_t k = 0; k < 5; ++k) {
         const QString multiplicand = QStringLiteral("かけられる数 ") + places[k];
@@ -239,13 +233,11 @@ void TForm1::CreateControls()
     QstSentence->setAccessibleName(QStringLiteral("問題文"));
 
     // Numbers are typed in Latin digits; a Japanese input method left on would give "５".
-    for (QLineEdit* field : DigitFields())
-        field->setInputMethodHints(NumberInput);
-    for (QLineEdit* field : {AnsLow, AnsHigh, PrnNum})
-        field->setInputMethodHints(NumberInput);
+    for (QLineEdit* field : DigitFields()) field->setInputMethodHints(NumberInput);
+    for (QLineEdit* field : {AnsLow, AnsHigh, PrnNum}) field->setInputMethodHints(NumberInput);
 
-    QNumPattern = new TRadioGroup(QStringLiteral("問題数"),
-                                  {QStringLiteral("３段４列"), QStringLiteral("４段４列")}, 2, client_);
+    QNumPattern =
+        new TRadioGroup(QStringLiteral("問題数"), {QStringLiteral("３段４列"), QStringLiteral("４段４列")}, 2, client_);
     QNumPattern->setGeometry(184, 312, 161, 49);
 
     auto button = [this](int x, int y, const QString& caption, const QString& hint, const QIcon& glyph) {
@@ -265,8 +257,7 @@ void TForm1::CreateControls()
     btnPrint = button(216, 376, QStringLiteral("印刷"), QStringLiteral("解答なしで印刷"), printer);
     btnMaintenance = button(40, 416, QStringLiteral("印刷設定"), QStringLiteral("印刷の設定を変更"),
                             QIcon(QStringLiteral(":/glyphs/maintenance.xpm")));
-    btnPrintWithAns = button(216, 416, QStringLiteral("印刷（答えつき）"), QStringLiteral("解答ありで印刷"),
-                             printer);
+    btnPrintWithAns = button(216, 416, QStringLiteral("印刷（答えつき）"), QStringLiteral("解答ありで印刷"), printer);
     QIcon door(QStringLiteral(":/glyphs/close.xpm"));
     door.addFile(QStringLiteral(":/glyphs/close-disabled.xpm"), QSize(), QIcon::Disabled);
     btnClose = button(40, 456, QStringLiteral("終了"), QStringLiteral("プログラムを終了"), door);
@@ -274,8 +265,8 @@ void TForm1::CreateControls()
     btnPrint->setEnabled(false);
     btnPrintWithAns->setEnabled(false);
 
-    PaintBox1 = new TPaintBox([this](QPainter& painter) { GuardedPaint(painter, [&] { PaintBox1Paint(painter); }); },
-                              client_);
+    PaintBox1 =
+        new TPaintBox([this](QPainter& painter) { GuardedPaint(painter, [&] { PaintBox1Paint(painter); }); }, client_);
     PaintBox1->setGeometry(448, 32, 320, 441);
     // The small preview cannot show the points legibly: a double-click opens it enlarged, and
     // so does Ctrl+L for the keyboard, without the preview taking a place in the tab order.
@@ -290,26 +281,75 @@ void TForm1::CreateControls()
 
     // Object names as the rest of the program knows the controls.
     const std::pair<QWidget*, const char*> named[] = {
-        {u1l, "u1l"}, {u1h, "u1h"}, {u2l, "u2l"}, {u2h, "u2h"},
-        {u3l, "u3l"}, {u3h, "u3h"}, {u4l, "u4l"}, {u4h, "u4h"},
-        {u5l, "u5l"}, {u5h, "u5h"}, {d1l, "d1l"}, {d1h, "d1h"},
-        {d2l, "d2l"}, {d2h, "d2h"}, {d3l, "d3l"}, {d3h, "d3h"},
-        {d4l, "d4l"}, {d4h, "d4h"}, {d5l, "d5l"}, {d5h, "d5h"},
-        {AnsLow, "AnsLow"}, {AnsHigh, "AnsHigh"}, {PrnNum, "PrnNum"}, {QstSentence, "QstSentence"},
-        {QNumPattern, "QNumPattern"}, {btnPreview, "btnPreview"}, {btnPrint, "btnPrint"}, {btnPrintWithAns, "btnPrintWithAns"},
-        {btnMaintenance, "btnMaintenance"}, {btnClose, "btnClose"}, {PaintBox1, "PaintBox1"}, {Label1, "Label1"},
-        {Label2, "Label2"}, {Label3, "Label3"}, {Label4, "Label4"}, {Label5, "Label5"},
-        {Label6, "Label6"}, {Label7, "Label7"}, {Label8, "Label8"}, {Label9, "Label9"},
-        {Label10, "Label10"}, {Label11, "Label11"}, {Label12, "Label12"}, {Label13, "Label13"},
-        {Label14, "Label14"}, {Label15, "Label15"}, {Label16, "Label16"}, {Label17, "Label17"},
-        {Label18, "Label18"}, {Bevel1, "Bevel1"}, {Bevel2, "Bevel2"}, {Bevel3, "Bevel3"},
-        {Bevel4, "Bevel4"}, {Bevel5, "Bevel5"}, {Bevel6, "Bevel6"}, {Bevel7, "Bevel7"},
-        {Bevel8, "Bevel8"}, {Bevel9, "Bevel9"}, {Bevel10, "Bevel10"}, {Bevel11, "Bevel11"},
-        {Bevel12, "Bevel12"}, {Bevel13, "Bevel13"}, {Bevel14, "Bevel14"}, {Bevel15, "Bevel15"},
-        {Shape1, "Shape1"}, {Shape2, "Shape2"}, {Shape3, "Shape3"},
+        {u1l, "u1l"},
+        {u1h, "u1h"},
+        {u2l, "u2l"},
+        {u2h, "u2h"},
+        {u3l, "u3l"},
+        {u3h, "u3h"},
+        {u4l, "u4l"},
+        {u4h, "u4h"},
+        {u5l, "u5l"},
+        {u5h, "u5h"},
+        {d1l, "d1l"},
+        {d1h, "d1h"},
+        {d2l, "d2l"},
+        {d2h, "d2h"},
+        {d3l, "d3l"},
+        {d3h, "d3h"},
+        {d4l, "d4l"},
+        {d4h, "d4h"},
+        {d5l, "d5l"},
+        {d5h, "d5h"},
+        {AnsLow, "AnsLow"},
+        {AnsHigh, "AnsHigh"},
+        {PrnNum, "PrnNum"},
+        {QstSentence, "QstSentence"},
+        {QNumPattern, "QNumPattern"},
+        {btnPreview, "btnPreview"},
+        {btnPrint, "btnPrint"},
+        {btnPrintWithAns, "btnPrintWithAns"},
+        {btnMaintenance, "btnMaintenance"},
+        {btnClose, "btnClose"},
+        {PaintBox1, "PaintBox1"},
+        {Label1, "Label1"},
+        {Label2, "Label2"},
+        {Label3, "Label3"},
+        {Label4, "Label4"},
+        {Label5, "Label5"},
+        {Label6, "Label6"},
+        {Label7, "Label7"},
+        {Label8, "Label8"},
+        {Label9, "Label9"},
+        {Label10, "Label10"},
+        {Label11, "Label11"},
+        {Label12, "Label12"},
+        {Label13, "Label13"},
+        {Label14, "Label14"},
+        {Label15, "Label15"},
+        {Label16, "Label16"},
+        {Label17, "Label17"},
+        {Label18, "Label18"},
+        {Bevel1, "Bevel1"},
+        {Bevel2, "Bevel2"},
+        {Bevel3, "Bevel3"},
+        {Bevel4, "Bevel4"},
+        {Bevel5, "Bevel5"},
+        {Bevel6, "Bevel6"},
+        {Bevel7, "Bevel7"},
+        {Bevel8, "Bevel8"},
+        {Bevel9, "Bevel9"},
+        {Bevel10, "Bevel10"},
+        {Bevel11, "Bevel11"},
+        {Bevel12, "Bevel12"},
+        {Bevel13, "Bevel13"},
+        {Bevel14, "Bevel14"},
+        {Bevel15, "Bevel15"},
+        {Shape1, "Shape1"},
+        {Shape2, "Shape2"},
+        {Shape3, "Shape3"},
     };
-    for (const auto& [widget, name] : named)
-        widget->setObjectName(QLatin1String(name));
+    for (const auto& [widget, name] : named) widget->setObjectName(QLatin1String(name));
 
     connect(btnPreview, &QPushButton::clicked, this, [this] { Guarded([this] { btnPreviewClick(); }); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { Guarded([this] { btnPrintClick(); }); });
@@ -322,12 +362,39 @@ void TForm1::CreateControls()
     for (QPushButton* b : {btnPreview, btnPrint, btnPrintWithAns, btnMaintenance, btnClose})
         b->installEventFilter(this);
 
-    QWidget* const order[] = {u1l, u1h, u2l, u2h, u3l, u3h, u4l, u4h, d1l, d1h, d2l, d2h, d3l, d3h,
-                              d4l, d4h, AnsLow, AnsHigh, PrnNum, QstSentence, btnPrint, btnPrintWithAns,
-                              btnPreview, btnMaintenance, btnClose, QNumPattern->Item(0),
-                              QNumPattern->Item(1), u5l, u5h, d5l, d5h, u1l};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    QWidget* const order[] = {u1l,
+                              u1h,
+                              u2l,
+                              u2h,
+                              u3l,
+                              u3h,
+                              u4l,
+                              u4h,
+                              d1l,
+                              d1h,
+                              d2l,
+                              d2h,
+                              d3l,
+                              d3h,
+                              d4l,
+                              d4h,
+                              AnsLow,
+                              AnsHigh,
+                              PrnNum,
+                              QstSentence,
+                              btnPrint,
+                              btnPrintWithAns,
+                              btnPreview,
+                              btnMaintenance,
+                              btnClose,
+                              QNumPattern->Item(0),
+                              QNumPattern->Item(1),
+                              u5l,
+                              u5h,
+                              d5l,
+                              d5h,
+                              u1l};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
     u1l->setFocus(Qt::OtherFocusReason);
 
     // Everything stays where it is; a window smaller than this gets scroll bars.
@@ -335,14 +402,11 @@ void TForm1::CreateControls()
     client_->setMinimumSize(covered.right() + 1, covered.bottom() + 1);
 }
 
-std::array<QLineEdit*, 20> TForm1::DigitFields() const
-{
-    return {u1l, u1h, d1l, d1h, u2l, u2h, d2l, d2h, u3l, u3h,
-            d3l, d3h, u4l, u4h, d4l, d4h, u5l, u5h, d5l, d5h};
+std::array<QLineEdit*, 20> TForm1::DigitFields() const {
+    return {u1l, u1h, d1l, d1h, u2l, u2h, d2l, d2h, u3l, u3h, d3l, d3h, u4l, u4h, d4l, d4h, u5l, u5h, d5l, d5h};
 }
 
-void TForm1::FormCreate()
-{
+void TForm1::FormCreate() {
     SetOuterHeight(OuterHeight);
     SetOuterWidth(OuterWidth);
     State.PreviewReady = false;
@@ -351,14 +415,11 @@ void TForm1::FormCreate()
     State.PrintNumber = ParseInteger(PrnNum->text().toStdString());
 }
 
-void TForm1::KuhakuCheck(QLineEdit* Sender)
-{
-    if (Sender->text().isEmpty())
-        Sender->setText(QStringLiteral("0"));
+void TForm1::KuhakuCheck(QLineEdit* Sender) {
+    if (Sender->text().isEmpty()) Sender->setText(QStringLiteral("0"));
 }
 
-void TForm1::btnPreviewClick()
-{
+void TForm1::btnPreviewClick() {
     State.PrintNumber = ParseInteger(PrnNum->text().toStdString());
 
     GenerationSettings settings;
@@ -368,8 +429,7 @@ void TForm1::btnPreviewClick()
     const auto fields = DigitFields();
     for (std::size_t k = 0; k < settings.DigitRanges.size(); ++k) {
         settings.DigitRanges[k] = {fields[4 * k]->text().toStdString(), fields[4 * k + 1]->text().toStdString(),
-                                   fields[4 * k + 2]->text().toStdString(),
-                                   fields[4 * k + 3]->text().toStdString()};
+                                   fields[4 * k + 2]->text().toStdString(), fields[4 * k + 3]->text().toStdString()};
     }
 
     if (GenerateProblems(settings, State.Problems, State.ProblemCount) == GenerationResult::GaveUp) {
@@ -388,23 +448,20 @@ void TForm1::btnPreviewClick()
     ShowCurrentSheet();
 }
 
-void TForm1::ShowCurrentSheet()
-{
-    if (State.PreviewReady)
-        PaintBox1->update();
+void TForm1::ShowCurrentSheet() {
+    if (State.PreviewReady) PaintBox1->update();
     PaintBox1->setAccessibleDescription(SheetDescription());
     TSheetView::RefreshFor(this);
 }
 
-QString TForm1::SheetDescription() const
-{
+QString TForm1::SheetDescription() const {
     if (!State.PreviewReady || State.ProblemCount <= 0)
         return QStringLiteral("問題はまだありません。プレビューで問題が作られます。");
     // Only what the page shows: a short set's incomplete last row is neither drawn nor printed,
     // and 1 to 3 problems leave the header alone.
     const std::int32_t shown = ProblemsOnPage(State.ProblemCount);
-    QString text = QStringLiteral("問題No.%1、%2問。").arg(QString::fromStdString(FormatInteger(State.PrintNumber)))
-                       .arg(shown);
+    QString text =
+        QStringLiteral("問題No.%1、%2問。").arg(QString::fromStdString(FormatInteger(State.PrintNumber))).arg(shown);
     for (int k = 1; k <= shown; ++k) {
         const Problem& p = State.Problems[k];
         text += QStringLiteral("（%1）%2 × %3 ＝ %4。")
@@ -415,15 +472,16 @@ QString TForm1::SheetDescription() const
     return text;
 }
 
-void TForm1::PaintBox1DblClick()
-{
-    TSheetView::ShowFor(this, [this](TCanvas& canvas, std::int32_t width, std::int32_t height, bool answers) {
-        DrawSheetPage(SheetSource(), canvas, width, height, answers);
-    }, [](const std::exception& error) { ShowError(error); });
+void TForm1::PaintBox1DblClick() {
+    TSheetView::ShowFor(
+        this,
+        [this](TCanvas& canvas, std::int32_t width, std::int32_t height, bool answers) {
+            DrawSheetPage(SheetSource(), canvas, width, height, answers);
+        },
+        [](const std::exception& error) { ShowError(error); });
 }
 
-TSheetSource TForm1::SheetSource()
-{
+TSheetSource TForm1::SheetSource() {
     return TSheetSource{State, [this] { return QstSentence->text().toStdString(); }, PaintBox1->width(),
                         PaintBox1->height()};
 }
@@ -434,31 +492,27 @@ void TForm1::btnPrintClick() { PrintCommand(false); }
 
 void TForm1::btnPrintWithAnsClick() { PrintCommand(true); }
 
-void TForm1::PrintCommand(bool withAnswers)
-{
+void TForm1::PrintCommand(bool withAnswers) {
     State.PrintNumber = ParseInteger(PrnNum->text().toStdString());
     const std::int32_t next = PrintSheets(SheetSource(), withAnswers);
     PrnNum->setText(QString::fromStdString(FormatInteger(next)));
     ShowCurrentSheet();  // the header shows the advanced number at once
 }
 
-void TForm1::btnMaintenanceClick()
-{
+void TForm1::btnMaintenanceClick() {
     RunPrintSettings(this, [](QPrintDialog& dialog) {
         PreparePrintDialog(dialog);
         return Dialogs().ExecPrintDialog(dialog);
     });
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
-{
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* button = qobject_cast<QPushButton*>(watched);
         if (button && key->modifiers() == Qt::NoModifier &&
             (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            if (button->isEnabled())
-                button->click();
+            if (button->isEnabled()) button->click();
             return true;
         }
     }
@@ -467,20 +521,18 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         // window losing activation (another program, a context menu) does not.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (auto* field = qobject_cast<QLineEdit*>(watched))
-                Guarded([&] { KuhakuCheck(field); });
+            if (auto* field = qobject_cast<QLineEdit*>(watched)) Guarded([&] { KuhakuCheck(field); });
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool TForm1::event(QEvent* event)
-{
+bool TForm1::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
     // A window manager reports its frame only once the window is mapped; the outer size
     // and the centring are meant with the frame included, so they are redone once then.
-    if (!outerSizeSettled_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-                               event->type() == QEvent::Show)) {
+    if (!outerSizeSettled_ &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
         const QSize frame = frameGeometry().size() - geometry().size();
         if (!frame.isNull()) {
             outerSizeSettled_ = true;
@@ -492,23 +544,19 @@ bool TForm1::event(QEvent* event)
     return result;
 }
 
-void TForm1::SetOuterHeight(int height)
-{
+void TForm1::SetOuterHeight(int height) {
     const int frame = frameGeometry().height() - geometry().height();
     resize(width(), height - frame);
 }
 
-void TForm1::SetOuterWidth(int width)
-{
+void TForm1::SetOuterWidth(int width) {
     const int frame = frameGeometry().width() - geometry().width();
     resize(width - frame, this->height());
 }
 
-void TForm1::CentreOnScreen()
-{
+void TForm1::CentreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
+    if (!screen) return;
     // A small screen at a large scale (1366 x 768 at 200 % leaves 683 x 384) cannot hold the
     // window: it shrinks to the free area, and its scroll bars reach the rest of the controls.
     // Along a side that still fits (1920 x 1080 at 200 % under a panel is wide enough but too

@@ -25,8 +25,7 @@ void ShowError(const std::exception& error);
 // it already changed stays) and is shown at once; it never unwinds through Qt's signal
 // emission or event dispatch, which do not expect exceptions and leak on the way.
 template <class Handler>
-void Guarded(Handler&& handler) noexcept
-{
+void Guarded(Handler&& handler) noexcept {
     try {
         std::forward<Handler>(handler)();
     } catch (const std::exception& error) {
@@ -37,8 +36,7 @@ void Guarded(Handler&& handler) noexcept
 // Guarded for a paint handler: the painter ends before the error box opens, since a modal box
 // over an active painter leaves the widget's backing store painting for good.
 template <class Handler>
-void GuardedPaint(QPainter& painter, Handler&& handler) noexcept
-{
+void GuardedPaint(QPainter& painter, Handler&& handler) noexcept {
     try {
         std::forward<Handler>(handler)();
     } catch (const std::exception& error) {

@@ -19,14 +19,12 @@ TDialogs& Dialogs() { return *current; }
 
 void SetDialogs(TDialogs* dialogs) { current = dialogs ? dialogs : &realDialogs; }
 
-void TDialogs::ErrorBox(QWidget* parent, const QString& caption, const QString& text)
-{
+void TDialogs::ErrorBox(QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-void TDialogs::WarningBox(QWidget* parent, const QString& caption, const QString& text)
-{
+void TDialogs::WarningBox(QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     // Centred on the screen, not on the window.
@@ -38,14 +36,10 @@ void TDialogs::Beep() { QApplication::beep(); }
 
 bool TDialogs::ExecPrintDialog(QPrintDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
-void PreparePrintDialog(QPrintDialog& dialog)
-{
+void PreparePrintDialog(QPrintDialog& dialog) {
     auto* buttons = dialog.findChild<QDialogButtonBox*>();
-    if (!buttons)
-        return;
+    if (!buttons) return;
     for (QAbstractButton* button : buttons->buttons())
-        if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole)
-            button->hide();
-    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
-        ok->setText(QStringLiteral("OK"));
+        if (buttons->buttonRole(button) == QDialogButtonBox::ResetRole) button->hide();
+    if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
 }

@@ -1,8 +1,7 @@
 #include "app/Fmain.h"
 #include "app/application.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     TApplication app(argc, argv);
     TForm1 form;
     form.show();

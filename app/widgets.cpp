@@ -8,15 +8,12 @@
 
 TPaintBox::TPaintBox(PaintHandler onPaint, QWidget* parent) : QWidget(parent), onPaint_(std::move(onPaint)) {}
 
-void TPaintBox::paintEvent(QPaintEvent*)
-{
+void TPaintBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (onPaint_)
-        onPaint_(painter);
+    if (onPaint_) onPaint_(painter);
 }
 
-void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event)
-{
+void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && onDoubleClick_)
         onDoubleClick_();
     else
@@ -24,34 +21,28 @@ void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event)
 }
 
 TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
-    : QGroupBox(caption, parent), columns_(std::max(1, columns))
-{
+    : QGroupBox(caption, parent), columns_(std::max(1, columns)) {
     for (const QString& text : items) {
         auto* button = new QRadioButton(text, this);
         items_.push_back(button);
         // Tab reaches only the selected item, as one stop of the window's tab order.
-        connect(button, &QRadioButton::toggled, this, [button](bool on) {
-            button->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
-        });
+        connect(button, &QRadioButton::toggled, this,
+                [button](bool on) { button->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); });
         button->setFocusPolicy(Qt::ClickFocus);
     }
-    if (!items_.empty())
-        SetItemIndex(0);
+    if (!items_.empty()) SetItemIndex(0);
 }
 
-void TRadioGroup::resizeEvent(QResizeEvent* event)
-{
+void TRadioGroup::resizeEvent(QResizeEvent* event) {
     QGroupBox::resizeEvent(event);
     PlaceItems();
 }
 
 // Items fill the columns top to bottom; the columns share the space inside the frame and
 // below the caption equally, and so do the rows.
-void TRadioGroup::PlaceItems()
-{
+void TRadioGroup::PlaceItems() {
     const int count = static_cast<int>(items_.size());
-    if (count == 0)
-        return;
+    if (count == 0) return;
     const int rows = (count + columns_ - 1) / columns_;
     const QRect inner = contentsRect();
     for (int i = 0; i < count; ++i) {
@@ -64,24 +55,20 @@ void TRadioGroup::PlaceItems()
     }
 }
 
-int TRadioGroup::ItemIndex() const
-{
+int TRadioGroup::ItemIndex() const {
     for (std::size_t i = 0; i < items_.size(); ++i)
-        if (items_[i]->isChecked())
-            return static_cast<int>(i);
+        if (items_[i]->isChecked()) return static_cast<int>(i);
     return -1;
 }
 
 void TRadioGroup::SetItemIndex(int index) { Item(index)->setChecked(true); }
 
-TBevel::TBevel(QWidget* parent) : QWidget(parent)
-{
+TBevel::TBevel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
 }
 
-void TBevel::paintEvent(QPaintEvent*)
-{
+void TBevel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const int right = width() - 1, bottom = height() - 1;
     painter.setPen(palette().color(QPalette::Dark));
@@ -92,14 +79,12 @@ void TBevel::paintEvent(QPaintEvent*)
     painter.drawLine(right, 1, right, bottom);
 }
 
-TShape::TShape(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind)
-{
+TShape::TShape(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
 }
 
-void TShape::paintEvent(QPaintEvent*)
-{
+void TShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::black);

@@ -99,8 +99,8 @@ ExactDecimal ExactValue(const DecimalTextParts& parts) {
     x.Digits.reserve(parts.IntegerDigits.size() + parts.FractionDigits.size());
     x.Digits.append(parts.IntegerDigits);
     x.Digits.append(parts.FractionDigits);
-    std::int64_t exponent = static_cast<std::int64_t>(parts.Exponent) -
-                            static_cast<std::int64_t>(parts.FractionDigits.size());
+    std::int64_t exponent =
+        static_cast<std::int64_t>(parts.Exponent) - static_cast<std::int64_t>(parts.FractionDigits.size());
     const std::size_t last = x.Digits.find_last_not_of('0');
     if (last == std::string::npos) {
         x.Digits.clear();

@@ -15,9 +15,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsZero(const PlaceRange& r) { return r.Low == "0" && r.High == "0"; }
 
-std::string PlaceText(const PlaceRange& r) {
-    return r.Low == r.High ? r.Low : "[" + r.Low + "-" + r.High + "]";
-}
+std::string PlaceText(const PlaceRange& r) { return r.Low == r.High ? r.Low : "[" + r.Low + "-" + r.High + "]"; }
 
 }  // namespace
 
@@ -84,8 +82,7 @@ std::string FormatDigitPattern(const OperandPlaces& places) {
     return text;
 }
 
-void SetDigitRanges(GenerationSettings& settings, const OperandPlaces& multiplicand,
-                    const OperandPlaces& multiplier) {
+void SetDigitRanges(GenerationSettings& settings, const OperandPlaces& multiplicand, const OperandPlaces& multiplier) {
     for (std::size_t k = 0; k < settings.DigitRanges.size(); ++k) {
         settings.DigitRanges[k] = {multiplicand[k].Low, multiplicand[k].High, multiplier[k].Low, multiplier[k].High};
     }

@@ -34,8 +34,7 @@ OperandPlaces ParseDigitPattern(std::string_view pattern);
 // left out, but the ones place is always written ("0.[1-9]", not ".[1-9]").
 std::string FormatDigitPattern(const OperandPlaces& places);
 
-void SetDigitRanges(GenerationSettings& settings, const OperandPlaces& multiplicand,
-                    const OperandPlaces& multiplier);
+void SetDigitRanges(GenerationSettings& settings, const OperandPlaces& multiplicand, const OperandPlaces& multiplier);
 OperandPlaces MultiplicandPlaces(const GenerationSettings& settings);
 OperandPlaces MultiplierPlaces(const GenerationSettings& settings);
 

@@ -106,7 +106,8 @@ private:
             return Round({0, value}, twos);
         }
         std::uint64_t significand = 0;
-        for (std::int64_t i = length - 1; i >= length - 64; --i) significand = (significand << 1) | (Bit(big, i) ? 1u : 0u);
+        for (std::int64_t i = length - 1; i >= length - 64; --i)
+            significand = (significand << 1) | (Bit(big, i) ? 1u : 0u);
         const std::int64_t roundBit = length - 65;
         bool below = false;  // any bit under the rounding bit
         for (std::int64_t i = 0; i < roundBit && !below; ++i) below = Bit(big, i);
@@ -158,5 +159,6 @@ bool WithinExtendedRange(const DecimalTextParts& parts) {
     if (scale > MaxFinitePow10) return false;
     static const PowersOfTen powers;
     const Rounded& power = powers[scale];
-    return !IsInfinite(Round(MultiplyWide(mantissa.Significand, power.Significand), mantissa.Exponent + power.Exponent));
+    return !IsInfinite(
+        Round(MultiplyWide(mantissa.Significand, power.Significand), mantissa.Exponent + power.Exponent));
 }

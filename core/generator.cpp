@@ -18,8 +18,7 @@ void OrderPair(std::int32_t& a, std::int32_t& b) {
 // One place of one candidate: the multiplicand's digit first, then the multiplier's.
 // The texts are parsed afresh every time, so a bad field fails on the first candidate,
 // before anything of the set is touched.
-void DrawDigitPair(const DigitRangeTexts& texts, std::int32_t& multiplicandDigit,
-                   std::int32_t& multiplierDigit) {
+void DrawDigitPair(const DigitRangeTexts& texts, std::int32_t& multiplicandDigit, std::int32_t& multiplierDigit) {
     std::int32_t uLow = ParseInteger(texts.MultiplicandLow);
     std::int32_t uHigh = ParseInteger(texts.MultiplicandHigh);
     std::int32_t dLow = ParseInteger(texts.MultiplierLow);
@@ -56,8 +55,7 @@ Candidate DrawCandidate(const std::array<DigitRangeTexts, 5>& ranges) {
 
 bool IsDuplicate(const ProblemSet& problems, int slot, const Candidate& c) {
     for (int s = 1; s < slot; ++s) {
-        if (problems[s].MultiplicandMilli == c.Multiplicand && problems[s].MultiplierMilli == c.Multiplier)
-            return true;
+        if (problems[s].MultiplicandMilli == c.Multiplicand && problems[s].MultiplierMilli == c.Multiplier) return true;
     }
     return false;
 }

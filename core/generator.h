@@ -15,8 +15,8 @@ struct DigitRangeTexts {
 };
 
 struct GenerationSettings {
-    std::int32_t RequestedCount = 12;             // 12 or 16
-    std::string AnswerLowText = "0";              // parsed with ParseDecimal
+    std::int32_t RequestedCount = 12;  // 12 or 16
+    std::string AnswerLowText = "0";   // parsed with ParseDecimal
     std::string AnswerHighText = "0";
     std::array<DigitRangeTexts, 5> DigitRanges{};  // [k-1], k = 1 thousandths .. 5 tens
 };
@@ -26,5 +26,4 @@ enum class GenerationResult { Complete, GaveUp };
 // Fills slots 1..ProblemCount of `problems` (values and texts) and sets ProblemCount.
 // A conversion error (EConvertError) leaves `problems` and `problemCount` untouched.
 // On GaveUp the kept problems' texts are already written when this returns.
-GenerationResult GenerateProblems(const GenerationSettings& settings, ProblemSet& problems,
-                                  std::int32_t& problemCount);
+GenerationResult GenerateProblems(const GenerationSettings& settings, ProblemSet& problems, std::int32_t& problemCount);

@@ -147,8 +147,9 @@ ExactDecimal MultiplyExact(const ExactDecimal& a, const ExactDecimal& b) {
     for (std::size_t i = a.Digits.size(); i-- > 0;) {
         unsigned carry = 0;
         for (std::size_t j = b.Digits.size(); j-- > 0;) {
-            const unsigned sum = columns[i + j + 1] + static_cast<unsigned>(a.Digits[i] - '0') *
-                                                         static_cast<unsigned>(b.Digits[j] - '0') + carry;
+            const unsigned sum = columns[i + j + 1] +
+                                 static_cast<unsigned>(a.Digits[i] - '0') * static_cast<unsigned>(b.Digits[j] - '0') +
+                                 carry;
             columns[i + j + 1] = sum % 10;
             carry = sum / 10;
         }

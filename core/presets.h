@@ -9,7 +9,7 @@ struct SheetPreset {
     const char* Title;         // what a teacher reads in the list
     const char* Multiplicand;  // digit patterns (core/digit_pattern.h)
     const char* Multiplier;
-    const char* Answer;        // "LOW:HIGH"
+    const char* Answer;  // "LOW:HIGH"
 };
 
 std::span<const SheetPreset> SheetPresets();

@@ -8,7 +8,7 @@ constexpr int ProblemCapacity = 20;
 struct Problem {
     std::int32_t MultiplicandMilli = 0;  // thousandths: 12345 is 12.345
     std::int32_t MultiplierMilli = 0;
-    std::string MultiplicandText;        // FormatDecimal of the thousandths / 1000
+    std::string MultiplicandText;  // FormatDecimal of the thousandths / 1000
     std::string MultiplierText;
 };
 

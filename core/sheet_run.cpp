@@ -2,8 +2,8 @@
 
 #include "core/random.h"
 
-void RunSheets(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets,
-               AnswerPlacement placement, const SheetPageSink& page) {
+void RunSheets(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets, AnswerPlacement placement,
+               const SheetPageSink& page) {
     ProblemSet set;
     std::int32_t count = 0;
     RandomSeed = seed;
@@ -24,8 +24,7 @@ std::int64_t PageCount(AnswerPlacement placement, std::int32_t sheets) {
     return placement == AnswerPlacement::None ? sheets : 2 * static_cast<std::int64_t>(sheets);
 }
 
-std::optional<ShortSheet> FindShortSheet(const GenerationSettings& settings, std::uint32_t seed,
-                                         std::int32_t sheets) {
+std::optional<ShortSheet> FindShortSheet(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets) {
     ProblemSet set;
     std::int32_t count = 0;
     RandomSeed = seed;

@@ -15,14 +15,13 @@ enum class AnswerPlacement {
 };
 
 // sheet: 0-based index in the run. `set` holds `count` problems with their texts.
-using SheetPageSink =
-    std::function<void(std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count)>;
+using SheetPageSink = std::function<void(std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count)>;
 
 // Hands every page to `page` in print order. Answer sheets placed at the end are made by running
 // the sequence again from the seed rather than by keeping every set: memory stays the same
 // however many sheets there are. Leaves RandomSeed wherever the run ends.
-void RunSheets(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets,
-               AnswerPlacement placement, const SheetPageSink& page);
+void RunSheets(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets, AnswerPlacement placement,
+               const SheetPageSink& page);
 
 std::int64_t PageCount(AnswerPlacement placement, std::int32_t sheets);
 
@@ -37,5 +36,4 @@ struct ShortSheet {
 
 // The first sheet of the run that the generator cannot fill, if any; nothing is kept.
 // Raises the generator's EConvertError for settings it cannot read.
-std::optional<ShortSheet> FindShortSheet(const GenerationSettings& settings, std::uint32_t seed,
-                                         std::int32_t sheets);
+std::optional<ShortSheet> FindShortSheet(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets);

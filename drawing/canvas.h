@@ -14,8 +14,8 @@ enum class TFontStyle { Empty, Underline };
 enum class TBrushStyle { Solid, Clear };
 
 struct TFont {
-    std::string Name;             // requested face, e.g. "ＭＳ 明朝"; resolved by the surface
-    std::int32_t Height = 0;      // character cell height (ascent + descent) in device pixels
+    std::string Name;         // requested face, e.g. "ＭＳ 明朝"; resolved by the surface
+    std::int32_t Height = 0;  // character cell height (ascent + descent) in device pixels
     TFontStyle Style = TFontStyle::Empty;
 
     bool operator==(const TFont&) const = default;

@@ -1,20 +1,19 @@
 #include "drawing/fonts.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QByteArray>
 #include <QFont>
 #include <QFontDatabase>
 #include <QString>
 #include <QStringList>
-
 #include <cstdio>
-
-#include <fontconfig/fontconfig.h>
 
 namespace {
 
 struct FaceMapping {
-    const char* requested;              // the name the window and the sheet ask for
-    const char* wanted;                 // the installed face that matches its metrics
+    const char* requested;                            // the name the window and the sheet ask for
+    const char* wanted;                               // the installed face that matches its metrics
     std::initializer_list<const char*> alternatives;  // tried in order if it is missing
 };
 
@@ -70,8 +69,8 @@ void InstallFontSubstitutions() {
                              m.wanted);
                 continue;
             }
-            std::fprintf(stderr, "tavrelo: font %s is not installed; using %s for \"%s\" instead\n",
-                         m.wanted, chosen.toUtf8().constData(), m.requested);
+            std::fprintf(stderr, "tavrelo: font %s is not installed; using %s for \"%s\" instead\n", m.wanted,
+                         chosen.toUtf8().constData(), m.requested);
         }
         // Replace rather than append, so that a second call does not pile up stale entries.
         QFont::removeSubstitutions(requested);

@@ -13,23 +13,19 @@ public:
     TForwardingCanvas(const TForwardingCanvas&) = delete;
     TForwardingCanvas& operator=(const TForwardingCanvas&) = delete;
 
-    void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override
-    {
+    void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override {
         Sync();
         target_.TextOut(x, y, text);
     }
-    std::int32_t TextWidth(std::string_view text) override
-    {
+    std::int32_t TextWidth(std::string_view text) override {
         Sync();
         return target_.TextWidth(text);
     }
-    std::int32_t TextHeight(std::string_view text) override
-    {
+    std::int32_t TextHeight(std::string_view text) override {
         Sync();
         return target_.TextHeight(text);
     }
-    void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override
-    {
+    void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
         Sync();
         target_.Rectangle(x1, y1, x2, y2);
     }
@@ -38,8 +34,7 @@ protected:
     TCanvas& Target() { return target_; }
 
 private:
-    void Sync()
-    {
+    void Sync() {
         target_.Font = Font;
         target_.Brush = Brush;
         target_.Pen = Pen;

@@ -82,15 +82,14 @@ class Figure {
 public:
     Figure(TCanvas& canvas, std::int32_t x, std::int32_t y) : c_(canvas), x_(x), y_(y) {}
 
-    void Draw(const std::string& multiplicandText, const std::string& multiplierText,
-              const std::string& operatorText, bool showAnswers) {
+    void Draw(const std::string& multiplicandText, const std::string& multiplierText, const std::string& operatorText,
+              bool showAnswers) {
         // Preparation: every conversion happens here, so a bad text draws nothing at all.
         const std::string multiplicandDigits = DigitsOf(multiplicandText);
         const std::string multiplierDigits = DigitsOf(multiplierText);
         const int digitCount = static_cast<int>(multiplierDigits.size());
         const int trailingZeros = TrailingZerosOf(multiplicandDigits, multiplierDigits);
-        const std::string productText =
-            ProductText(multiplicandText, multiplierText);
+        const std::string productText = ProductText(multiplicandText, multiplierText);
         const int lenA = static_cast<int>(multiplicandText.size());
         const int lenB = static_cast<int>(multiplierText.size());
         const int pad = lenA > lenB ? lenA - lenB : 0;
@@ -120,16 +119,13 @@ public:
         const int n = digitCount;
         const std::int32_t a = ParseInteger(multiplicandDigits);
         for (int r = 0; r <= n - 2; ++r) {
-            const std::int32_t digit =
-                ParseInteger(multiplierDigits.substr(static_cast<std::size_t>(n - 1 - r), 1));
-            const std::string partial =
-                FormatInteger(a * digit) + std::string(static_cast<std::size_t>(r + 1), ' ');
+            const std::int32_t digit = ParseInteger(multiplierDigits.substr(static_cast<std::size_t>(n - 1 - r), 1));
+            const std::string partial = FormatInteger(a * digit) + std::string(static_cast<std::size_t>(r + 1), ' ');
             c_.TextOut(rightEdge_ - c_.TextWidth(partial), Row(r + 2), partial);
         }
 
-        std::string lastPartial =
-            FormatInteger(a * ParseInteger(multiplierDigits.substr(0, 1))) +
-            std::string(static_cast<std::size_t>(n - 1), ' ');
+        std::string lastPartial = FormatInteger(a * ParseInteger(multiplierDigits.substr(0, 1))) +
+                                  std::string(static_cast<std::size_t>(n - 1), ' ');
         // The rule above the product reaches at least as far left as the product itself.
         const int productColumns = CharCount(productText) + wholeShiftColumns;
         if (static_cast<int>(lastPartial.size()) < productColumns)
@@ -147,8 +143,7 @@ public:
         if (productHasPoint) {
             DrawNumberText(productText, productRow, answerShift, false);
         } else {
-            c_.TextOut(rightEdge_ - c_.TextWidth(productText) - c_.TextWidth(".") -
-                           space * wholeShiftColumns,
+            c_.TextOut(rightEdge_ - c_.TextWidth(productText) - c_.TextWidth(".") - space * wholeShiftColumns,
                        Row(productRow), productText);
         }
     }
@@ -156,8 +151,7 @@ public:
 private:
     std::int32_t Row(int k) const {
         // Wraps like the 32-bit machine arithmetic the page is laid out in, never traps.
-        return static_cast<std::int32_t>(static_cast<std::int64_t>(y_) +
-                                         static_cast<std::int64_t>(k) * fullHeight_);
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(y_) + static_cast<std::int64_t>(k) * fullHeight_);
     }
 
     // Right-aligns one number text to the figure's columns; a point is drawn small, squeezed
@@ -237,9 +231,8 @@ private:
 
 }  // namespace
 
-TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y,
-                     const std::string& MultiplicandText, const std::string& MultiplierText,
-                     const std::string& OperatorText, bool showAnswers) {
+TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
+                     const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers) {
     TMeasuringCanvas measuring(Canvas);
     Figure(measuring, X, Y).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
     return measuring.Box();

@@ -34,8 +34,7 @@ std::int32_t ProblemsOnPage(std::int32_t ProblemCount) {
     return rows <= 0 ? 0 : 4 * (rows < ProblemCapacity / 4 ? rows : ProblemCapacity / 4);
 }
 
-float PageScaleFor(std::int32_t PageWidth, std::int32_t PageHeight, std::int32_t BaseWidth,
-                   std::int32_t BaseHeight) {
+float PageScaleFor(std::int32_t PageWidth, std::int32_t PageHeight, std::int32_t BaseWidth, std::int32_t BaseHeight) {
     if (PageWidth <= 0 || BaseWidth <= 0 || BaseHeight <= 0) return 1.0f;
     const double byWidth = static_cast<double>(PageWidth) / BaseWidth;
     const double byHeight = static_cast<double>(PageHeight) / BaseHeight;
@@ -70,8 +69,7 @@ struct FigureGrid {
     std::int32_t Y(std::int32_t i) const { return Add32(firstY, Mul32(i - 1, rowStep)); }
 };
 
-FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHeight,
-                   const PageContent& content) {
+FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHeight, const PageContent& content) {
     auto Scaled = [pageScale](double x) { return ScaledBy(pageScale, x); };
     FigureGrid grid;
     grid.firstX = Scaled(24);
@@ -86,8 +84,8 @@ FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHei
 
 // Whether every figure, drawn at the canvas's current font, stays inside the page's printable
 // area, above the row below it and clear of the figure to its left.
-bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
-                std::int32_t PageHeight, const PageContent& content) {
+bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth, std::int32_t PageHeight,
+                const PageContent& content) {
     const ProblemSet& problems = *content.Problems;
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         const std::int64_t bottomLimit =
@@ -95,11 +93,10 @@ bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
         std::int64_t leftNeighbourRight = 0;
         for (std::int32_t j = 1; j <= 4; ++j) {
             const Problem& p = problems[(i - 1) * 4 + j];
-            const TFigureBox box = HissanBox(Canvas, grid.X(j), grid.Y(i), p.MultiplicandText,
-                                             p.MultiplierText, "×", content.ShowAnswers);
+            const TFigureBox box =
+                HissanBox(Canvas, grid.X(j), grid.Y(i), p.MultiplicandText, p.MultiplierText, "×", content.ShowAnswers);
             if (box.Empty) continue;
-            if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit)
-                return false;
+            if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit) return false;
             leftNeighbourRight = box.Right;
         }
     }
@@ -107,8 +104,7 @@ bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
 }
 
 std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
-                                std::int32_t PageHeight, const PageContent& content,
-                                std::int32_t designed) {
+                                std::int32_t PageHeight, const PageContent& content, std::int32_t designed) {
     if (grid.rowCount <= 0 || designed <= 1) return designed;
     const std::int32_t saved = Canvas.Font.Height;
     auto fitsAt = [&](std::int32_t height) {
@@ -123,8 +119,10 @@ std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::in
         std::int32_t fails = designed;
         while (fails - fits > 1) {
             const std::int32_t mid = fits + (fails - fits) / 2;
-            if (fitsAt(mid)) fits = mid;
-            else fails = mid;
+            if (fitsAt(mid))
+                fits = mid;
+            else
+                fails = mid;
         }
         // A page too small for any figure keeps the designed height rather than specks.
         if (fits >= 1) chosen = fits;
@@ -137,22 +135,18 @@ std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::in
 
 std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
                           const PageContent& content) {
-    const float pageScale =
-        PageScaleFor(PageWidth, PageHeight, content.BaseWidth, content.BaseHeight);
+    const float pageScale = PageScaleFor(PageWidth, PageHeight, content.BaseWidth, content.BaseHeight);
     const std::int32_t designed = ScaledBy(pageScale, 14);
     const TFont saved = Canvas.Font;
     Canvas.Font.Name = MinchoFace;
-    const std::int32_t height =
-        FittedFigureHeight(Canvas, GridFor(pageScale, PageWidth, PageHeight, content), PageWidth,
-                           PageHeight, content, designed);
+    const std::int32_t height = FittedFigureHeight(Canvas, GridFor(pageScale, PageWidth, PageHeight, content),
+                                                   PageWidth, PageHeight, content, designed);
     Canvas.Font = saved;
     return height;
 }
 
-void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
-               const PageContent& content) {
-    const float pageScale =
-        PageScaleFor(PageWidth, PageHeight, content.BaseWidth, content.BaseHeight);
+void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight, const PageContent& content) {
+    const float pageScale = PageScaleFor(PageWidth, PageHeight, content.BaseWidth, content.BaseHeight);
     auto Scaled = [pageScale](double x) { return ScaledBy(pageScale, x); };
 
     Canvas.Brush.Style = TBrushStyle::Solid;
@@ -171,8 +165,7 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     Canvas.TextOut(Scaled(64), Scaled(10), "問題No." + FormatInteger(content.PrintNumber));
 
     Canvas.Font.Height = Scaled(14);
-    Canvas.TextOut(Scaled(140), Scaled(20),
-                   "（　　　　　　　　　　　）");
+    Canvas.TextOut(Scaled(140), Scaled(20), "（　　　　　　　　　　　）");
 
     Canvas.Font.Height = Scaled(10);
     Canvas.TextOut(Scaled(14), Scaled(40), content.Sentence);
@@ -186,15 +179,14 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     // designed height would run a figure into the row below, off the paper or into its
     // neighbour, the whole page's figures get the largest height that keeps every one clear.
     // The figures keep their places; only their size changes.
-    Canvas.Font.Height =
-        FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, designed);
+    Canvas.Font.Height = FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, designed);
 
     const ProblemSet& problems = *content.Problems;
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         for (std::int32_t j = 1; j <= 4; ++j) {
             const int k = (i - 1) * 4 + j;
-            Hissan(Canvas, grid.X(j), grid.Y(i), problems[k].MultiplicandText,
-                   problems[k].MultiplierText, "×", content.ShowAnswers);
+            Hissan(Canvas, grid.X(j), grid.Y(i), problems[k].MultiplicandText, problems[k].MultiplierText, "×",
+                   content.ShowAnswers);
         }
     }
     Canvas.Font.Height = designed;

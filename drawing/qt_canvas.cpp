@@ -1,24 +1,20 @@
 #include "drawing/qt_canvas.h"
 
-#include "drawing/fonts.h"
-
 #include <QColor>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
 #include <QRect>
-
 #include <algorithm>
+
+#include "drawing/fonts.h"
 
 namespace {
 
-QString Utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QColor ToQColor(TColor c) {
-    return QColor(static_cast<int>((c >> 16) & 0xFFu), static_cast<int>((c >> 8) & 0xFFu),
-                  static_cast<int>(c & 0xFFu));
+    return QColor(static_cast<int>((c >> 16) & 0xFFu), static_cast<int>((c >> 8) & 0xFFu), static_cast<int>(c & 0xFFu));
 }
 
 int CellOf(const QFont& face, int pixelSize, QPaintDevice* device) {
@@ -56,8 +52,10 @@ int TQtCanvas::PixelSizeForCell(const QFont& face, int cellHeight, QPaintDevice*
     for (int size = start; size <= last; ++size) {
         const int cell = CellOf(face, size, device);
         if (cell > cellHeight) break;
-        if (cell == cellHeight) exact = size;
-        else below = size;
+        if (cell == cellHeight)
+            exact = size;
+        else
+            below = size;
     }
     if (exact > 0) return exact;
     return std::max(1, below);

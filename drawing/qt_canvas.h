@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QString>
-
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "drawing/canvas.h"
 #include "core/problem.h"
+#include "drawing/canvas.h"
 
 // Draws one figure. The caller has set a fixed-pitch face, a positive Height, no underline
 // and a clear brush; the figure leaves Height as found and Style empty.
@@ -32,9 +32,8 @@ struct TFigureBox {
 
 // Where Hissan with the same arguments would draw, measured with Canvas's own metrics at its
 // current font. Draws nothing; Canvas's font is as it was afterwards.
-TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y,
-                     const std::string& MultiplicandText, const std::string& MultiplierText,
-                     const std::string& OperatorText, bool showAnswers);
+TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
+                     const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers);
 
 // The name every document of sheets carries, whoever makes it: the print job's name and the
 // PDF's title.
@@ -42,19 +41,18 @@ inline constexpr const char* DocumentName = "Tavreloかけ算小数編";
 
 // What a page drawing reads, taken by the caller at the moment of drawing.
 struct PageContent {
-    std::string_view Sentence;          // the instruction sentence as the window holds it now
-    std::int32_t PrintNumber = 0;       // the sheet number printed in the header
+    std::string_view Sentence;     // the instruction sentence as the window holds it now
+    std::int32_t PrintNumber = 0;  // the sheet number printed in the header
     const ProblemSet* Problems = nullptr;
     std::int32_t ProblemCount = 0;
     bool ShowAnswers = false;
-    std::int32_t BaseWidth = 320;       // the preview area's size: the page is designed on it
+    std::int32_t BaseWidth = 320;  // the preview area's size: the page is designed on it
     std::int32_t BaseHeight = 441;
 };
 
 // The page's scale factor: the smaller of the two quotients page / base, held at single
 // precision; 1 for a page width of 0 or less.
-float PageScaleFor(std::int32_t PageWidth, std::int32_t PageHeight, std::int32_t BaseWidth,
-                   std::int32_t BaseHeight);
+float PageScaleFor(std::int32_t PageWidth, std::int32_t PageHeight, std::int32_t BaseWidth, std::int32_t BaseHeight);
 // PageScale times x (whole base units) rounded to the nearest device pixel, halves to even.
 std::int32_t ScaledBy(float PageScale, double x);
 
@@ -62,12 +60,10 @@ std::int32_t ScaledBy(float PageScale, double x);
 // figures would not fit at that height, the largest height at which every figure stays above
 // the row below it, inside the printable area and clear of its left neighbour. Measured with
 // Canvas's own metrics; draws nothing and leaves Canvas's font as it was.
-std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
-                          const PageContent& content);
+std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight, const PageContent& content);
 
 // How many problems of a set of `ProblemCount` a page shows: its complete rows of four, from
 // the first problem on. The 1 to 3 problems of an incomplete last row are not on the page.
 std::int32_t ProblemsOnPage(std::int32_t ProblemCount);
 
-void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
-               const PageContent& content);
+void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight, const PageContent& content);

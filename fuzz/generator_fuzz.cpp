@@ -117,9 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckDigits(p.MultiplierMilli, multiplier, "multiplier");
         const ExactDecimal product = Scaled(std::int64_t{p.MultiplicandMilli} * p.MultiplierMilli, 6);
         if (CompareExact(product, low) < 0 || CompareExact(product, high) > 0)
-            Fail("product outside the answer range",
-                 std::to_string(p.MultiplicandMilli) + " x " + std::to_string(p.MultiplierMilli) + " (thousandths) in " +
-                     answer.Low + ":" + answer.High);
+            Fail("product outside the answer range", std::to_string(p.MultiplicandMilli) + " x " +
+                                                         std::to_string(p.MultiplierMilli) + " (thousandths) in " +
+                                                         answer.Low + ":" + answer.High);
         if (!seen.insert({p.MultiplicandMilli, p.MultiplierMilli}).second)
             Fail("a problem came twice", p.MultiplicandText + " x " + p.MultiplierText);
         if (CompareExact(ParseExactDecimal(p.MultiplicandText), Scaled(p.MultiplicandMilli, 3)) != 0 ||

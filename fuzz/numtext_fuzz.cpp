@@ -65,16 +65,20 @@ void CheckAgainstX87(std::string_view text, const char* refusal, const ExactDeci
         referenceRefusal = e.what();
     }
     if ((refusal != nullptr) != !referenceRefusal.empty()) Fail("the x87 reading decided otherwise", text);
-    if (refusal != nullptr && referenceRefusal != refusal) Fail("the x87 reading's message differs", text, referenceRefusal);
+    if (refusal != nullptr && referenceRefusal != refusal)
+        Fail("the x87 reading's message differs", text, referenceRefusal);
     if (value == nullptr) return;
     const std::int64_t lead = value->Exponent + static_cast<std::int64_t>(value->Digits.size());
-    if (value->Digits.size() <= 15 && lead > -100 && lead < 100 && FormatDecimal(*value) != x87::FormatDecimal(reference))
-        Fail("the x87 reading writes it otherwise", text, FormatDecimal(*value) + " vs " + x87::FormatDecimal(reference));
+    if (value->Digits.size() <= 15 && lead > -100 && lead < 100 &&
+        FormatDecimal(*value) != x87::FormatDecimal(reference))
+        Fail("the x87 reading writes it otherwise", text,
+             FormatDecimal(*value) + " vs " + x87::FormatDecimal(reference));
 }
 
 void CheckOperandsAgainstX87(std::int32_t a, std::int32_t b) {
     const std::string ta = FormatDecimal(Thousandths(a)), tb = FormatDecimal(Thousandths(b));
-    if (ta != x87::OperandText(a) || tb != x87::OperandText(b)) Fail("operand texts differ from the x87's", ta + " " + tb);
+    if (ta != x87::OperandText(a) || tb != x87::OperandText(b))
+        Fail("operand texts differ from the x87's", ta + " " + tb);
     const ExactDecimal exact = MultiplyExact(ParseDecimal(ta), ParseDecimal(tb));
     // A product of more than 15 digits is rounded, and there the x87's binary product could fall
     // on the wrong side of a tie (879046.945 x 9830.457 = 8641433193.803865 came out ...80386).

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,10 +23,16 @@ namespace {
 // Every setting that the stored line carries.
 QString Settings(const SheetOptions& o, std::uint32_t seed) {
     const GenerationSettings& s = o.Settings;
-    QStringList fields{QString::number(seed), QString::number(s.RequestedCount),
-                       QString::fromStdString(s.AnswerLowText), QString::fromStdString(s.AnswerHighText),
-                       QString::number(o.Sheets), QString::number(o.FirstNumber), QString::fromStdString(o.Sentence),
-                       QString::number(static_cast<int>(o.Answers)), o.PaperName, QString::number(o.Paper)};
+    QStringList fields{QString::number(seed),
+                       QString::number(s.RequestedCount),
+                       QString::fromStdString(s.AnswerLowText),
+                       QString::fromStdString(s.AnswerHighText),
+                       QString::number(o.Sheets),
+                       QString::number(o.FirstNumber),
+                       QString::fromStdString(o.Sentence),
+                       QString::number(static_cast<int>(o.Answers)),
+                       o.PaperName,
+                       QString::number(o.Paper)};
     for (const DigitRangeTexts& r : s.DigitRanges)
         fields << QString::fromStdString(r.MultiplicandLow + r.MultiplicandHigh + r.MultiplierLow + r.MultiplierHigh);
     return fields.join(QLatin1Char('|'));
@@ -51,12 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t seed = first.Options.Seed.value_or(7);
     const QString stored = RemakeCommand(first.Options, seed);
     // The stored line leaves the file to the one who runs it again.
-    const ParsedOptions again = ParseSheetOptions(ShellWords(stored) << QStringLiteral("-o") << QStringLiteral("again.pdf"));
+    const ParsedOptions again =
+        ParseSheetOptions(ShellWords(stored) << QStringLiteral("-o") << QStringLiteral("again.pdf"));
     if (again.Outcome != OptionsOutcome::Run) Fail("the stored line is refused", stored + " -> " + again.Text);
     if (!again.Options.Seed) Fail("the stored line has no seed", stored);
     if (Settings(again.Options, *again.Options.Seed) != Settings(first.Options, seed))
-        Fail("the stored line means another run",
-             stored + "\n  first: " + Settings(first.Options, seed) + "\n  again: " +
-                 Settings(again.Options, *again.Options.Seed));
+        Fail("the stored line means another run", stored + "\n  first: " + Settings(first.Options, seed) +
+                                                      "\n  again: " + Settings(again.Options, *again.Options.Seed));
     return 0;
 }

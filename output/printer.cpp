@@ -18,7 +18,6 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -55,22 +54,18 @@ const auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 constexpr double PollSeconds = 0.2;
 constexpr auto GiveUpGrace = std::chrono::seconds(2);
 
-std::unique_ptr<TPrinter>& Instance()
-{
+std::unique_ptr<TPrinter>& Instance() {
     static std::unique_ptr<TPrinter> instance;
     return instance;
 }
 
 // CUPS's text in Japanese where its catalogue has it, whatever language the process runs in.
-std::string InJapanese(const char* text)
-{
-    if (!text)
-        return {};
+std::string InJapanese(const char* text) {
+    if (!text) return {};
     std::string result = text;
     if (_cupsLangString) {
         if (cups_lang_t* japanese = cupsLangGet("ja")) {
-            if (const char* translated = _cupsLangString(japanese, text))
-                result = translated;
+            if (const char* translated = _cupsLangString(japanese, text)) result = translated;
             cupsLangFree(japanese);
         }
     }
@@ -79,17 +74,14 @@ std::string InJapanese(const char* text)
 
 // Qt's printer list hides why it is empty; CUPS itself tells an unreachable scheduler apart
 // from a scheduler without printers.
-void CheckEnumeration(int count, ipp_status_t status, const std::string& text)
-{
+void CheckEnumeration(int count, ipp_status_t status, const std::string& text) {
     // A scheduler without printers answers "not found"; that is no failure of the enumeration.
-    if (count > 0 || status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND)
-        return;
+    if (count > 0 || status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND) return;
     // CUPS gives every failure a status code, so the message without a code never arises.
     throw EPrinter("Win32 エラー。コード : " + std::to_string(static_cast<int>(status)) + ".\n" + text);
 }
 
-std::unique_ptr<QPrinter> OpenDefaultPrinter()
-{
+std::unique_ptr<QPrinter> OpenDefaultPrinter() {
     // A bare QPrinter would quietly take the first printer when none is the default.
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull() || !QPrinterInfo::availablePrinterNames().contains(info.printerName()))
@@ -97,25 +89,21 @@ std::unique_ptr<QPrinter> OpenDefaultPrinter()
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
-bool WritesFile(const QPrinter& printer)
-{
+bool WritesFile(const QPrinter& printer) {
     return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
 }
 
 // What the dialog handed back can be printed on: a file name that is not a folder, or a printer
 // the scheduler knows now. With the scheduler down the dialog lists no printer and hands back
 // an empty name, and a file name of a folder is what it proposes before one is typed.
-bool Usable(const QPrinter& chosen)
-{
-    if (WritesFile(chosen))
-        return !QFileInfo(chosen.outputFileName()).isDir();
+bool Usable(const QPrinter& chosen) {
+    if (WritesFile(chosen)) return !QFileInfo(chosen.outputFileName()).isDir();
     const QString name = chosen.printerName();
     return !name.isEmpty() && QPrinterInfo::availablePrinterNames().contains(name);
 }
 
 // A fresh printer for the same queue or file with the same settings, for the dialog to work on.
-std::unique_ptr<QPrinter> CopyOf(const QPrinter& from)
-{
+std::unique_ptr<QPrinter> CopyOf(const QPrinter& from) {
     std::unique_ptr<QPrinter> copy;
     if (WritesFile(from)) {
         copy = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -137,8 +125,7 @@ std::unique_ptr<QPrinter> CopyOf(const QPrinter& from)
 // that entry in front again then, where a file was chosen.
 class FileEntryInFront : public QObject {
 public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             if (auto* printers = watched->findChild<QComboBox*>(QStringLiteral("printers")))
                 printers->setCurrentIndex(printers->count() - 1);
@@ -150,28 +137,26 @@ public:
 
 // The options Qt's CUPS engine gives a job of this printer: the paper, the sides, the
 // orientation and whatever the dialog's Properties chose.
-std::vector<std::pair<std::string, std::string>> JobOptions(QPrinter& printer)
-{
+std::vector<std::pair<std::string, std::string>> JobOptions(QPrinter& printer) {
     std::vector<std::pair<std::string, std::string>> options;
     const QPageLayout layout = printer.pageLayout();
     const bool portrait = layout.orientation() == QPageLayout::Portrait;
     options.emplace_back("media", layout.pageSize().key().toStdString());
     switch (printer.duplex()) {
-    case QPrinter::DuplexNone:
-        options.emplace_back("sides", "one-sided");
-        break;
-    case QPrinter::DuplexAuto:
-        options.emplace_back("sides", portrait ? "two-sided-long-edge" : "two-sided-short-edge");
-        break;
-    case QPrinter::DuplexLongSide:
-        options.emplace_back("sides", "two-sided-long-edge");
-        break;
-    case QPrinter::DuplexShortSide:
-        options.emplace_back("sides", "two-sided-short-edge");
-        break;
+        case QPrinter::DuplexNone:
+            options.emplace_back("sides", "one-sided");
+            break;
+        case QPrinter::DuplexAuto:
+            options.emplace_back("sides", portrait ? "two-sided-long-edge" : "two-sided-short-edge");
+            break;
+        case QPrinter::DuplexLongSide:
+            options.emplace_back("sides", "two-sided-long-edge");
+            break;
+        case QPrinter::DuplexShortSide:
+            options.emplace_back("sides", "two-sided-short-edge");
+            break;
     }
-    if (!portrait)
-        options.emplace_back("landscape", "");
+    if (!portrait) options.emplace_back("landscape", "");
     const QStringList chosen = printer.printEngine()->property(CupsOptions).toStringList();
     for (qsizetype k = 0; k + 1 < chosen.size(); k += 2)
         options.emplace_back(chosen[k].toStdString(), chosen[k + 1].toStdString());
@@ -198,9 +183,7 @@ struct SchedulerCall {
     bool abandonOnQuit = false;
 
     explicit SchedulerCall(std::chrono::milliseconds limit)
-        : server(cupsServer()), port(ippPort()), encryption(cupsEncryption()), deadline(Clock::now() + limit)
-    {
-    }
+        : server(cupsServer()), port(ippPort()), encryption(cupsEncryption()), deadline(Clock::now() + limit) {}
     virtual ~SchedulerCall() = default;
 };
 
@@ -223,8 +206,7 @@ struct Enumeration : SchedulerCall {
 };
 
 // libcups asks this after every quiet interval on the connection: 0 ends the wait.
-int KeepWaiting(http_t*, void* data)
-{
+int KeepWaiting(http_t*, void* data) {
     const auto& call = *static_cast<const SchedulerCall*>(data);
     return !call.givenUp.load() && Clock::now() < call.deadline ? 1 : 0;
 }
@@ -235,8 +217,7 @@ const char* NoPassword(const char*, http_t*, const char*, const char*, void*) { 
 // Create-Job as libcups's cupsCreateJob makes it, but on `http` alone: cupsCreateJob looks the
 // queue up first and, when that lookup goes unanswered, looks again on the thread's default
 // connection, whose waits no callback bounds.
-int CreateJob(http_t* http, Submission& job, std::vector<cups_option_t>& options)
-{
+int CreateJob(http_t* http, Submission& job, std::vector<cups_option_t>& options) {
     char uri[HTTP_MAX_URI];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
                      job.queue.c_str());
@@ -257,38 +238,31 @@ int CreateJob(http_t* http, Submission& job, std::vector<cups_option_t>& options
 
 // A connection of this thread's own to the scheduler, whose every wait is bounded by the call's
 // deadline; null where none could be made in time (cupsLastError says why).
-http_t* ConnectBounded(SchedulerCall& call)
-{
+http_t* ConnectBounded(SchedulerCall& call) {
     cupsSetPasswordCB2(NoPassword, nullptr);
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(call.deadline - Clock::now()).count();
-    if (left <= 0)
-        return nullptr;
+    if (left <= 0) return nullptr;
     http_t* http = httpConnect2(call.server.c_str(), call.port, nullptr, AF_UNSPEC, call.encryption, 1,
                                 static_cast<int>(left), nullptr);
-    if (http)
-        httpSetTimeout(http, PollSeconds, KeepWaiting, &call);
+    if (http) httpSetTimeout(http, PollSeconds, KeepWaiting, &call);
     return http;
 }
 
 // Create-Job, Send-Document, on a connection of this thread's own whose every wait is bounded.
-bool Submit(Submission& job)
-{
+bool Submit(Submission& job) {
     http_t* http = ConnectBounded(job);
-    if (!http)
-        return false;
+    if (!http) return false;
 
     std::vector<cups_option_t> options;
-    for (auto& [name, value] : job.options)
-        options.push_back(cups_option_t{name.data(), value.data()});
+    for (auto& [name, value] : job.options) options.push_back(cups_option_t{name.data(), value.data()});
     const char* queue = job.queue.c_str();
     const int id = CreateJob(http, job, options);
-    bool accepted = id > 0 && cupsStartDocument(http, queue, id, job.title.c_str(), CUPS_FORMAT_PDF, 1) ==
-                                  HTTP_STATUS_CONTINUE;
+    bool accepted =
+        id > 0 && cupsStartDocument(http, queue, id, job.title.c_str(), CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE;
     accepted = accepted && cupsWriteRequestData(http, job.document.data(), job.document.size()) == HTTP_STATUS_CONTINUE;
     accepted = accepted && cupsFinishDocument(http, queue) <= IPP_STATUS_OK_EVENTS_COMPLETE;
     // A job the scheduler opened but did not get whole would wait there for its document.
-    if (!accepted && id > 0 && KeepWaiting(http, &job))
-        cupsCancelJob2(http, queue, id, 0);
+    if (!accepted && id > 0 && KeepWaiting(http, &job)) cupsCancelJob2(http, queue, id, 0);
     httpClose(http);
     return accepted;
 }
@@ -296,8 +270,7 @@ bool Submit(Submission& job)
 // The printers, on a connection of this thread's own whose every wait is bounded. libcups may
 // still make a request of its own on the thread's default connection; a thread stuck there is
 // left behind by the waiting side when the time is up.
-bool Enumerate(Enumeration& call)
-{
+bool Enumerate(Enumeration& call) {
     http_t* http = ConnectBounded(call);
     if (!http) {
         // Refused at once (no scheduler there) is an answer; out of time is none.
@@ -316,21 +289,18 @@ bool Enumerate(Enumeration& call)
 }
 
 template <class Call, class Work>
-void Run(const std::shared_ptr<Call>& job, Work work)
-{
+void Run(const std::shared_ptr<Call>& job, Work work) {
     const bool accepted = work(*job);
     const std::lock_guard lock(job->mutex);
     job->finished = true;
     job->accepted = accepted;
-    if (job->waiter)
-        QMetaObject::invokeMethod(job->waiter, "quit", Qt::QueuedConnection);
+    if (job->waiter) QMetaObject::invokeMethod(job->waiter, "quit", Qt::QueuedConnection);
     job->done.notify_all();
 }
 
 // Waits until the call finishes or its deadline passes; with `withEvents` the window's events
 // run meanwhile. True when the call got its answer (for a document: the spooler took it).
-bool Await(const std::shared_ptr<SchedulerCall>& job, std::thread& worker, bool withEvents)
-{
+bool Await(const std::shared_ptr<SchedulerCall>& job, std::thread& worker, bool withEvents) {
     Clock::time_point until = job->deadline;
     if (withEvents && QCoreApplication::instance()) {
         QEventLoop loop;
@@ -346,12 +316,10 @@ bool Await(const std::shared_ptr<SchedulerCall>& job, std::thread& worker, bool 
         for (;;) {
             {
                 const std::lock_guard lock(job->mutex);
-                if (job->finished)
-                    break;
+                if (job->finished) break;
             }
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
-            if (left <= std::chrono::milliseconds(0))
-                break;
+            if (left <= std::chrono::milliseconds(0)) break;
             limit.start(left);
             // Once the application has quit, exec() returns at once: wait without events then.
             if (loop.exec() < 0) {
@@ -384,8 +352,7 @@ bool Await(const std::shared_ptr<SchedulerCall>& job, std::thread& worker, bool 
     return accepted;
 }
 
-bool WriteWhole(const std::string& path, const std::string& bytes)
-{
+bool WriteWhole(const std::string& path, const std::string& bytes) {
     QSaveFile file(QString::fromStdString(path));
     return file.open(QIODevice::WriteOnly) &&
            file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
@@ -396,20 +363,17 @@ bool WriteWhole(const std::string& path, const std::string& bytes)
 
 TPrinter::TPrinter() = default;
 
-TPrinter::~TPrinter()
-{
+TPrinter::~TPrinter() {
     // A document left open at the end of the run still goes out, without the window's events
     // (there may be no application left to run them).
-    if (!painter_)
-        return;
+    if (!painter_) return;
     try {
         Finish(false);
     } catch (const EPrinter&) {
     }
 }
 
-QPrinter& TPrinter::Current()
-{
+QPrinter& TPrinter::Current() {
     if (!device_) {
         AskScheduler(true);
         device_ = OpenDefaultPrinter();
@@ -417,8 +381,7 @@ QPrinter& TPrinter::Current()
     return *device_;
 }
 
-void TPrinter::AskScheduler(bool needPrinters)
-{
+void TPrinter::AskScheduler(bool needPrinters) {
     // Qt's own look-ups wait on a silent scheduler for a minute at a time, on the window's thread.
     // The question is asked first where the wait is bounded and the window's events go on; a
     // scheduler that answers it answers Qt's look-ups just after.
@@ -430,19 +393,14 @@ void TPrinter::AskScheduler(bool needPrinters)
         ~Done() { flag = false; }
     } done{lookingUp_};
     std::thread worker([call] { Run(call, Enumerate); });
-    if (!Await(call, worker, true))
-        throw EPrinter(InvalidPrinter);
-    if (needPrinters)
-        CheckEnumeration(call->count, call->status, call->text);
+    if (!Await(call, worker, true)) throw EPrinter(InvalidPrinter);
+    if (needPrinters) CheckEnumeration(call->count, call->status, call->text);
 }
 
-void TPrinter::SetOrientation(TPrinterOrientation orientation)
-{
-    if (Printing())
-        throw EPrinter(PrintingMessage);
+void TPrinter::SetOrientation(TPrinterOrientation orientation) {
+    if (Printing()) throw EPrinter(PrintingMessage);
     QPrinter& device = Current();
-    if (!device.isValid())
-        throw EPrinter(NotSupported);
+    if (!device.isValid()) throw EPrinter(NotSupported);
     device.setPageOrientation(orientation == TPrinterOrientation::poPortrait ? QPageLayout::Portrait
                                                                              : QPageLayout::Landscape);
 }
@@ -451,20 +409,16 @@ std::int32_t TPrinter::PageWidth() { return Extent(&QPaintDevice::width); }
 
 std::int32_t TPrinter::PageHeight() { return Extent(&QPaintDevice::height); }
 
-std::int32_t TPrinter::Extent(int (QPaintDevice::*measure)() const)
-{
+std::int32_t TPrinter::Extent(int (QPaintDevice::*measure)() const) {
     // A printer that reports no printable area cannot be drawn on.
     QPrinter& device = Current();
     const int extent = device.isValid() ? (device.*measure)() : 0;
-    if (extent <= 0)
-        throw EPrinter(InvalidPrinter);
+    if (extent <= 0) throw EPrinter(InvalidPrinter);
     return extent;
 }
 
-void TPrinter::BeginDoc()
-{
-    if (Printing())
-        throw EPrinter(PrintingMessage);
+void TPrinter::BeginDoc() {
+    if (Printing()) throw EPrinter(PrintingMessage);
     QPrinter& device = Current();
     const QString title = QString::fromStdString(Title);
     device.setDocName(title);
@@ -472,15 +426,13 @@ void TPrinter::BeginDoc()
     // measures what the printer measures; it reaches the spooler through CUPS, with a time
     // limit that Qt's own hand-over does not have.
     auto bytes = std::make_unique<QBuffer>();
-    if (!device.isValid() || !bytes->open(QIODevice::WriteOnly))
-        throw EPrinter(InvalidPrinter);
+    if (!device.isValid() || !bytes->open(QIODevice::WriteOnly)) throw EPrinter(InvalidPrinter);
     auto writer = std::make_unique<QPdfWriter>(bytes.get());
     writer->setResolution(device.resolution());
     writer->setTitle(title);
     writer->setCreator(QCoreApplication::applicationName());
     auto painter = std::make_unique<QPainter>();
-    if (!writer->setPageLayout(device.pageLayout()) || !painter->begin(writer.get()))
-        throw EPrinter(InvalidPrinter);
+    if (!writer->setPageLayout(device.pageLayout()) || !painter->begin(writer.get())) throw EPrinter(InvalidPrinter);
     documentFile_ = WritesFile(device) ? NumberedFileName(FileName(), FileNameTag) : std::string();
     pageBytes_ = std::move(bytes);
     pageWriter_ = std::move(writer);
@@ -488,37 +440,29 @@ void TPrinter::BeginDoc()
     canvas_ = std::make_unique<TQtCanvas>(*painter_);
 }
 
-TCanvas& TPrinter::Canvas()
-{
-    if (!painter_)
-        throw EPrinter(NotPrinting);
+TCanvas& TPrinter::Canvas() {
+    if (!painter_) throw EPrinter(NotPrinting);
     return *canvas_;
 }
 
-std::string TPrinter::EndPage()
-{
+std::string TPrinter::EndPage() {
     canvas_.reset();
     const bool written = painter_->end();
     painter_.reset();
     pageWriter_.reset();
     std::string document = pageBytes_->data().toStdString();
     pageBytes_.reset();
-    if (!written || document.empty())
-        throw EPrinter(InvalidPrinter);
+    if (!written || document.empty()) throw EPrinter(InvalidPrinter);
     return document;
 }
 
-void TPrinter::EndDoc()
-{
-    if (!painter_)
-        throw EPrinter(NotPrinting);
+void TPrinter::EndDoc() {
+    if (!painter_) throw EPrinter(NotPrinting);
     Finish(true);
 }
 
-void TPrinter::Abort()
-{
-    if (!painter_)
-        return;
+void TPrinter::Abort() {
+    if (!painter_) return;
     canvas_.reset();
     painter_->end();
     painter_.reset();
@@ -527,12 +471,10 @@ void TPrinter::Abort()
     documentFile_.clear();
 }
 
-void TPrinter::Finish(bool withEvents)
-{
+void TPrinter::Finish(bool withEvents) {
     const std::string document = EndPage();
     if (WritesFile(*device_)) {
-        if (!WriteWhole(documentFile_, document))
-            throw EPrinter(InvalidPrinter);
+        if (!WriteWhole(documentFile_, document)) throw EPrinter(InvalidPrinter);
         return;
     }
     handingOver_ = true;
@@ -543,8 +485,7 @@ void TPrinter::Finish(bool withEvents)
     HandOver(document, withEvents);
 }
 
-void TPrinter::HandOver(const std::string& document, bool withEvents)
-{
+void TPrinter::HandOver(const std::string& document, bool withEvents) {
     auto job = std::make_shared<Submission>(handOverLimit_);
     // A printer instance ("queue/instance") is the queue's own settings; the scheduler knows
     // only the queue.
@@ -553,21 +494,17 @@ void TPrinter::HandOver(const std::string& document, bool withEvents)
     job->options = JobOptions(*device_);
     job->document = document;
     std::thread worker([job] { Run(job, Submit); });
-    if (!Await(job, worker, withEvents))
-        throw EPrinter(InvalidPrinter);
+    if (!Await(job, worker, withEvents)) throw EPrinter(InvalidPrinter);
 }
 
-bool TPrinter::ExecuteSetupDialog(QWidget* parent, const std::function<bool(QPrintDialog&)>& run)
-{
-    if (Printing())
-        throw EPrinter(PrintingMessage);
+bool TPrinter::ExecuteSetupDialog(QWidget* parent, const std::function<bool(QPrintDialog&)>& run) {
+    if (Printing()) throw EPrinter(PrintingMessage);
     // The dialog lists the scheduler's printers as it is made, where a silent scheduler would
     // hold it without limit. A scheduler that is down answers at once: the dialog then offers
     // no printer, but still a file.
     const bool chosen = device_ != nullptr;
     QPrinter& current = Current();
-    if (chosen)
-        AskScheduler(false);
+    if (chosen) AskScheduler(false);
     // The dialog writes into its printer as the user picks; give it a copy so that Cancel
     // leaves the current printer as it was.
     std::unique_ptr<QPrinter> candidate = CopyOf(current);
@@ -576,26 +513,21 @@ bool TPrinter::ExecuteSetupDialog(QWidget* parent, const std::function<bool(QPri
     // The printer and its properties (paper included), or a PDF file; no page ranges or copies.
     dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
     KeepPlaced(dialog, ThirdFromTop);
-    if (WritesFile(current))
-        dialog.installEventFilter(&fileEntry);
-    if (!run(dialog) || !Usable(*candidate))
-        return false;
+    if (WritesFile(current)) dialog.installEventFilter(&fileEntry);
+    if (!run(dialog) || !Usable(*candidate)) return false;
     device_ = std::move(candidate);
     return true;
 }
 
-std::string TPrinter::PrinterName() const
-{
+std::string TPrinter::PrinterName() const {
     return device_ && !WritesFile(*device_) ? device_->printerName().toStdString() : std::string();
 }
 
-std::string TPrinter::FileName() const
-{
+std::string TPrinter::FileName() const {
     return device_ && WritesFile(*device_) ? device_->outputFileName().toStdString() : std::string();
 }
 
-TPrinter& Printer()
-{
+TPrinter& Printer() {
     std::unique_ptr<TPrinter>& instance = Instance();
     if (!instance) {
         instance = std::make_unique<TPrinter>();
@@ -611,12 +543,10 @@ TPrinter& Printer()
 
 void ReleasePrinter() { Instance().reset(); }
 
-std::string NumberedFileName(const std::string& chosen, const std::string& tag)
-{
+std::string NumberedFileName(const std::string& chosen, const std::string& tag) {
     const std::size_t nameStart = chosen.rfind('/') == std::string::npos ? 0 : chosen.rfind('/') + 1;
     const std::size_t dot = chosen.rfind('.');
     // A dot that starts the name (".pdf") or stands in a folder's name is no extension.
-    if (dot == std::string::npos || dot <= nameStart)
-        return chosen + tag;
+    if (dot == std::string::npos || dot <= nameStart) return chosen + tag;
     return chosen.substr(0, dot) + tag + chosen.substr(dot);
 }

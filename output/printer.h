@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "drawing/canvas.h"
 #include "core/errors.h"
+#include "drawing/canvas.h"
 
 class QBuffer;
 class QPaintDevice;
@@ -112,7 +112,6 @@ TPrinter& Printer();
 // Drops the printer object so that the next Printer() starts afresh, as a new run would.
 // Only for tests and tools that simulate several runs in one process.
 void ReleasePrinter();
-
 
 // The file one document goes to when the print settings chose `chosen`: `tag` goes in before
 // the extension ("かけ算.pdf" and "_No7" give "かけ算_No7.pdf"), or at the end of a name

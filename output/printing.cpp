@@ -25,9 +25,7 @@ private:
 };
 
 // Everything a page drawing reads, as it is at this moment.
-void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height,
-            bool showAnswers)
-{
+void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height, bool showAnswers) {
     const std::string sentence = source.Sentence ? source.Sentence() : std::string();
     PageContent content;
     content.Sentence = sentence;
@@ -42,11 +40,9 @@ void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std
 
 // Printed into files, the sheets of one number go side by side: "かけ算_No7.pdf" and
 // "かけ算_No7_答え.pdf".
-void PrintSheet(const TSheetSource& source, TPrinter& printer, std::int32_t width, std::int32_t height)
-{
+void PrintSheet(const TSheetSource& source, TPrinter& printer, std::int32_t width, std::int32_t height) {
     printer.Title = DocumentName;
-    printer.FileNameTag =
-        "_No" + FormatInteger(source.State.PrintNumber) + (source.State.ShowAnswers ? "_答え" : "");
+    printer.FileNameTag = "_No" + FormatInteger(source.State.PrintNumber) + (source.State.ShowAnswers ? "_答え" : "");
     printer.BeginDoc();
     try {
         DrawOn(source, printer.Canvas(), width, height, source.State.ShowAnswers);
@@ -63,49 +59,38 @@ bool PreviewShows(const SharedState& state) { return state.PreviewReady && state
 
 }  // namespace
 
-std::int32_t NextPrintNumber(std::int32_t number)
-{
+std::int32_t NextPrintNumber(std::int32_t number) {
     // Past the top of the 32-bit range the number wraps to the bottom, without overflow.
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(number) + 1u);
 }
 
-void DrawPreviewPage(const TSheetSource& source, TCanvas& canvas)
-{
+void DrawPreviewPage(const TSheetSource& source, TCanvas& canvas) {
     const AnswersShown answers(source.State);
     DrawOn(source, canvas, PreviewWidth, PreviewHeight, source.State.ShowAnswers);
 }
 
 void DrawSheetPage(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height,
-                   bool showAnswers)
-{
-    if (PreviewShows(source.State))
-        DrawOn(source, canvas, width, height, showAnswers);
+                   bool showAnswers) {
+    if (PreviewShows(source.State)) DrawOn(source, canvas, width, height, showAnswers);
 }
 
-bool PreviewHandOff(SharedState& state)
-{
-    if (state.ProblemCount <= 3)
-        return false;
+bool PreviewHandOff(SharedState& state) {
+    if (state.ProblemCount <= 3) return false;
     state.PreviewReady = true;
     return true;
 }
 
-void PaintPreview(const TSheetSource& source, TCanvas& canvas)
-{
-    if (PreviewShows(source.State))
-        DrawPreviewPage(source, canvas);
+void PaintPreview(const TSheetSource& source, TCanvas& canvas) {
+    if (PreviewShows(source.State)) DrawPreviewPage(source, canvas);
 }
 
-void PaintPreview(const TSheetSource& source, QPainter& painter)
-{
-    if (!PreviewShows(source.State))
-        return;
+void PaintPreview(const TSheetSource& source, QPainter& painter) {
+    if (!PreviewShows(source.State)) return;
     TQtCanvas canvas(painter);
     DrawPreviewPage(source, canvas);
 }
 
-std::int32_t PrintSheets(const TSheetSource& source, bool withAnswers)
-{
+std::int32_t PrintSheets(const TSheetSource& source, bool withAnswers) {
     // While a sheet is handed to the spooler the window takes input, and a Preview then draws a
     // new set: the print keeps the set and the number it started with, so that its answer sheet
     // answers its problem sheet. The sentence is still read as each sheet is drawn.
@@ -125,7 +110,6 @@ std::int32_t PrintSheets(const TSheetSource& source, bool withAnswers)
     return source.State.PrintNumber;
 }
 
-void RunPrintSettings(QWidget* parent, const std::function<bool(QPrintDialog&)>& run)
-{
+void RunPrintSettings(QWidget* parent, const std::function<bool(QPrintDialog&)>& run) {
     Printer().ExecuteSetupDialog(parent, run);
 }

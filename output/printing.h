@@ -18,7 +18,7 @@ class QWidget;
 struct TSheetSource {
     SharedState& State;
     std::function<std::string()> Sentence;
-    std::int32_t BaseWidth = 320;   // the preview area's size: the page is designed on it
+    std::int32_t BaseWidth = 320;  // the preview area's size: the page is designed on it
     std::int32_t BaseHeight = 441;
 };
 

@@ -12,7 +12,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -170,8 +169,7 @@ TSheetView* TSheetView::ShowFor(QWidget* window, TSheetPainter draw, TPaintFailu
         const int height = available.height() * 9 / 10;
         const QSize page = view->PageSizeAt(1.0);
         const int pageWidth = (height - 120) * page.width() / std::max(1, page.height());
-        const int width = std::min(available.width() * 9 / 10,
-                                   std::max(view->sizeHint().width(), pageWidth + 80));
+        const int width = std::min(available.width() * 9 / 10, std::max(view->sizeHint().width(), pageWidth + 80));
         view->resize(width, height);
         view->move(available.center() - QPoint(width / 2, height / 2));
     }
@@ -193,8 +191,8 @@ double TSheetView::PaperWidthPixels() const { return A4WidthMm / 25.4 * logicalD
 QSize TSheetView::PageSizeAt(double zoom) const {
     const PageContent base;  // the page layout's own proportion
     const int width = std::max(1, static_cast<int>(std::lround(zoom * PaperWidthPixels())));
-    const int height = std::max(
-        1, static_cast<int>(std::lround(static_cast<double>(width) * base.BaseHeight / base.BaseWidth)));
+    const int height =
+        std::max(1, static_cast<int>(std::lround(static_cast<double>(width) * base.BaseHeight / base.BaseWidth)));
     return {width, height};
 }
 
@@ -289,24 +287,24 @@ void TSheetView::UpdateControls() {
 
 void TSheetView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_Escape:
-        close();
-        return;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:  // + without Shift on many keyboards
-        ZoomIn();
-        return;
-    case Qt::Key_Minus:
-        ZoomOut();
-        return;
-    case Qt::Key_0:
-        if (event->modifiers() & Qt::ControlModifier) {
-            SetZoom(1.0);
+        case Qt::Key_Escape:
+            close();
             return;
-        }
-        break;
-    default:
-        break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:  // + without Shift on many keyboards
+            ZoomIn();
+            return;
+        case Qt::Key_Minus:
+            ZoomOut();
+            return;
+        case Qt::Key_0:
+            if (event->modifiers() & Qt::ControlModifier) {
+                SetZoom(1.0);
+                return;
+            }
+            break;
+        default:
+            break;
     }
     QWidget::keyPressEvent(event);
 }

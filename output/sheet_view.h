@@ -7,7 +7,6 @@
 // The view knows nothing of the window: it is given a function that draws a page of the
 // current set at a size, and is told to Refresh when the set or the sheet number changes.
 #include <QWidget>
-
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -21,8 +20,7 @@ class QToolButton;
 
 // Draws one page of the current sheet onto `canvas`, a surface of width x height device pixels,
 // with or without the worked answers. Draws nothing where there is no sheet to show.
-using TSheetPainter = std::function<void(TCanvas& canvas, std::int32_t width, std::int32_t height,
-                                         bool showAnswers)>;
+using TSheetPainter = std::function<void(TCanvas& canvas, std::int32_t width, std::int32_t height, bool showAnswers)>;
 
 // Shown an error the painter function raised, once the page's painter has ended.
 using TPaintFailure = std::function<void(const std::exception& error)>;

@@ -1,15 +1,14 @@
 // tavrelo-sheets: many sheets at once as one PDF, from the same generator and the same page
 // drawing as the window, reproducible from a seed.
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QString>
-
 #include <cstdio>
 #include <exception>
 #include <new>
 #include <string>
-
-#include <unistd.h>
 
 #include "core/random.h"
 #include "core/sheet_run.h"
@@ -50,8 +49,8 @@ public:
         constexpr int width = 30;
         const int filled = static_cast<int>(width * done / all);
         std::fprintf(stderr, "\r[%s%s] %lld/%lld 枚", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                     std::string(static_cast<std::size_t>(width - filled), '-').c_str(),
-                     static_cast<long long>(done), static_cast<long long>(all));
+                     std::string(static_cast<std::size_t>(width - filled), '-').c_str(), static_cast<long long>(done),
+                     static_cast<long long>(all));
         if (done == all) std::fputc('\n', stderr);
         std::fflush(stderr);
     }
@@ -88,16 +87,16 @@ int main(int argc, char** argv) {
 
     const ParsedOptions parsed = ParseSheetOptions(QCoreApplication::arguments());
     switch (parsed.Outcome) {
-    case OptionsOutcome::Help:
-    case OptionsOutcome::Version:
-    case OptionsOutcome::ListPresets:
-        Say(stdout, parsed.Text);
-        return Done;
-    case OptionsOutcome::Error:
-        Complain(parsed.Text);
-        return BadOption;
-    case OptionsOutcome::Run:
-        break;
+        case OptionsOutcome::Help:
+        case OptionsOutcome::Version:
+        case OptionsOutcome::ListPresets:
+            Say(stdout, parsed.Text);
+            return Done;
+        case OptionsOutcome::Error:
+            Complain(parsed.Text);
+            return BadOption;
+        case OptionsOutcome::Run:
+            break;
     }
     // Whatever else goes wrong ends as a message and the status of an unwritten file, never as
     // an abort with a core dump; the output file, not yet committed, is left as it was.
@@ -154,15 +153,16 @@ int Run(const SheetOptions& options) {
     job.Answers = options.Answers;
     job.Paper = options.Paper;
     job.Title = QString::fromUtf8(DocumentName);
-    job.Creator = QStringLiteral("%1 %2: %3").arg(QString::fromUtf8(Program), QStringLiteral(TAVRELO_VERSION),
-                                                  RemakeCommand(options, seed));
+    job.Creator = QStringLiteral("%1 %2: %3")
+                      .arg(QString::fromUtf8(Program), QStringLiteral(TAVRELO_VERSION), RemakeCommand(options, seed));
 
     // Test seam, not for users: TAVRELO_TEST_PROGRESS_DELAY_MS replaces the delay before the bar
     // shows, so that a test sees the bar on a run of a few sheets rather than one long enough to
     // pass the delay.
     bool seam = false;
     const int delayMs = qEnvironmentVariableIntValue("TAVRELO_TEST_PROGRESS_DELAY_MS", &seam);
-    ProgressBar progress(!options.Quiet && isatty(STDERR_FILENO), seam && delayMs >= 0 ? delayMs : ProgressBar::DelayMs);
+    ProgressBar progress(!options.Quiet && isatty(STDERR_FILENO),
+                         seam && delayMs >= 0 ? delayMs : ProgressBar::DelayMs);
     WriteSheetsPdf(output.Device(), job, [&](std::int64_t done, std::int64_t all) { progress.Update(done, all); });
 
     if (!output.Commit(reason)) {

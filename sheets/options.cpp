@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QSet>
 #include <QTranslator>
-
 #include <algorithm>
 #include <initializer_list>
 #include <limits>
@@ -55,8 +54,22 @@ public:
 };
 
 enum class Opt {
-    Multiplicand, Multiplier, Answer, Problems, Sheets, Number, Sentence, Answers, Paper, Seed,
-    Preset, ListPresets, Output, Quiet, Help, Version,
+    Multiplicand,
+    Multiplier,
+    Answer,
+    Problems,
+    Sheets,
+    Number,
+    Sentence,
+    Answers,
+    Paper,
+    Seed,
+    Preset,
+    ListPresets,
+    Output,
+    Quiet,
+    Help,
+    Version,
 };
 
 struct OptionEntry {
@@ -68,33 +81,50 @@ struct OptionEntry {
 
 std::vector<OptionEntry> OptionTable() {
     return {
-        {Opt::Multiplicand, {"multiplicand"}, "PATTERN",
+        {Opt::Multiplicand,
+         {"multiplicand"},
+         "PATTERN",
          "かけられる数の各位に使う数字（既定 \"[1-9].[1-9]\"）\n"
          "Digits allowed in each place of the multiplicand.\n"
          "十・一の位を「.」の前に、小数第一～三位を後に。位ごとに 5 か [1-9]。\n"
          "Tens and ones before \".\", tenths to thousandths after it; each place 5 or [1-9]."},
-        {Opt::Multiplier, {"multiplier"}, "PATTERN",
+        {Opt::Multiplier,
+         {"multiplier"},
+         "PATTERN",
          "かける数の各位に使う数字（既定 \"[2-9]\"）\nThe same for the multiplier."},
-        {Opt::Answer, {"answer"}, "LOW:HIGH",
+        {Opt::Answer,
+         {"answer"},
+         "LOW:HIGH",
          "答えの範囲（既定 \"0:1000\"）\nThe answer range, as the window's two fields take it."},
         {Opt::Problems, {"problems"}, "12|16", "1枚の問題数（既定 16）\nProblems per sheet."},
         {Opt::Sheets, {"sheets"}, "N", "枚数 1～1000（既定 1）\nNumber of sheets, 1 to 1000."},
-        {Opt::Number, {"number"}, "N",
+        {Opt::Number,
+         {"number"},
+         "N",
          "最初のプリント番号、1枚ごとに +1（既定 1）\nSheet number of the first sheet, then +1 per sheet."},
-        {Opt::Sentence, {"sentence"}, "TEXT",
-         "問題文（既定 \"つぎの計算をしましょう。\"）\nThe instruction sentence."},
-        {Opt::Answers, {"answers"}, "after|end|none",
+        {Opt::Sentence, {"sentence"}, "TEXT", "問題文（既定 \"つぎの計算をしましょう。\"）\nThe instruction sentence."},
+        {Opt::Answers,
+         {"answers"},
+         "after|end|none",
          "答えの用紙: 各問題用紙の次 / 最後にまとめて / なし（既定 after）\n"
          "Answer sheets: after each problem sheet, all at the end, or none."},
-        {Opt::Paper, {"paper"}, "A4|B5|B4|A3|Letter",
+        {Opt::Paper,
+         {"paper"},
+         "A4|B5|B4|A3|Letter",
          "用紙（B5・B4 は JIS、既定 A4）\nPaper size (B5 and B4 are JIS sizes)."},
-        {Opt::Seed, {"seed"}, "N",
+        {Opt::Seed,
+         {"seed"},
+         "N",
          "乱数の始まり 0～4294967295（既定は時計から）\nThe start of the random sequence (default: from the clock)."},
-        {Opt::Preset, {"preset"}, "NAME",
+        {Opt::Preset,
+         {"preset"},
+         "NAME",
          "教科書の練習によく使う設定（後に書いたオプションが優先）\n"
          "Named settings for textbook exercises; options after it override it."},
         {Opt::ListPresets, {"list-presets"}, nullptr, "設定の一覧を表示します\nLists the presets."},
-        {Opt::Output, {"o", "output"}, "FILE",
+        {Opt::Output,
+         {"o", "output"},
+         "FILE",
          "書き出す PDF。\"-\" なら標準出力へ\nThe PDF to write; \"-\" writes it to standard output."},
         {Opt::Quiet, {"q", "quiet"}, nullptr, "進み具合を表示しません\nNo progress."},
         {Opt::Help, {"h", "help"}, nullptr, "この説明を表示します\nDisplays this help."},
@@ -191,7 +221,7 @@ struct PaperEntry {
 };
 // Japanese schools mean the JIS B sizes when they say B5 or B4.
 const PaperEntry Papers[] = {
-    {"A4", QPageSize::A4}, {"B5", QPageSize::JisB5}, {"B4", QPageSize::JisB4},
+    {"A4", QPageSize::A4}, {"B5", QPageSize::JisB5},      {"B4", QPageSize::JisB4},
     {"A3", QPageSize::A3}, {"Letter", QPageSize::Letter},
 };
 
@@ -218,70 +248,75 @@ SheetOptions Defaults() {
 
 void Apply(Opt id, const QString& value, SheetOptions& o) {
     switch (id) {
-    case Opt::Multiplicand:
-        SetDigitRanges(o.Settings, PatternValue(id, value), MultiplierPlaces(o.Settings));
-        break;
-    case Opt::Multiplier:
-        SetDigitRanges(o.Settings, MultiplicandPlaces(o.Settings), PatternValue(id, value));
-        break;
-    case Opt::Answer:
-        SetAnswer(id, value, o.Settings);
-        break;
-    case Opt::Problems: {
-        const std::int32_t n = IntegerValue(id, value);
-        if (n != 12 && n != 16) Fail(id, Quoted(value) + " は 12 か 16 ではありません");
-        o.Settings.RequestedCount = n;
-        break;
-    }
-    case Opt::Sheets: {
-        const std::int32_t n = IntegerValue(id, value);
-        if (n < 1 || n > MaxSheets) Fail(id, Quoted(value) + " は 1 から 1000 までの枚数ではありません");
-        o.Sheets = n;
-        break;
-    }
-    case Opt::Number:
-        o.FirstNumber = IntegerValue(id, value);
-        break;
-    case Opt::Sentence:
-        o.Sentence = value.toStdString();
-        break;
-    case Opt::Answers:
-        if (value == u"after") o.Answers = AnswerPlacement::After;
-        else if (value == u"end") o.Answers = AnswerPlacement::End;
-        else if (value == u"none") o.Answers = AnswerPlacement::None;
-        else Fail(id, Quoted(value) + " は after、end、none のどれでもありません");
-        break;
-    case Opt::Paper: {
-        const PaperEntry* found = nullptr;
-        for (const PaperEntry& p : Papers) {
-            if (value.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) found = &p;
+        case Opt::Multiplicand:
+            SetDigitRanges(o.Settings, PatternValue(id, value), MultiplierPlaces(o.Settings));
+            break;
+        case Opt::Multiplier:
+            SetDigitRanges(o.Settings, MultiplicandPlaces(o.Settings), PatternValue(id, value));
+            break;
+        case Opt::Answer:
+            SetAnswer(id, value, o.Settings);
+            break;
+        case Opt::Problems: {
+            const std::int32_t n = IntegerValue(id, value);
+            if (n != 12 && n != 16) Fail(id, Quoted(value) + " は 12 か 16 ではありません");
+            o.Settings.RequestedCount = n;
+            break;
         }
-        if (!found) Fail(id, Quoted(value) + " は A4、B5、B4、A3、Letter のどれでもありません");
-        o.Paper = found->id;
-        o.PaperName = QLatin1String(found->name);
-        break;
-    }
-    case Opt::Seed:
-        o.Seed = SeedValue(value);
-        break;
-    case Opt::Preset:
-        ApplyPreset(value, o.Settings);
-        break;
-    case Opt::Output:
-        o.Output = value;
-        break;
-    case Opt::Quiet:
-        o.Quiet = true;
-        break;
-    case Opt::ListPresets:
-    case Opt::Help:
-    case Opt::Version:
-        break;
+        case Opt::Sheets: {
+            const std::int32_t n = IntegerValue(id, value);
+            if (n < 1 || n > MaxSheets) Fail(id, Quoted(value) + " は 1 から 1000 までの枚数ではありません");
+            o.Sheets = n;
+            break;
+        }
+        case Opt::Number:
+            o.FirstNumber = IntegerValue(id, value);
+            break;
+        case Opt::Sentence:
+            o.Sentence = value.toStdString();
+            break;
+        case Opt::Answers:
+            if (value == u"after")
+                o.Answers = AnswerPlacement::After;
+            else if (value == u"end")
+                o.Answers = AnswerPlacement::End;
+            else if (value == u"none")
+                o.Answers = AnswerPlacement::None;
+            else
+                Fail(id, Quoted(value) + " は after、end、none のどれでもありません");
+            break;
+        case Opt::Paper: {
+            const PaperEntry* found = nullptr;
+            for (const PaperEntry& p : Papers) {
+                if (value.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) found = &p;
+            }
+            if (!found) Fail(id, Quoted(value) + " は A4、B5、B4、A3、Letter のどれでもありません");
+            o.Paper = found->id;
+            o.PaperName = QLatin1String(found->name);
+            break;
+        }
+        case Opt::Seed:
+            o.Seed = SeedValue(value);
+            break;
+        case Opt::Preset:
+            ApplyPreset(value, o.Settings);
+            break;
+        case Opt::Output:
+            o.Output = value;
+            break;
+        case Opt::Quiet:
+            o.Quiet = true;
+            break;
+        case Opt::ListPresets:
+        case Opt::Help:
+        case Opt::Version:
+            break;
     }
 }
 
 QString PresetList() {
-    QString text = QStringLiteral("名前 (name): かけられる数 × かける数, 答えの範囲 (multiplicand × multiplier, answer)\n");
+    QString text =
+        QStringLiteral("名前 (name): かけられる数 × かける数, 答えの範囲 (multiplicand × multiplier, answer)\n");
     for (const SheetPreset& p : SheetPresets()) {
         text += QStringLiteral("%1\n    %2\n    --multiplicand \"%3\" --multiplier \"%4\" --answer %5\n")
                     .arg(QLatin1String(p.Name), QString::fromUtf8(p.Title), QLatin1String(p.Multiplicand),
@@ -317,8 +352,8 @@ QString Quoted(const QString& value) {
     for (const char32_t c : value.toUcs4()) {
         // C0, DEL and C1: an escape sequence in a message would be obeyed by the terminal.
         const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
-        const QString one = control ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
-                                    : QString::fromUcs4(&c, 1);
+        const QString one =
+            control ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0')) : QString::fromUcs4(&c, 1);
         if (shown.size() + one.size() > Longest) {
             shown += QChar(0x2026);  // …
             break;
@@ -367,9 +402,10 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
         }
         QStringList told;
         for (const QString& n : unknown.first(std::min(unknown.size(), NamesTold))) told << Quoted(n);
-        result.Text = told.join(QLatin1String(", ")) +
-                      (unknown.size() > NamesTold ? QStringLiteral(" など %1 個のオプションはありません").arg(unknown.size())
-                                                   : QStringLiteral(" というオプションはありません"));
+        result.Text =
+            told.join(QLatin1String(", ")) +
+            (unknown.size() > NamesTold ? QStringLiteral(" など %1 個のオプションはありません").arg(unknown.size())
+                                        : QStringLiteral(" というオプションはありません"));
         return result;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -388,8 +424,8 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        result.Text = Quoted(parser.positionalArguments().front()) +
-                      " は余分な引数です（書き出す PDF は -o で指定します）";
+        result.Text =
+            Quoted(parser.positionalArguments().front()) + " は余分な引数です（書き出す PDF は -o で指定します）";
         return result;
     }
 
@@ -427,16 +463,26 @@ QString RemakeCommand(const SheetOptions& options, std::uint32_t seed) {
                           : options.Answers == AnswerPlacement::End ? "end"
                                                                     : "none";
     QStringList words{QStringLiteral("tavrelo-sheets"),
-                      QStringLiteral("--seed"), QString::number(seed),
-                      QStringLiteral("--multiplicand"), Utf8(FormatDigitPattern(MultiplicandPlaces(s))),
-                      QStringLiteral("--multiplier"), Utf8(FormatDigitPattern(MultiplierPlaces(s))),
-                      QStringLiteral("--answer"), Utf8(s.AnswerLowText + ":" + s.AnswerHighText),
-                      QStringLiteral("--problems"), QString::number(s.RequestedCount),
-                      QStringLiteral("--sheets"), QString::number(options.Sheets),
-                      QStringLiteral("--number"), QString::number(options.FirstNumber),
-                      QStringLiteral("--sentence"), Utf8(options.Sentence),
-                      QStringLiteral("--answers"), QLatin1String(answers),
-                      QStringLiteral("--paper"), options.PaperName};
+                      QStringLiteral("--seed"),
+                      QString::number(seed),
+                      QStringLiteral("--multiplicand"),
+                      Utf8(FormatDigitPattern(MultiplicandPlaces(s))),
+                      QStringLiteral("--multiplier"),
+                      Utf8(FormatDigitPattern(MultiplierPlaces(s))),
+                      QStringLiteral("--answer"),
+                      Utf8(s.AnswerLowText + ":" + s.AnswerHighText),
+                      QStringLiteral("--problems"),
+                      QString::number(s.RequestedCount),
+                      QStringLiteral("--sheets"),
+                      QString::number(options.Sheets),
+                      QStringLiteral("--number"),
+                      QString::number(options.FirstNumber),
+                      QStringLiteral("--sentence"),
+                      Utf8(options.Sentence),
+                      QStringLiteral("--answers"),
+                      QLatin1String(answers),
+                      QStringLiteral("--paper"),
+                      options.PaperName};
     for (QString& w : words) w = ShellWord(w);
     return words.join(' ');
 }

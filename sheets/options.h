@@ -3,7 +3,6 @@
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 #include <optional>
 #include <string>

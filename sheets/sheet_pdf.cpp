@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRect>
-
 #include <memory>
 
 #include "drawing/qt_canvas.h"
@@ -20,8 +19,8 @@ void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
     pdf->setCreator(job.Creator);
     pdf->setResolution(SheetDotsPerInch);
     const double b = SheetBorderMillimetres;
-    pdf->setPageLayout(QPageLayout(QPageSize(job.Paper), QPageLayout::Portrait, QMarginsF(b, b, b, b),
-                                   QPageLayout::Millimeter));
+    pdf->setPageLayout(
+        QPageLayout(QPageSize(job.Paper), QPageLayout::Portrait, QMarginsF(b, b, b, b), QPageLayout::Millimeter));
     const QRect area = pdf->pageLayout().paintRectPixels(SheetDotsPerInch);
 
     auto painter = std::make_unique<QPainter>(pdf.get());

@@ -2,7 +2,6 @@
 // A run of sheets drawn as one PDF: every page the same MakePrint as a printed sheet.
 #include <QPageSize>
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <string>

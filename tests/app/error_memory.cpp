@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -15,20 +14,17 @@
 
 namespace {
 
-long ResidentKiB()
-{
+long ResidentKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
     return -1;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
     RecordingDialogs dialogs;
@@ -49,7 +45,7 @@ int main(int argc, char** argv)
     const long before = ResidentKiB();
     errors(1000);
     const long after = ResidentKiB();
-    std::printf("errors shown: %lld\nresident before: %ld KiB\nresident after:  %ld KiB\ngrowth: %ld KiB\n",
-                shown, before, after, after - before);
+    std::printf("errors shown: %lld\nresident before: %ld KiB\nresident after:  %ld KiB\ngrowth: %ld KiB\n", shown,
+                before, after, after - before);
     return shown == 1000 ? 0 : 1;
 }

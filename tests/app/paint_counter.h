@@ -8,8 +8,7 @@ class PaintCounter : public QObject {
 public:
     explicit PaintCounter(QWidget* widget) : widget_(widget) { widget_->installEventFilter(this); }
     ~PaintCounter() override { widget_->removeEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
+    bool eventFilter(QObject*, QEvent* event) override {
         Paints += event->type() == QEvent::Paint;
         return false;
     }

@@ -14,8 +14,8 @@
 
 #include "app/Fmain.h"
 #include "app/application.h"
-#include "cups_sandbox.h"
 #include "core/numtext.h"
+#include "cups_sandbox.h"
 #include "output/printer.h"
 #include "paint_counter.h"
 #include "recording_dialogs.h"
@@ -24,8 +24,7 @@
 namespace {
 const QString DocumentTitle = QStringLiteral("Tavreloかけ算小数編");
 
-QString Squeezed(const std::string& text)
-{
+QString Squeezed(const std::string& text) {
     return QString::fromStdString(text).remove(QRegularExpression(QStringLiteral("\\s")));
 }
 
@@ -33,13 +32,11 @@ QString Squeezed(const std::string& text)
 class ChoosingFile : public RecordingDialogs {
 public:
     explicit ChoosingFile(QString name) : name_(std::move(name)) {}
-    bool ExecPrintDialog(QPrintDialog& dialog) override
-    {
+    bool ExecPrintDialog(QPrintDialog& dialog) override {
         dialog.show();
         auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
         auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
-        if (!printers || !file)
-            return false;
+        if (!printers || !file) return false;
         printers->setCurrentIndex(printers->count() - 1);
         file->setText(name_);
         dialog.accept();
@@ -59,15 +56,13 @@ class PrintFromWindowTest : public QObject {
     std::unique_ptr<RecordingDialogs> dialogs;
     std::unique_ptr<TForm1> form;
 
-    void Type(QLineEdit* field, const QString& text)
-    {
+    void Type(QLineEdit* field, const QString& text) {
         field->setFocus(Qt::TabFocusReason);
         field->selectAll();
         QTest::keyClicks(field, text);
     }
     // Multiplicand: ones and tenths 1..9; multiplier: ones 1..9; answers 1..90; 16 problems.
-    void SixteenProblems()
-    {
+    void SixteenProblems() {
         Type(form->u4l, "1");
         Type(form->u4h, "9");
         Type(form->u3l, "1");
@@ -83,14 +78,11 @@ class PrintFromWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         const std::string why = CupsSandbox::Unavailable();
-        if (!why.empty())
-            QSKIP(why.c_str());
+        if (!why.empty()) QSKIP(why.c_str());
     }
-    void init()
-    {
+    void init() {
         cups = std::make_unique<CupsSandbox>();
         cups->Start();
         ReleasePrinter();
@@ -100,16 +92,14 @@ private slots:
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
-    void cleanup()
-    {
+    void cleanup() {
         form.reset();
         dialogs.reset();
         ReleasePrinter();
         cups.reset();
     }
 
-    void printWithAnswersFromTheWindow()
-    {
+    void printWithAnswersFromTheWindow() {
         cups->AddPdfQueue("pdf", true);
         SixteenProblems();
         Type(form->PrnNum, "7");
@@ -151,7 +141,8 @@ private slots:
         }
         for (int k = 1; k <= 16; ++k) {
             const Problem& p = form->State.Problems[k];
-            const std::string product = FormatDecimal(MultiplyExact(Thousandths(p.MultiplicandMilli), Thousandths(p.MultiplierMilli)));
+            const std::string product =
+                FormatDecimal(MultiplyExact(Thousandths(p.MultiplicandMilli), Thousandths(p.MultiplierMilli)));
             const QString row = QString::fromStdString(p.MultiplicandText + "×" + p.MultiplierText).remove('.');
             QVERIFY2(QString(problems).remove('.').contains(row), qPrintable(row));
             QVERIFY2(QString(answers).remove('.').contains(QString::fromStdString(product).remove('.')),
@@ -159,21 +150,18 @@ private slots:
         }
     }
 
-    void noPrinterIsShownInTheErrorBox()
-    {
+    void noPrinterIsShownInTheErrorBox() {
         SixteenProblems();
         Type(form->PrnNum, "3");
         QTest::mouseClick(form->btnPrint, Qt::LeftButton);
-        QCOMPARE(dialogs->Events,
-                 QStringList{QStringLiteral("error|%1|デフォルト プリンタが存在しません.")
-                                 .arg(TApplication::Instance()->ApplicationTitle())});
+        QCOMPARE(dialogs->Events, QStringList{QStringLiteral("error|%1|デフォルト プリンタが存在しません.")
+                                                  .arg(TApplication::Instance()->ApplicationTitle())});
         QCOMPARE(form->PrnNum->text(), QStringLiteral("3"));
     }
 
     // A sheet number that is not an integer stops both prints before the printer is touched;
     // the field keeps its text and the number stays as the last Preview read it.
-    void printNumberNotAnInteger()
-    {
+    void printNumberNotAnInteger() {
         cups->AddPdfQueue("pdf", true);
         SixteenProblems();
         Type(form->PrnNum, "12a");
@@ -189,8 +177,7 @@ private slots:
         QVERIFY(Printer().Device() == nullptr);
     }
 
-    void printWithAnswersIntoFiles()
-    {
+    void printWithAnswersIntoFiles() {
         cups->AddPdfQueue("pdf", true);
         const QString folder = QString::fromStdString(cups->Dir()) + QStringLiteral("/sheets");
         QVERIFY(QDir().mkpath(folder));
@@ -205,8 +192,10 @@ private slots:
         QCOMPARE(form->PrnNum->text(), QStringLiteral("8"));
         QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
                  (QStringList{QStringLiteral("かけ算_No7.pdf"), QStringLiteral("かけ算_No7_答え.pdf")}));
-        const QString problems = Squeezed(CupsSandbox::PdfText((folder + QStringLiteral("/かけ算_No7.pdf")).toStdString()));
-        const QString answers = Squeezed(CupsSandbox::PdfText((folder + QStringLiteral("/かけ算_No7_答え.pdf")).toStdString()));
+        const QString problems =
+            Squeezed(CupsSandbox::PdfText((folder + QStringLiteral("/かけ算_No7.pdf")).toStdString()));
+        const QString answers =
+            Squeezed(CupsSandbox::PdfText((folder + QStringLiteral("/かけ算_No7_答え.pdf")).toStdString()));
         const QRegularExpression digit(QStringLiteral("\\d"));
         QVERIFY(problems.contains(QStringLiteral("問題No.7")) && answers.contains(QStringLiteral("問題No.7")));
         QVERIFY(problems.count(digit) < answers.count(digit));
@@ -217,8 +206,7 @@ private slots:
     // default, which printers there are) or before the hand-over: the window goes on painting
     // and refusing a second print, the command ends within the limit with the error, the number
     // stays, and no dialog opens.
-    void frozenScheduler_data()
-    {
+    void frozenScheduler_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("printerChosen");
         QTest::newRow("Print, first use") << "btnPrint" << false;
@@ -228,8 +216,7 @@ private slots:
         QTest::newRow("Print with answers, printer chosen") << "btnPrintWithAns" << true;
         QTest::newRow("Print settings, printer chosen") << "btnMaintenance" << true;
     }
-    void frozenScheduler()
-    {
+    void frozenScheduler() {
         QFETCH(QString, command);
         QFETCH(bool, printerChosen);
         auto* button = form->findChild<QPushButton*>(command);
@@ -265,9 +252,11 @@ private slots:
         // the limit and report it unavailable (seen on a slow, sanitized build): either error
         // is the scheduler's failure, told within the limit.
         const QRegularExpression failed(
-            printerChosen ? QStringLiteral("^error\\|%1\\|選択したプリンタは有効ではありません\\.$").arg(title)
-                          : QStringLiteral("^error\\|%1\\|(選択したプリンタは有効ではありません|Win32 エラー。コード : 1282\\.\\n\\S.*)\\.$")
-                                .arg(title));
+            printerChosen
+                ? QStringLiteral("^error\\|%1\\|選択したプリンタは有効ではありません\\.$").arg(title)
+                : QStringLiteral(
+                      "^error\\|%1\\|(選択したプリンタは有効ではありません|Win32 エラー。コード : 1282\\.\\n\\S.*)\\.$")
+                      .arg(title));
         QVERIFY2(failed.match(dialogs->Events[1]).hasMatch(), qPrintable(dialogs->Events[1]));
         QVERIFY2(took < limit + 5000 && (took >= limit || !printerChosen), qPrintable(QString::number(took)));
         QVERIFY2(paintsBefore > 0, qPrintable(QString::number(paintsBefore)));
@@ -288,8 +277,7 @@ private slots:
 
     // A Preview while Print with answers waits for the scheduler draws a new set for the window;
     // the print goes on with the set and number it started with.
-    void previewDuringPrintWithAnswers()
-    {
+    void previewDuringPrintWithAnswers() {
         cups->AddPdfQueue("pdf", true);
         SixteenProblems();
         Type(form->PrnNum, "5");
@@ -322,15 +310,14 @@ private slots:
             const QString sheet = Squeezed(CupsSandbox::PdfText(pdf)).remove('.');
             QVERIFY2(sheet.contains(QStringLiteral("問題No6（")), qPrintable(sheet));
             for (int k = 1; k <= 16; ++k) {
-                const QString row = QString::fromStdString(started[k].MultiplicandText + "×" + started[k].MultiplierText)
-                                        .remove('.');
+                const QString row =
+                    QString::fromStdString(started[k].MultiplicandText + "×" + started[k].MultiplierText).remove('.');
                 QVERIFY2(sheet.contains(row), qPrintable(row + " missing from " + sheet));
             }
         }
     }
 
-    void printSettingsOpenTheDialogThroughTheSeam()
-    {
+    void printSettingsOpenTheDialogThroughTheSeam() {
         cups->AddPdfQueue("pdf", true);
         QTest::mouseClick(form->btnMaintenance, Qt::LeftButton);
         QCOMPARE(dialogs->Events, QStringList{QStringLiteral("print-dialog")});
@@ -344,8 +331,7 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     TApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     PrintFromWindowTest test;

@@ -1,9 +1,8 @@
 // The main window under the offscreen platform: its start state, the controls' places and
 // limits, the tab order, the blank-field rule, the error display and Preview from the fields.
-#include <QDialogButtonBox>
 #include <QAccessible>
-#include <QSet>
 #include <QBackingStore>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +10,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QTest>
 #include <QToolButton>
@@ -20,8 +20,8 @@
 #include "app/application.h"
 #include "output/sheet_view.h"
 #include "paint_counter.h"
-#include "tests/common/face_name.h"
 #include "recording_dialogs.h"
+#include "tests/common/face_name.h"
 #include "tests/common/wait_verify.h"
 
 namespace {
@@ -43,23 +43,19 @@ class WindowTest : public QObject {
     std::unique_ptr<TForm1> form;
     std::unique_ptr<RecordingDialogs> dialogs;
 
-    void ShowActive()
-    {
+    void ShowActive() {
         form->show();
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
     QWidget* Named(const QString& name) const { return form->findChild<QWidget*>(name); }
     QLineEdit* Field(const QString& name) const { return form->findChild<QLineEdit*>(name); }
-    QStringList AllTexts() const
-    {
+    QStringList AllTexts() const {
         QStringList texts;
-        for (QLineEdit* e : form->ClientArea()->findChildren<QLineEdit*>())
-            texts << e->objectName() + "=" + e->text();
+        for (QLineEdit* e : form->ClientArea()->findChildren<QLineEdit*>()) texts << e->objectName() + "=" + e->text();
         return texts;
     }
-    Snapshot Take() const
-    {
+    Snapshot Take() const {
         Snapshot s{AllTexts(), form->State.ProblemCount, {}, {}};
         for (int i = 1; i <= ProblemCapacity; ++i) {
             const Problem& p = form->State.Problems[i];
@@ -69,8 +65,7 @@ class WindowTest : public QObject {
         return s;
     }
     // A Preview, then the enlarged view opened by a double-click on the small one.
-    TSheetView* PreviewAndEnlarge()
-    {
+    TSheetView* PreviewAndEnlarge() {
         ShowActive();
         WideRanges();
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
@@ -78,8 +73,7 @@ class WindowTest : public QObject {
         return TSheetView::Of(form.get());
     }
     // Ones digits 1..9 for both factors, answers 0..100: 81 distinct problems.
-    void WideRanges()
-    {
+    void WideRanges() {
         form->u4l->setText("1");
         form->u4h->setText("9");
         form->d4l->setText("1");
@@ -87,18 +81,15 @@ class WindowTest : public QObject {
         form->AnsHigh->setText("100");
     }
     // Dark pixels of the preview area within rows [top, bottom).
-    int InkRows(int top, int bottom) const
-    {
+    int InkRows(int top, int bottom) const {
         const QImage image = form->PaintBox1->grab().toImage();
         int dark = 0;
         for (int y = top; y < bottom && y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                dark += qGray(image.pixel(x, y)) < 100;
+            for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 100;
         return dark;
     }
     // Multiplicand ones 1..3, multiplier ones 1: exactly three problems.
-    void ThreeProblemRanges()
-    {
+    void ThreeProblemRanges() {
         form->u4l->setText("1");
         form->u4h->setText("3");
         form->d4l->setText("1");
@@ -107,19 +98,16 @@ class WindowTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
+    void init() {
         dialogs = std::make_unique<RecordingDialogs>();
         form = std::make_unique<TForm1>();
     }
-    void cleanup()
-    {
+    void cleanup() {
         form.reset();
         dialogs.reset();
     }
 
-    void startState()
-    {
+    void startState() {
         ShowActive();
         QCOMPARE(form->windowTitle(), QStringLiteral("Tavrelo For かけ算（小数編）"));
         // Qt appends the display name to every caption when one is set.
@@ -130,8 +118,7 @@ private slots:
                  QPoint(std::max(0, (screen.width() - 792) / 2), std::max(0, (screen.height() - 522) / 2)));
         QCOMPARE(QApplication::focusWidget(), form->u1l);
 
-        for (QLineEdit* field : form->DigitFields())
-            QCOMPARE(field->text(), QStringLiteral("0"));
+        for (QLineEdit* field : form->DigitFields()) QCOMPARE(field->text(), QStringLiteral("0"));
         QCOMPARE(form->AnsLow->text(), QStringLiteral("0"));
         QCOMPARE(form->AnsHigh->text(), QStringLiteral("0"));
         QCOMPARE(form->PrnNum->text(), QStringLiteral("1"));
@@ -157,26 +144,21 @@ private slots:
         QVERIFY(dialogs->Events.isEmpty());
     }
 
-    void everyControlHasItsName()
-    {
-        QStringList names = {"AnsLow", "AnsHigh", "PrnNum", "QstSentence", "QNumPattern", "btnPreview",
-                             "btnPrint", "btnPrintWithAns", "btnMaintenance", "btnClose", "PaintBox1",
-                             "Shape1", "Shape2", "Shape3"};
+    void everyControlHasItsName() {
+        QStringList names = {"AnsLow",     "AnsHigh",  "PrnNum",          "QstSentence",    "QNumPattern",
+                             "btnPreview", "btnPrint", "btnPrintWithAns", "btnMaintenance", "btnClose",
+                             "PaintBox1",  "Shape1",   "Shape2",          "Shape3"};
         for (const char* row : {"u", "d"})
             for (int k = 1; k <= 5; ++k)
                 names << QStringLiteral("%1%2l").arg(row).arg(k) << QStringLiteral("%1%2h").arg(row).arg(k);
-        for (int i = 1; i <= 18; ++i)
-            names << QStringLiteral("Label%1").arg(i);
-        for (int i = 1; i <= 15; ++i)
-            names << QStringLiteral("Bevel%1").arg(i);
-        for (const QString& name : names)
-            QVERIFY2(form->findChildren<QWidget*>(name).size() == 1, qPrintable(name));
+        for (int i = 1; i <= 18; ++i) names << QStringLiteral("Label%1").arg(i);
+        for (int i = 1; i <= 15; ++i) names << QStringLiteral("Bevel%1").arg(i);
+        for (const QString& name : names) QVERIFY2(form->findChildren<QWidget*>(name).size() == 1, qPrintable(name));
         QCOMPARE(Named("u3h"), form->u3h);
         QCOMPARE(Named("Bevel14"), form->Bevel14);
     }
 
-    void placesAndLimits_data()
-    {
+    void placesAndLimits_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<int>("maxLength");  // -1: not an edit field
@@ -189,8 +171,8 @@ private slots:
                 for (const auto& [row, y] : {std::pair{"u", 176}, std::pair{"d", 224}}) {
                     const QString name = QStringLiteral("%1%2%3").arg(row).arg(k).arg(b ? 'h' : 'l');
                     // One character may take two UTF-16 units; the field keeps one character.
-                    QTest::newRow(qPrintable(name)) << name << QRect(xs[k - 1][b], y, 17, 23) << 2
-                                                    << QString::fromUtf8(hints[k - 1]);
+                    QTest::newRow(qPrintable(name))
+                        << name << QRect(xs[k - 1][b], y, 17, 23) << 2 << QString::fromUtf8(hints[k - 1]);
                 }
         const int none = std::numeric_limits<int>::max();
         QTest::newRow("QstSentence") << "QstSentence" << QRect(16, 120, 393, 23) << none << "問題文を入力";
@@ -200,12 +182,11 @@ private slots:
         QTest::newRow("QNumPattern") << "QNumPattern" << QRect(184, 312, 161, 49) << -1 << "";
         QTest::newRow("btnPreview") << "btnPreview" << QRect(40, 376, 129, 25) << -1 << "印刷イメージを見る";
         QTest::newRow("btnPrint") << "btnPrint" << QRect(216, 376, 129, 25) << -1 << "解答なしで印刷";
-        QTest::newRow("btnMaintenance") << "btnMaintenance" << QRect(40, 416, 129, 25) << -1
-                                        << "印刷の設定を変更";
-        QTest::newRow("btnPrintWithAns") << "btnPrintWithAns" << QRect(216, 416, 129, 25) << -1
-                                         << "解答ありで印刷";
+        QTest::newRow("btnMaintenance") << "btnMaintenance" << QRect(40, 416, 129, 25) << -1 << "印刷の設定を変更";
+        QTest::newRow("btnPrintWithAns") << "btnPrintWithAns" << QRect(216, 416, 129, 25) << -1 << "解答ありで印刷";
         QTest::newRow("btnClose") << "btnClose" << QRect(40, 456, 129, 25) << -1 << "プログラムを終了";
-        QTest::newRow("PaintBox1") << "PaintBox1" << QRect(448, 32, 320, 441) << -1 << "ダブルクリックまたは Ctrl+L で拡大";
+        QTest::newRow("PaintBox1") << "PaintBox1" << QRect(448, 32, 320, 441) << -1
+                                   << "ダブルクリックまたは Ctrl+L で拡大";
         QTest::newRow("Bevel2") << "Bevel2" << QRect(8, 8, 353, 41) << -1 << "";
         QTest::newRow("Bevel11") << "Bevel11" << QRect(8, 88, 417, 65) << -1 << "";
         QTest::newRow("Bevel12") << "Bevel12" << QRect(8, 160, 417, 209) << -1 << "";
@@ -221,8 +202,7 @@ private slots:
         QTest::newRow("Shape2") << "Shape2" << QRect(200, 200, 5, 5) << -1 << "";
         QTest::newRow("Shape3") << "Shape3" << QRect(200, 248, 5, 5) << -1 << "";
     }
-    void placesAndLimits()
-    {
+    void placesAndLimits() {
         QFETCH(QString, name);
         QFETCH(QRect, geometry);
         QFETCH(int, maxLength);
@@ -232,19 +212,15 @@ private slots:
         QCOMPARE(w->parentWidget(), form->ClientArea());
         QCOMPARE(w->geometry(), geometry);
         QCOMPARE(w->toolTip(), hint);
-        if (!hint.isEmpty())
-            QCOMPARE(w->toolTipDuration(), 2500);
-        if (maxLength >= 0)
-            QCOMPARE(qobject_cast<QLineEdit*>(w)->maxLength(), maxLength);
+        if (!hint.isEmpty()) QCOMPARE(w->toolTipDuration(), 2500);
+        if (maxLength >= 0) QCOMPARE(qobject_cast<QLineEdit*>(w)->maxLength(), maxLength);
     }
 
-    void hintsWakeAfterHalfASecond()
-    {
+    void hintsWakeAfterHalfASecond() {
         QCOMPARE(form->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, form->u1l), 500);
     }
 
-    void labels_data()
-    {
+    void labels_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QPoint>("place");
         QTest::addColumn<QString>("text");
@@ -274,8 +250,7 @@ private slots:
             QTest::newRow(lower[i]) << lower[i] << QPoint(x[i], 228) << "～" << gothic << "IPAPGothic" << 15 << text;
         }
     }
-    void labels()
-    {
+    void labels() {
         QFETCH(QString, name);
         QFETCH(QPoint, place);
         QFETCH(QString, text);
@@ -298,10 +273,8 @@ private slots:
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 const QColor c = image.pixelColor(x, y);
-                if (c.lightness() < darkest.lightness())
-                    darkest = c;
-                if (c.lightness() > background.lightness())
-                    background = c;
+                if (c.lightness() < darkest.lightness()) darkest = c;
+                if (c.lightness() > background.lightness()) background = c;
             }
         const double t = double(background.lightness() - darkest.lightness()) /
                          std::max(1, background.lightness() - colour.lightness());
@@ -310,15 +283,14 @@ private slots:
         const double off = std::abs(blend(background.red(), colour.red()) - darkest.red()) +
                            std::abs(blend(background.green(), colour.green()) - darkest.green()) +
                            std::abs(blend(background.blue(), colour.blue()) - darkest.blue());
-        QVERIFY2(off < 24, qPrintable(darkest.name() + " drawn on " + background.name() + ", " + colour.name() +
-                                      " expected"));
+        QVERIFY2(off < 24,
+                 qPrintable(darkest.name() + " drawn on " + background.name() + ", " + colour.name() + " expected"));
         // Sized to its text, measured in its own font.
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(text));
         QVERIFY(label->height() >= label->fontMetrics().height());
     }
 
-    void windowFontAndGlyphs()
-    {
+    void windowFontAndGlyphs() {
         QCOMPARE(form->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(form->font().pixelSize(), 15);
         QCOMPARE(FaceName(form->u1l->font()), QStringLiteral("IPAPGothic"));
@@ -334,20 +306,41 @@ private slots:
         QVERIFY(!QApplication::windowIcon().isNull());
     }
 
-    void qtTextsAreJapanese()
-    {
+    void qtTextsAreJapanese() {
         QDialogButtonBox box(QDialogButtonBox::Cancel);
         QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
     }
 
-    void tabOrder()
-    {
+    void tabOrder() {
         ShowActive();
-        const QList<QWidget*> expected = {
-            form->u1h, form->u2l, form->u2h, form->u3l, form->u3h, form->u4l, form->u4h, form->d1l,
-            form->d1h, form->d2l, form->d2h, form->d3l, form->d3h, form->d4l, form->d4h, form->AnsLow,
-            form->AnsHigh, form->PrnNum, form->QstSentence, form->btnPreview, form->btnMaintenance,
-            form->btnClose, form->QNumPattern->Item(0), form->u5l, form->u5h, form->d5l, form->d5h, form->u1l};
+        const QList<QWidget*> expected = {form->u1h,
+                                          form->u2l,
+                                          form->u2h,
+                                          form->u3l,
+                                          form->u3h,
+                                          form->u4l,
+                                          form->u4h,
+                                          form->d1l,
+                                          form->d1h,
+                                          form->d2l,
+                                          form->d2h,
+                                          form->d3l,
+                                          form->d3h,
+                                          form->d4l,
+                                          form->d4h,
+                                          form->AnsLow,
+                                          form->AnsHigh,
+                                          form->PrnNum,
+                                          form->QstSentence,
+                                          form->btnPreview,
+                                          form->btnMaintenance,
+                                          form->btnClose,
+                                          form->QNumPattern->Item(0),
+                                          form->u5l,
+                                          form->u5h,
+                                          form->d5l,
+                                          form->d5h,
+                                          form->u1l};
         QCOMPARE(QApplication::focusWidget(), form->u1l);
         QList<QWidget*> visited;
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -367,8 +360,7 @@ private slots:
                                         form->btnClose}));
     }
 
-    void arrowKeysStillMoveWithinTheGroup()
-    {
+    void arrowKeysStillMoveWithinTheGroup() {
         ShowActive();
         form->QNumPattern->Item(0)->setFocus(Qt::TabFocusReason);
         QTest::keyClick(form->QNumPattern->Item(0), Qt::Key_Right);
@@ -376,8 +368,7 @@ private slots:
         QCOMPARE(form->QNumPattern->ItemIndex(), 1);
     }
 
-    void groupItemsSideBySide()
-    {
+    void groupItemsSideBySide() {
         ShowActive();
         QRadioButton* first = form->QNumPattern->Item(0);
         QRadioButton* second = form->QNumPattern->Item(1);
@@ -391,8 +382,7 @@ private slots:
         QVERIFY(second->width() >= second->sizeHint().width());
     }
 
-    void enabledPrintButtonsJoinTheTabOrder()
-    {
+    void enabledPrintButtonsJoinTheTabOrder() {
         ShowActive();
         form->btnPrint->setEnabled(true);
         form->QstSentence->setFocus(Qt::TabFocusReason);
@@ -402,23 +392,39 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), form->btnPreview);
     }
 
-    void blankFieldRuleByTab_data()
-    {
+    void blankFieldRuleByTab_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("left");
-        QTest::newRow("empty digit field") << "u3h" << "" << "0";
-        QTest::newRow("empty d5h") << "d5h" << "" << "0";
-        QTest::newRow("blank stays") << "d2l" << " " << " ";
-        QTest::newRow("letter stays") << "u1h" << "a" << "a";
-        QTest::newRow("digit stays") << "u4l" << "7" << "7";
-        QTest::newRow("AnsLow stays empty") << "AnsLow" << "" << "";
-        QTest::newRow("AnsHigh stays empty") << "AnsHigh" << "" << "";
-        QTest::newRow("PrnNum stays empty") << "PrnNum" << "" << "";
-        QTest::newRow("QstSentence stays empty") << "QstSentence" << "" << "";
+        QTest::newRow("empty digit field") << "u3h"
+                                           << ""
+                                           << "0";
+        QTest::newRow("empty d5h") << "d5h"
+                                   << ""
+                                   << "0";
+        QTest::newRow("blank stays") << "d2l"
+                                     << " "
+                                     << " ";
+        QTest::newRow("letter stays") << "u1h"
+                                      << "a"
+                                      << "a";
+        QTest::newRow("digit stays") << "u4l"
+                                     << "7"
+                                     << "7";
+        QTest::newRow("AnsLow stays empty") << "AnsLow"
+                                            << ""
+                                            << "";
+        QTest::newRow("AnsHigh stays empty") << "AnsHigh"
+                                             << ""
+                                             << "";
+        QTest::newRow("PrnNum stays empty") << "PrnNum"
+                                            << ""
+                                            << "";
+        QTest::newRow("QstSentence stays empty") << "QstSentence"
+                                                 << ""
+                                                 << "";
     }
-    void blankFieldRuleByTab()
-    {
+    void blankFieldRuleByTab() {
         QFETCH(QString, name);
         QFETCH(QString, typed);
         QFETCH(QString, left);
@@ -443,8 +449,7 @@ private slots:
         QCOMPARE(field->text(), digit ? QStringLiteral("0") : QString());
     }
 
-    void leavingTheWindowIsNotLeavingTheField()
-    {
+    void leavingTheWindowIsNotLeavingTheField() {
         ShowActive();
         form->u2l->setFocus(Qt::TabFocusReason);
         form->u2l->clear();
@@ -453,8 +458,7 @@ private slots:
         QCOMPARE(form->u2l->text(), QString());
     }
 
-    void blankFieldRuleRunsBeforePreview()
-    {
+    void blankFieldRuleRunsBeforePreview() {
         ShowActive();
         form->d1l->setFocus(Qt::TabFocusReason);
         form->d1l->clear();
@@ -465,8 +469,7 @@ private slots:
         QCOMPARE(form->State.ProblemCount, 1);
     }
 
-    void lengthLimits()
-    {
+    void lengthLimits() {
         ShowActive();
         form->u1l->setFocus(Qt::TabFocusReason);
         form->u1l->selectAll();
@@ -499,8 +502,7 @@ private slots:
     }
 
     // The message quotes a character outside the basic plane whole.
-    void wideCharacterInADigitField()
-    {
+    void wideCharacterInADigitField() {
         ShowActive();
         const QString face = QString::fromUcs4(U"\U0001F600");
         form->u3h->setText(face);
@@ -509,11 +511,9 @@ private slots:
     }
 
     // The number fields ask the input method for Latin digits; "５" typed anyway is refused.
-    void numberFieldsAskForLatinDigits()
-    {
+    void numberFieldsAskForLatinDigits() {
         QList<QLineEdit*> fields{form->AnsLow, form->AnsHigh, form->PrnNum};
-        for (QLineEdit* field : form->DigitFields())
-            fields << field;
+        for (QLineEdit* field : form->DigitFields()) fields << field;
         for (QLineEdit* field : fields) {
             QVERIFY2(field->inputMethodHints().testFlag(Qt::ImhPreferNumbers), qPrintable(field->objectName()));
             QVERIFY2(field->inputMethodHints().testFlag(Qt::ImhLatinOnly), qPrintable(field->objectName()));
@@ -526,15 +526,13 @@ private slots:
     }
 
     // Enter and Return on a focused button click it, as Space does; in a field they do nothing.
-    void enterClicksTheFocusedButton_data()
-    {
+    void enterClicksTheFocusedButton_data() {
         QTest::addColumn<int>("key");
         QTest::newRow("Return") << int(Qt::Key_Return);
         QTest::newRow("Enter") << int(Qt::Key_Enter);
         QTest::newRow("Space") << int(Qt::Key_Space);
     }
-    void enterClicksTheFocusedButton()
-    {
+    void enterClicksTheFocusedButton() {
         QFETCH(int, key);
         ShowActive();
         QTest::keyClick(form->u1l, Qt::Key(key));
@@ -550,15 +548,13 @@ private slots:
 
     // Once there is a preview, every Preview ends with the area repainted: a later set of 1
     // to 3 problems shows the header alone, none shows nothing; never the old page.
-    void laterPreviewRepaintsTheArea_data()
-    {
+    void laterPreviewRepaintsTheArea_data() {
         QTest::addColumn<QString>("multiplier");
         QTest::addColumn<int>("count");
         QTest::newRow("one problem left") << "3" << 1;
         QTest::newRow("three problems left") << "" << 3;
     }
-    void laterPreviewRepaintsTheArea()
-    {
+    void laterPreviewRepaintsTheArea() {
         QFETCH(QString, multiplier);
         QFETCH(int, count);
         ShowActive();
@@ -593,8 +589,7 @@ private slots:
         const auto ink = [](const QImage& image) {
             int dark = 0;
             for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
-                    dark += image.pixelColor(x, y).lightness() < 128;
+                for (int x = 0; x < image.width(); ++x) dark += image.pixelColor(x, y).lightness() < 128;
             return dark;
         };
         QVERIFY(ink(form->PaintBox1->grab().toImage()) * 4 < ink(full));
@@ -602,8 +597,7 @@ private slots:
 
     // A double-click on the preview opens the enlarged view, which follows every later Preview
     // and never prints.
-    void doubleClickOpensTheEnlargedView()
-    {
+    void doubleClickOpensTheEnlargedView() {
         TSheetView* view = PreviewAndEnlarge();
         QVERIFY(view);
         WAIT_VERIFY(view->isVisible());
@@ -619,14 +613,12 @@ private slots:
         const QImage page = view->Page()->grab().toImage();
         int dark = 0;
         for (int y = 0; y < page.height(); y += 2)
-            for (int x = 0; x < page.width(); x += 2)
-                dark += page.pixelColor(x, y).lightness() < 128;
+            for (int x = 0; x < page.width(); x += 2) dark += page.pixelColor(x, y).lightness() < 128;
         QVERIFY(dark > 100);
         view->close();
     }
 
-    void giveUpForTheStartValues()
-    {
+    void giveUpForTheStartValues() {
         ShowActive();
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
         QCOMPARE(dialogs->Events, (QStringList{"beep", GiveUpWarning}));
@@ -638,8 +630,7 @@ private slots:
         QVERIFY(!form->btnPrintWithAns->isEnabled());
     }
 
-    void firstPreviewOfThreeLeavesThePreviewBlank()
-    {
+    void firstPreviewOfThreeLeavesThePreviewBlank() {
         ShowActive();
         ThreeProblemRanges();
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
@@ -650,8 +641,7 @@ private slots:
         QCOMPARE(InkRows(0, 441), 0);
     }
 
-    void previewShowsThePageAndKeepsPrintingOn()
-    {
+    void previewShowsThePageAndKeepsPrintingOn() {
         ShowActive();
         WideRanges();
         form->QNumPattern->SetItemIndex(1);
@@ -674,15 +664,13 @@ private slots:
         QCOMPARE(InkRows(70, 441), 0);
     }
 
-    void requestedCountFollowsTheGroup_data()
-    {
+    void requestedCountFollowsTheGroup_data() {
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("count");
         QTest::newRow("３段４列") << 0 << 12;
         QTest::newRow("４段４列") << 1 << 16;
     }
-    void requestedCountFollowsTheGroup()
-    {
+    void requestedCountFollowsTheGroup() {
         QFETCH(int, index);
         QFETCH(int, count);
         WideRanges();
@@ -699,8 +687,7 @@ private slots:
         }
     }
 
-    void conversionErrorNamesTheFirstBadField_data()
-    {
+    void conversionErrorNamesTheFirstBadField_data() {
         QTest::addColumn<QStringList>("edits");  // name=text
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("printNumber");
@@ -710,14 +697,12 @@ private slots:
         QTest::newRow("u before d within a place") << QStringList{"d1l=p", "u1h=q"} << IntegerError.arg("q") << 1;
         QTest::newRow("low before high") << QStringList{"d4h=h", "d4l=l"} << IntegerError.arg("l") << 1;
         QTest::newRow("answer before digits") << QStringList{"u1l=a", "AnsHigh=b"} << DecimalError.arg("b") << 1;
-        QTest::newRow("AnsLow before AnsHigh") << QStringList{"AnsHigh=b", "AnsLow=abc", "PrnNum=7"}
-                                               << DecimalError.arg("abc") << 7;
+        QTest::newRow("AnsLow before AnsHigh")
+            << QStringList{"AnsHigh=b", "AnsLow=abc", "PrnNum=7"} << DecimalError.arg("abc") << 7;
         QTest::newRow("empty AnsLow") << QStringList{"AnsLow="} << DecimalError.arg("") << 1;
-        QTest::newRow("PrnNum first") << QStringList{"PrnNum=1p", "AnsLow=abc", "u1l=a"} << IntegerError.arg("1p")
-                                      << 1;
+        QTest::newRow("PrnNum first") << QStringList{"PrnNum=1p", "AnsLow=abc", "u1l=a"} << IntegerError.arg("1p") << 1;
     }
-    void conversionErrorNamesTheFirstBadField()
-    {
+    void conversionErrorNamesTheFirstBadField() {
         QFETCH(QStringList, edits);
         QFETCH(QString, message);
         QFETCH(int, printNumber);
@@ -750,24 +735,20 @@ private slots:
         QCOMPARE(QApplication::activeWindow(), form.get());
     }
 
-    void captionIsTheApplicationTitle()
-    {
+    void captionIsTheApplicationTitle() {
         auto* app = TApplication::Instance();
         QVERIFY(app);
         QCOMPARE(app->ApplicationTitle(), ApplicationTitleFromPath(QCoreApplication::applicationFilePath()));
         QCOMPARE(app->ApplicationTitle(), QStringLiteral("App_window_test"));
     }
 
-    void anyHandlerErrorReachesTheBox()
-    {
+    void anyHandlerErrorReachesTheBox() {
         // An error from an event handler that is not a button command: the same box, the
         // same rule, and the event loop goes on.
         QObject thrower;
         struct Filter : QObject {
-            bool eventFilter(QObject*, QEvent* e) override
-            {
-                if (e->type() == QEvent::User)
-                    throw std::runtime_error("boom");
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::User) throw std::runtime_error("boom");
                 return false;
             }
         } filter;
@@ -779,8 +760,7 @@ private slots:
 
     // A drawing that fails: the box opens over no active painter (a modal box over one leaves
     // the backing store painting), and the next paint draws again.
-    void paintThatFailsEndsItsPainter()
-    {
+    void paintThatFailsEndsItsPainter() {
         TSheetView* view = PreviewAndEnlarge();
         QVERIFY(view);
         WAIT_VERIFY(view->isVisible());
@@ -814,8 +794,7 @@ private slots:
     }
 
     // What a screen reader hears of each field: which number, place and bound it is for.
-    void fieldsHaveAccessibleNames()
-    {
+    void fieldsHaveAccessibleNames() {
         const QString numbers[2] = {QStringLiteral("かけられる数"), QStringLiteral("かける数")};
         const QString places[5] = {QStringLiteral("小数第三位"), QStringLiteral("小数第二位"),
                                    QStringLiteral("小数第一位"), QStringLiteral("一の位"), QStringLiteral("十の位")};
@@ -824,8 +803,9 @@ private slots:
         for (int k = 1; k <= 5; ++k)
             for (int row = 0; row < 2; ++row)
                 for (const char bound : {'l', 'h'})
-                    expected.append(Spoken{QStringLiteral("%1%2%3").arg(row == 0 ? 'u' : 'd').arg(k).arg(QLatin1Char(bound)),
-                                     numbers[row] + ' ' + places[k - 1] + (bound == 'l' ? " 下限" : " 上限")});
+                    expected.append(
+                        Spoken{QStringLiteral("%1%2%3").arg(row == 0 ? 'u' : 'd').arg(k).arg(QLatin1Char(bound)),
+                               numbers[row] + ' ' + places[k - 1] + (bound == 'l' ? " 下限" : " 上限")});
         expected << Spoken{"AnsLow", "答えの範囲 下限"} << Spoken{"AnsHigh", "答えの範囲 上限"}
                  << Spoken{"PrnNum", "プリント番号"} << Spoken{"QstSentence", "問題文"};
         QSet<QString> heard;
@@ -843,8 +823,7 @@ private slots:
 
     // The preview's description follows every Preview: the sheet's number and each problem of
     // the set drawn, with its product.
-    void previewDescribesTheSheet()
-    {
+    void previewDescribesTheSheet() {
         ShowActive();
         QAccessibleInterface* preview = QAccessible::queryAccessibleInterface(form->PaintBox1);
         QVERIFY(preview);
@@ -874,18 +853,17 @@ private slots:
     // The description names the problems the page shows and no others: a short set's
     // incomplete last row is not drawn, 1 to 3 problems leave the header alone, and none (or a
     // first set of 1 to 3) leave the area blank.
-    void previewDescribesOnlyWhatIsDrawn_data()
-    {
-        QTest::addColumn<QStringList>("fields");   // name=text, over the start values
-        QTest::addColumn<bool>("sixteen");         // 16 problems asked for, else 12
-        QTest::addColumn<bool>("afterAPage");      // a page of twelve shown before
+    void previewDescribesOnlyWhatIsDrawn_data() {
+        QTest::addColumn<QStringList>("fields");  // name=text, over the start values
+        QTest::addColumn<bool>("sixteen");        // 16 problems asked for, else 12
+        QTest::addColumn<bool>("afterAPage");     // a page of twelve shown before
         QTest::addColumn<int>("kept");
-        QTest::addColumn<int>("drawn");            // -1: the area stays blank
-        QTest::addColumn<QStringList>("spoken");   // said somewhere in the description
+        QTest::addColumn<int>("drawn");           // -1: the area stays blank
+        QTest::addColumn<QStringList>("spoken");  // said somewhere in the description
         const QString blank = QStringLiteral("問題はまだありません。プレビューで問題が作られます。");
         QTest::newRow("four decimals, worked out")
-            << QStringList{"u4l=5", "u4h=5", "u3l=5", "u3h=5", "u2l=4", "u2h=4", "d4l=1", "d4h=4", "d3l=1",
-                           "d3h=1", "AnsHigh=100"}
+            << QStringList{"u4l=5", "u4h=5", "u3l=5", "u3h=5", "u2l=4",      "u2h=4",
+                           "d4l=1", "d4h=4", "d3l=1", "d3h=1", "AnsHigh=100"}
             << false << false << 4 << 4
             << QStringList{"問題No.7、4問。", "5.54 × 1.1 ＝ 6.094。", "5.54 × 2.1 ＝ 11.634。",
                            "5.54 × 3.1 ＝ 17.174。", "5.54 × 4.1 ＝ 22.714。"};
@@ -895,14 +873,12 @@ private slots:
         QTest::newRow("three after a page: the header alone")
             << QStringList{"u4l=1", "u4h=3", "d4l=1", "d4h=1", "AnsHigh=10"} << false << true << 3 << 0
             << QStringList{"問題No.7、0問。"};
-        QTest::newRow("none after a page") << QStringList{"AnsLow=1", "AnsHigh=2"} << false << true << 0 << -1
-                                           << QStringList{blank};
-        QTest::newRow("three as the first set")
-            << QStringList{"u4l=1", "u4h=3", "d4l=1", "d4h=1", "AnsHigh=10"} << false << false << 3 << -1
-            << QStringList{blank};
+        QTest::newRow("none after a page")
+            << QStringList{"AnsLow=1", "AnsHigh=2"} << false << true << 0 << -1 << QStringList{blank};
+        QTest::newRow("three as the first set") << QStringList{"u4l=1", "u4h=3", "d4l=1", "d4h=1", "AnsHigh=10"}
+                                                << false << false << 3 << -1 << QStringList{blank};
     }
-    void previewDescribesOnlyWhatIsDrawn()
-    {
+    void previewDescribesOnlyWhatIsDrawn() {
         QFETCH(QStringList, fields);
         QFETCH(bool, sixteen);
         QFETCH(bool, afterAPage);
@@ -915,8 +891,7 @@ private slots:
             WideRanges();
             QTest::mouseClick(form->btnPreview, Qt::LeftButton);
             QVERIFY(form->State.PreviewReady);
-            for (QLineEdit* field : form->DigitFields())
-                field->setText("0");
+            for (QLineEdit* field : form->DigitFields()) field->setText("0");
             form->AnsHigh->setText("0");
         }
         for (const QString& field : fields) {
@@ -927,23 +902,23 @@ private slots:
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
         QCOMPARE(form->State.ProblemCount, kept);
 
-        const QString described = QAccessible::queryAccessibleInterface(form->PaintBox1)->text(QAccessible::Description);
+        const QString described =
+            QAccessible::queryAccessibleInterface(form->PaintBox1)->text(QAccessible::Description);
         for (const QString& words : spoken)
             QVERIFY2(described.contains(words), qPrintable(words + " missing from " + described));
         QCOMPARE(described.count(QStringLiteral("）")), std::max(drawn, 0));
         for (int k = 1; k <= kept; ++k) {
             const Problem& p = form->State.Problems[k];
-            const QString problem = QStringLiteral("（%1）%2 × %3 ＝")
-                                        .arg(k)
-                                        .arg(QString::fromStdString(p.MultiplicandText),
-                                             QString::fromStdString(p.MultiplierText));
+            const QString problem =
+                QStringLiteral("（%1）%2 × %3 ＝")
+                    .arg(k)
+                    .arg(QString::fromStdString(p.MultiplicandText), QString::fromStdString(p.MultiplierText));
             QVERIFY2(described.contains(problem) == (k <= drawn), qPrintable(problem + " / " + described));
         }
     }
 
     // Ctrl+L opens the enlarged view from wherever the focus is, as a double-click does.
-    void ctrlLOpensTheEnlargedView()
-    {
+    void ctrlLOpensTheEnlargedView() {
         ShowActive();
         WideRanges();
         QTest::mouseClick(form->btnPreview, Qt::LeftButton);
@@ -962,8 +937,7 @@ private slots:
     // The whole frame on the screen's free area: as designed where it fits, smaller with scroll
     // bars where it does not (a 1366 x 768 screen at a scale of 2 is 683 x 384), and centred in
     // the free area along a side that fits (1600 x 900 at 2 is 800 x 450: wide enough, too low).
-    void windowStaysOnTheScreen()
-    {
+    void windowStaysOnTheScreen() {
         // The screen the test entry asks for, so that a platform ignoring its settings cannot
         // pass for it.
         const QByteArray asked = qgetenv("TAVRELO_TEST_SCREEN");
@@ -990,8 +964,8 @@ private slots:
         }
         const QSize fitted = QSize(792, 522).boundedTo(free.size());
         QCOMPARE(outer.size(), fitted);
-        QCOMPARE(outer.topLeft(), free.topLeft() + QPoint((free.width() - fitted.width()) / 2,
-                                                          (free.height() - fitted.height()) / 2));
+        QCOMPARE(outer.topLeft(),
+                 free.topLeft() + QPoint((free.width() - fitted.width()) / 2, (free.height() - fitted.height()) / 2));
         WAIT_VERIFY(scroll->verticalScrollBar()->isVisible());
         // The last buttons are reached by scrolling.
         scroll->ensureWidgetVisible(form->btnClose);
@@ -1000,8 +974,7 @@ private slots:
         QVERIFY(shown.contains(form->btnPrintWithAns->geometry().center()));
     }
 
-    void resizingKeepsPlacesAndScrolls()
-    {
+    void resizingKeepsPlacesAndScrolls() {
         ShowActive();
         auto* scroll = form->findChild<QScrollArea*>();
         QVERIFY(scroll);
@@ -1016,8 +989,7 @@ private slots:
         QCOMPARE(form->PaintBox1->geometry(), QRect(448, 32, 320, 441));
     }
 
-    void closeButtonClosesTheWindow()
-    {
+    void closeButtonClosesTheWindow() {
         ShowActive();
         QTest::mouseClick(form->btnClose, Qt::LeftButton);
         QVERIFY(!form->isVisible());
@@ -1025,8 +997,7 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     TApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     WindowTest test;

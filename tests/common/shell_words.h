@@ -12,8 +12,10 @@ inline QStringList ShellWords(const QString& line) {
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line[i];
         if (quoted) {
-            if (c == '\'') quoted = false;
-            else word += c;
+            if (c == '\'')
+                quoted = false;
+            else
+                word += c;
         } else if (c == '\'') {
             quoted = inWord = true;
         } else if (c == '\\' && i + 1 < line.size()) {

@@ -48,8 +48,8 @@ TEST(ParseDigitPattern, PlacesAreRightAlignedAtThePoint) {
 
 TEST(ParseDigitPattern, RefusesWhatIsNotPlacesAndQuotesIt) {
     const char* const refused[] = {
-        "", ".", "1.2.3", "123", "1.2345", "[1-9", "[1-]", "[a-b]", "1 ", " 1", "１", "x",
-        "[1-9]]", "-5", "[10-2]", "[1--2]", "[1-9].[1-9]x", "1,5",
+        "",   ".",  "1.2.3", "123",    "1.2345", "[1-9",   "[1-]",   "[a-b]",        "1 ",
+        " 1", "１", "x",     "[1-9]]", "-5",     "[10-2]", "[1--2]", "[1-9].[1-9]x", "1,5",
     };
     for (const char* pattern : refused) {
         try {
@@ -117,9 +117,8 @@ TEST(DigitPattern, GeneratedOperandsStayInsideTheirPatterns) {
         std::int32_t stepMilli;  // every operand is a multiple of it
     };
     const Case cases[] = {
-        {"[1-9].[1-9]", 1100, 9900, 100},      {"0.[1-9]", 100, 900, 100},
-        {"[1-9][0-9]", 10000, 99000, 1000},    {"[1-9].[0-9][1-9]", 1010, 9990, 10},
-        {"[9-7].[5-5]", 7500, 9500, 100},      {"0.00[1-9]", 1, 9, 1},
+        {"[1-9].[1-9]", 1100, 9900, 100},     {"0.[1-9]", 100, 900, 100},       {"[1-9][0-9]", 10000, 99000, 1000},
+        {"[1-9].[0-9][1-9]", 1010, 9990, 10}, {"[9-7].[5-5]", 7500, 9500, 100}, {"0.00[1-9]", 1, 9, 1},
     };
     for (const Case& c : cases) {
         GenerationSettings s;

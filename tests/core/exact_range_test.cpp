@@ -1,10 +1,9 @@
-#include "core/decimal_text.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 
+#include "core/decimal_text.h"
 #include "core/errors.h"
 
 namespace {
@@ -55,10 +54,10 @@ TEST(ExactDecimal, Comparison) {
         const char* b;
         int order;
     } cases[] = {
-        {"1", "1.0", 0},          {"0.21", ".21e0", 0},    {"-0", "0", 0},         {".", "0e400", 0},
-        {"-1", "1", -1},          {"1e400", "9e399", 1},   {"-2", "-10", 1},       {"0.1", "0.10000001", -1},
-        {"100", "1", 1},          {"-5e-300", "0", -1},    {"5e-300", "0", 1},     {"123", "1.23e2", 0},
-        {"0.000001", "1e-6", 0},  {"-1e-400", "-1e-401", -1},
+        {"1", "1.0", 0},         {"0.21", ".21e0", 0},       {"-0", "0", 0},     {".", "0e400", 0},
+        {"-1", "1", -1},         {"1e400", "9e399", 1},      {"-2", "-10", 1},   {"0.1", "0.10000001", -1},
+        {"100", "1", 1},         {"-5e-300", "0", -1},       {"5e-300", "0", 1}, {"123", "1.23e2", 0},
+        {"0.000001", "1e-6", 0}, {"-1e-400", "-1e-401", -1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CompareExact(ParseExactDecimal(c.a), ParseExactDecimal(c.b)), c.order) << c.a << " vs " << c.b;

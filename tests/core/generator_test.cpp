@@ -191,17 +191,37 @@ TEST(GenerateProblems, FirstBadFieldInOrderIsReportedAndNothingChanges) {
         std::string message;
     };
     const Case cases[] = {
-        {[](GenerationSettings& s) { s.AnswerLowText = "abc"; s.AnswerHighText = "x"; s.DigitRanges[0].MultiplicandLow = ""; },
+        {[](GenerationSettings& s) {
+             s.AnswerLowText = "abc";
+             s.AnswerHighText = "x";
+             s.DigitRanges[0].MultiplicandLow = "";
+         },
          std::string("'abc") + decimal},
-        {[](GenerationSettings& s) { s.AnswerHighText = " "; s.DigitRanges[0].MultiplicandLow = "q"; }, std::string("' ") + decimal},
+        {[](GenerationSettings& s) {
+             s.AnswerHighText = " ";
+             s.DigitRanges[0].MultiplicandLow = "q";
+         },
+         std::string("' ") + decimal},
         {[](GenerationSettings& s) { s.DigitRanges[0].MultiplicandLow = ""; }, std::string("'") + integer},
-        {[](GenerationSettings& s) { s.DigitRanges[0].MultiplicandHigh = " "; s.DigitRanges[0].MultiplierLow = "a"; },
+        {[](GenerationSettings& s) {
+             s.DigitRanges[0].MultiplicandHigh = " ";
+             s.DigitRanges[0].MultiplierLow = "a";
+         },
          std::string("' ") + integer},
-        {[](GenerationSettings& s) { s.DigitRanges[0].MultiplierLow = "a"; s.DigitRanges[1].MultiplicandLow = "b"; },
+        {[](GenerationSettings& s) {
+             s.DigitRanges[0].MultiplierLow = "a";
+             s.DigitRanges[1].MultiplicandLow = "b";
+         },
          std::string("'a") + integer},
-        {[](GenerationSettings& s) { s.DigitRanges[0].MultiplierHigh = "q"; s.DigitRanges[1].MultiplicandLow = "b"; },
+        {[](GenerationSettings& s) {
+             s.DigitRanges[0].MultiplierHigh = "q";
+             s.DigitRanges[1].MultiplicandLow = "b";
+         },
          std::string("'q") + integer},
-        {[](GenerationSettings& s) { s.DigitRanges[4].MultiplicandHigh = "z"; s.DigitRanges[4].MultiplierHigh = "y"; },
+        {[](GenerationSettings& s) {
+             s.DigitRanges[4].MultiplicandHigh = "z";
+             s.DigitRanges[4].MultiplierHigh = "y";
+         },
          std::string("'z") + integer},
         {[](GenerationSettings& s) { s.DigitRanges[4].MultiplierHigh = "9x"; }, std::string("'9x") + integer},
     };
@@ -219,7 +239,8 @@ TEST(GenerateProblems, FirstBadFieldInOrderIsReportedAndNothingChanges) {
         EXPECT_EQ(message, c.message);
         EXPECT_EQ(count, 7);
         const ProblemSet untouched = MarkedSet();
-        for (int s = 1; s <= ProblemCapacity; ++s) EXPECT_TRUE(SameSlot(set[s], untouched[s])) << c.message << " slot " << s;
+        for (int s = 1; s <= ProblemCapacity; ++s)
+            EXPECT_TRUE(SameSlot(set[s], untouched[s])) << c.message << " slot " << s;
     }
 }
 
@@ -281,13 +302,13 @@ TEST(GenerateProblems, AnswerRangeIsExactDecimal) {
         const char *uLow, *uHigh, *dLow, *dHigh;
         std::int32_t kept;
     } cases[] = {
-        {"0", "0.21", 3, "3", "3", "7", "7", 1},            // 0.3 x 0.7 = 0.21
+        {"0", "0.21", 3, "3", "3", "7", "7", 1},  // 0.3 x 0.7 = 0.21
         {"0", "0.2099999", 3, "3", "3", "7", "7", 0},
-        {"0.000001", "1", 1, "1", "1", "1", "1", 1},        // 0.001 x 0.001
+        {"0.000001", "1", 1, "1", "1", "1", "1", 1},  // 0.001 x 0.001
         {"0.0000010000001", "1", 1, "1", "1", "1", "1", 0},
-        {"1e-400", "1", 1, "0", "0", "0", "0", 0},          // zero lies below a tiny positive bound
+        {"1e-400", "1", 1, "0", "0", "0", "0", 0},  // zero lies below a tiny positive bound
         {"-5e-300", "0", 1, "0", "0", "0", "0", 1},
-        {"1e400", "0.04", 4, "0", "2", "0", "2", 4},        // reversed; a zero factor falls below
+        {"1e400", "0.04", 4, "0", "2", "0", "2", 4},  // reversed; a zero factor falls below
     };
     for (const auto& c : cases) {
         GenerationSettings settings = StartSettings();

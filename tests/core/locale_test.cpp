@@ -26,8 +26,22 @@ const LocaleCase Locales[] = {
 // Every conversion of the table, as texts: what a sheet and a message would show.
 std::vector<std::string> Conversions() {
     const char* const decimals[] = {
-        "2.7",   "0.05",  "7.8",      "123.456", "99999.999", "-0.001", "1E15",    "5E-5",
-        "1.5e300", "0.1",  "12.345",  "1e-4940", "1.18973149535723176502e4932", ".5",  "3.",  "+2,5",
+        "2.7",
+        "0.05",
+        "7.8",
+        "123.456",
+        "99999.999",
+        "-0.001",
+        "1E15",
+        "5E-5",
+        "1.5e300",
+        "0.1",
+        "12.345",
+        "1e-4940",
+        "1.18973149535723176502e4932",
+        ".5",
+        "3.",
+        "+2,5",
     };
     std::vector<std::string> out;
     for (const char* text : decimals) {
@@ -37,8 +51,10 @@ std::vector<std::string> Conversions() {
             out.push_back(e.what());
         }
     }
-    const char* const factors[][2] = {{"2.5", "4.1"}, {"0.5", "0.6"}, {"1.25", "4"}, {"0.001", "0.001"}, {"54321", "98765"}};
-    for (const auto& pair : factors) out.push_back(FormatDecimal(MultiplyExact(ParseDecimal(pair[0]), ParseDecimal(pair[1]))));
+    const char* const factors[][2] = {
+        {"2.5", "4.1"}, {"0.5", "0.6"}, {"1.25", "4"}, {"0.001", "0.001"}, {"54321", "98765"}};
+    for (const auto& pair : factors)
+        out.push_back(FormatDecimal(MultiplyExact(ParseDecimal(pair[0]), ParseDecimal(pair[1]))));
     for (const char* text : {"27", "-2147483648", "$7FFFFFFF", "2,7"}) {
         try {
             out.push_back(FormatInteger(ParseInteger(text)));

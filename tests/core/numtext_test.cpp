@@ -23,7 +23,9 @@ std::string MessageOf(F&& f) {
     return "";
 }
 
-bool Refused(const std::string& text) { return !MessageOf([&] { ParseDecimal(text); }).empty(); }
+bool Refused(const std::string& text) {
+    return !MessageOf([&] { ParseDecimal(text); }).empty();
+}
 
 struct IntegerCase {
     const char* text;
@@ -32,11 +34,22 @@ struct IntegerCase {
 
 TEST(ParseInteger, AcceptedForms) {
     const IntegerCase cases[] = {
-        {"7", 7},           {"  7", 7},           {"+7", 7},          {"-0", 0},
-        {"007", 7},         {"$1F", 31},          {"0x1F", 31},       {"x1f", 31},
-        {"X1F", 31},        {"0X1f", 31},         {"$FFFFFFFF", -1},  {"$7FFFFFFF", 2147483647},
-        {"$80000000", std::numeric_limits<std::int32_t>::min()},      {"$0000000001F", 31},
-        {"2147483647", 2147483647}, {"-2147483648", std::numeric_limits<std::int32_t>::min()},
+        {"7", 7},
+        {"  7", 7},
+        {"+7", 7},
+        {"-0", 0},
+        {"007", 7},
+        {"$1F", 31},
+        {"0x1F", 31},
+        {"x1f", 31},
+        {"X1F", 31},
+        {"0X1f", 31},
+        {"$FFFFFFFF", -1},
+        {"$7FFFFFFF", 2147483647},
+        {"$80000000", std::numeric_limits<std::int32_t>::min()},
+        {"$0000000001F", 31},
+        {"2147483647", 2147483647},
+        {"-2147483648", std::numeric_limits<std::int32_t>::min()},
         {"0000000000000000000012", 12},
     };
     for (const auto& c : cases) {
@@ -46,8 +59,17 @@ TEST(ParseInteger, AcceptedForms) {
 
 TEST(ParseInteger, RefusedFormsQuoteTheWholeText) {
     const char* cases[] = {
-        "7 ", "-$1F", "+$1F", "$", "0x", "x", "2147483648", "-2147483649", "", "   ", "+", "-",
-        "\t7", "$100000000", "$FFFFFFFFF", "1.0", "1e2", "１", "7a", "0x1G", "- 7", "99999999999999999999",
+        "7 ",         "-$1F",
+        "+$1F",       "$",
+        "0x",         "x",
+        "2147483648", "-2147483649",
+        "",           "   ",
+        "+",          "-",
+        "\t7",        "$100000000",
+        "$FFFFFFFFF", "1.0",
+        "1e2",        "１",
+        "7a",         "0x1G",
+        "- 7",        "99999999999999999999",
     };
     for (const char* text : cases) {
         EXPECT_EQ(MessageOf([&] { ParseInteger(text); }), "'" + std::string(text) + "' は整数ではありません")
@@ -65,11 +87,26 @@ TEST(ParseDecimal, AcceptedFormsAndTheirExactValues) {
         const char* text;
         const char* value;
     } cases[] = {
-        {" 1.5 ", "15e-1"},   {"-.5", "-5e-1"},      {"1e2", "1e2"},         {"1E", "1e0"},
-        {".", "0e0"},         {"5.", "5e0"},         {"+3", "3e0"},          {"1E+", "1e0"},
-        {"1e-2", "1e-2"},     {"2.5E-3", "25e-4"},   {"12.345", "12345e-3"}, {"1e0000000000002", "1e2"},
-        {".E5", "0e0"},       {"0e4999", "0e0"},     {"1e-4999", "1e-4999"}, {"  -1.25e+1  ", "-125e-1"},
-        {"-0", "0e0"},        {"0012.3400", "1234e-2"}, {"100", "1e2"},      {"1e0499", "1e499"},
+        {" 1.5 ", "15e-1"},
+        {"-.5", "-5e-1"},
+        {"1e2", "1e2"},
+        {"1E", "1e0"},
+        {".", "0e0"},
+        {"5.", "5e0"},
+        {"+3", "3e0"},
+        {"1E+", "1e0"},
+        {"1e-2", "1e-2"},
+        {"2.5E-3", "25e-4"},
+        {"12.345", "12345e-3"},
+        {"1e0000000000002", "1e2"},
+        {".E5", "0e0"},
+        {"0e4999", "0e0"},
+        {"1e-4999", "1e-4999"},
+        {"  -1.25e+1  ", "-125e-1"},
+        {"-0", "0e0"},
+        {"0012.3400", "1234e-2"},
+        {"100", "1e2"},
+        {"1e0499", "1e499"},
         {"0.000000000000000000000000000001e30", "1e0"},
         // The exponent stops being read at 500: "1e-0500" is 10^-500, not a leftover digit.
         {"1e-0500", "1e-500"},
@@ -121,13 +158,11 @@ TEST(ParseDecimal, EndOfTheExtendedRange) {
 
 TEST(ParseDecimal, RefusedFormsQuoteTheWholeText) {
     const char* cases[] = {
-        "-",       "E5",       "1,5",      "１",       "",        " ",       "1 2",   "1.2.3",
-        "1e2.5",   "e",        "+-1",      "\t1",      "1e5000",  "1e4999",  "1e4933", "1.19e4932",
-        "-1e4933", "1e50000",  "0x10",     "$10",      "1e 2",    "1.5f",    "inf",   "nan",
+        "-",      "E5",     "1,5",    "１",        "",        " ",       "1 2",  "1.2.3", "1e2.5", "e",    "+-1", "\t1",
+        "1e5000", "1e4999", "1e4933", "1.19e4932", "-1e4933", "1e50000", "0x10", "$10",   "1e 2",  "1.5f", "inf", "nan",
     };
     for (const char* text : cases) {
-        EXPECT_EQ(MessageOf([&] { ParseDecimal(text); }),
-                  "'" + std::string(text) + "' は浮動小数点数ではありません")
+        EXPECT_EQ(MessageOf([&] { ParseDecimal(text); }), "'" + std::string(text) + "' は浮動小数点数ではありません")
             << "text: [" << text << "]";
     }
 }
@@ -179,9 +214,18 @@ TEST(FormatDecimal, OperandsInThousandthsComeOutExact) {
     const struct {
         std::int32_t milli;
         const char* text;
-    } cases[] = {{12345, "12.345"}, {1200, "1.2"},     {5000, "5"},  {50, "0.05"},     {1, "0.001"},
-                 {0, "0"},          {99999, "99.999"}, {10, "0.01"}, {10000, "10"},    {90909, "90.909"},
-                 {-1500, "-1.5"},   {std::numeric_limits<std::int32_t>::min(), "-2147483.648"},
+    } cases[] = {{12345, "12.345"},
+                 {1200, "1.2"},
+                 {5000, "5"},
+                 {50, "0.05"},
+                 {1, "0.001"},
+                 {0, "0"},
+                 {99999, "99.999"},
+                 {10, "0.01"},
+                 {10000, "10"},
+                 {90909, "90.909"},
+                 {-1500, "-1.5"},
+                 {std::numeric_limits<std::int32_t>::min(), "-2147483.648"},
                  {std::numeric_limits<std::int32_t>::max(), "2147483.647"}};
     for (const auto& c : cases) {
         EXPECT_EQ(FormatDecimal(Thousandths(c.milli)), c.text);
@@ -205,10 +249,18 @@ TEST(MultiplyExact, ProductTexts) {
         const char* b;
         const char* product;
     } cases[] = {
-        {"2.5", "4.1", "10.25"},   {"0.5", "0.6", "0.3"},         {"1.25", "4", "5"},
-        {"5", "2", "10"},          {"0.001", "0.001", "1E-6"},    {"0.01", "0.005", "5E-5"},
-        {"-1.5", "2", "-3"},       {"-0.5", "-0.5", "0.25"},      {"0", "7.5", "0"},
-        {"7.5", "-0", "0"},        {"99.999", "99.999", "9999.800001"}, {"54321", "98765", "5365013565"},
+        {"2.5", "4.1", "10.25"},
+        {"0.5", "0.6", "0.3"},
+        {"1.25", "4", "5"},
+        {"5", "2", "10"},
+        {"0.001", "0.001", "1E-6"},
+        {"0.01", "0.005", "5E-5"},
+        {"-1.5", "2", "-3"},
+        {"-0.5", "-0.5", "0.25"},
+        {"0", "7.5", "0"},
+        {"7.5", "-0", "0"},
+        {"99.999", "99.999", "9999.800001"},
+        {"54321", "98765", "5365013565"},
         // Beyond 15 digits the product is rounded like any value.
         {"2147483.647", "2147483.647", "4611686014132.42"},
         {"99999.999", "99999.999", "9999999800"},
@@ -233,9 +285,9 @@ TEST(MultiplyExact, AgreesWithIntegerProductsOfThousandths) {
 }
 
 TEST(FormatDecimal, WhatItWritesReadsBackToTheSameText) {
-    const char* const values[] = {"0.333333333333333333333", "6.66666666666666666666e-301", "1.42857142857142857e299",
-                                  "123.456e-10", "0.1", "1.18973149535723176502e4932", "3.6451995318824746e-4951",
-                                  "-987654321.123456789"};
+    const char* const values[] = {
+        "0.333333333333333333333",     "6.66666666666666666666e-301", "1.42857142857142857e299", "123.456e-10", "0.1",
+        "1.18973149535723176502e4932", "3.6451995318824746e-4951",    "-987654321.123456789"};
     for (const char* v : values) {
         const std::string text = FormatDecimal(ParseExactDecimal(v));
         EXPECT_EQ(FormatDecimal(ParseDecimal(text)), text);

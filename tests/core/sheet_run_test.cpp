@@ -33,7 +33,8 @@ struct Page {
     std::vector<Pair> problems;
 };
 
-std::vector<Page> Pages(const GenerationSettings& s, std::uint32_t seed, std::int32_t sheets, AnswerPlacement placement) {
+std::vector<Page> Pages(const GenerationSettings& s, std::uint32_t seed, std::int32_t sheets,
+                        AnswerPlacement placement) {
     std::vector<Page> pages;
     RunSheets(s, seed, sheets, placement, [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t n) {
         Page p{sheet, answers, {}};
@@ -178,7 +179,11 @@ TEST(SheetNumber, WrapsAtTheTopOfTheRange) {
     struct Case {
         std::int32_t first, index, number;
     };
-    const Case cases[] = {{1, 0, 1}, {21, 4, 25}, {2147483647, 0, 2147483647}, {2147483647, 1, -2147483647 - 1},
-                          {2147483640, 999, -2147482657}, {-5, 10, 5}};
+    const Case cases[] = {{1, 0, 1},
+                          {21, 4, 25},
+                          {2147483647, 0, 2147483647},
+                          {2147483647, 1, -2147483647 - 1},
+                          {2147483640, 999, -2147482657},
+                          {-5, 10, 5}};
     for (const Case& c : cases) EXPECT_EQ(SheetNumber(c.first, c.index), c.number) << c.first << " + " << c.index;
 }

@@ -106,8 +106,10 @@ private:
     // An exponent part for the decimal exponent e, sometimes with leading zeros or a '+'.
     std::string Exponent(int e) {
         std::string s = Below(2) ? "e" : "E";
-        if (e < 0) s += "-";
-        else if (Below(4) == 0) s += "+";
+        if (e < 0)
+            s += "-";
+        else if (Below(4) == 0)
+            s += "+";
         if (Below(6) == 0) s += std::string(static_cast<std::size_t>(Below(3) + 1), '0');
         return s + std::to_string(e < 0 ? -e : e);
     }
@@ -117,7 +119,8 @@ private:
         std::string text = Spaces() + Sign();
         point = std::min<int>(point, static_cast<int>(digits.size()));
         text += digits.substr(0, static_cast<std::size_t>(point));
-        if (point < static_cast<int>(digits.size()) || Below(4) == 0) text += "." + digits.substr(static_cast<std::size_t>(point));
+        if (point < static_cast<int>(digits.size()) || Below(4) == 0)
+            text += "." + digits.substr(static_cast<std::size_t>(point));
         const int shown = e - (point - 1);
         if (shown != 0 || Below(3) == 0) text += Exponent(shown);
         return text + Spaces();
@@ -135,11 +138,20 @@ private:
     std::string NearTheLargest(int length) {
         std::string digits = largest_.substr(0, static_cast<std::size_t>(length));
         switch (Below(5)) {
-            case 0: break;
-            case 1: digits += Digits(Below(30) + 1); break;
-            case 2: Bump(digits, +1); break;
-            case 3: Bump(digits, -1); break;
-            default: digits += "5" + std::string(static_cast<std::size_t>(Below(5)), '0') + Digits(Below(4)); break;
+            case 0:
+                break;
+            case 1:
+                digits += Digits(Below(30) + 1);
+                break;
+            case 2:
+                Bump(digits, +1);
+                break;
+            case 3:
+                Bump(digits, -1);
+                break;
+            default:
+                digits += "5" + std::string(static_cast<std::size_t>(Below(5)), '0') + Digits(Below(4));
+                break;
         }
         if (Below(5) == 0) digits = std::string(static_cast<std::size_t>(Below(4)), '0') + digits;  // leading zeros
         const int e = 4932 + (Below(8) == 0 ? Below(3) - 1 : 0);
@@ -150,8 +162,14 @@ private:
         std::size_t k = digits.size();
         while (k > 0) {
             char& d = digits[--k];
-            if (by > 0 && d < '9') { ++d; return; }
-            if (by < 0 && d > '0') { --d; return; }
+            if (by > 0 && d < '9') {
+                ++d;
+                return;
+            }
+            if (by < 0 && d > '0') {
+                --d;
+                return;
+            }
             d = by > 0 ? '0' : '9';
         }
     }
@@ -171,7 +189,8 @@ private:
     std::string LongDigits(int n) {
         std::string digits = Digits(n);
         const int point = Below(n + 1);
-        std::string text = Sign() + digits.substr(0, static_cast<std::size_t>(point)) + "." + digits.substr(static_cast<std::size_t>(point));
+        std::string text = Sign() + digits.substr(0, static_cast<std::size_t>(point)) + "." +
+                           digits.substr(static_cast<std::size_t>(point));
         if (Below(2)) text += Exponent(Below(9000) - 4500);
         return text;
     }
@@ -238,7 +257,8 @@ TEST(X87Differential, OperandTexts) {
     for (std::int64_t i = 0; i < RandomCount() / 10; ++i) {
         if (!check(static_cast<std::int32_t>(random()))) return;
     }
-    for (std::int32_t milli : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()}) check(milli);
+    for (std::int32_t milli : {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()})
+        check(milli);
     std::printf("operands %lld\n", static_cast<long long>(checked));
 }
 

@@ -20,8 +20,7 @@ struct PageSize {
 };
 
 // The preview, A4 at 1200 dpi, and the printable areas of B5 (JIS) and Letter at 600 dpi.
-const PageSize Sizes[] = {
-    {"preview", 320, 441}, {"A4", 9583, 13699}, {"B5", 4132, 5904}, {"Letter", 4900, 6400}};
+const PageSize Sizes[] = {{"preview", 320, 441}, {"A4", 9583, 13699}, {"B5", 4132, 5904}, {"Letter", 4900, 6400}};
 
 ProblemSet FromMilli(const std::vector<std::pair<std::int32_t, std::int32_t>>& milli) {
     ProblemSet set;
@@ -39,9 +38,21 @@ ProblemSet FromMilli(const std::vector<std::pair<std::int32_t, std::int32_t>>& m
 // One- and two-digit multipliers, with the widest and longest figures they allow: the
 // longest multiplicand, whole-number products of decimals, tiny products, a zero.
 ProblemSet TwoDigitProblems() {
-    return FromMilli({{99999, 9900}, {12345, 6000}, {2350, 1400}, {3000, 250}, {5, 40},
-                      {99999, 99000}, {50005, 20}, {12500, 800}, {0, 500}, {25, 4},
-                      {62500, 1600}, {4, 3}, {48700, 3000}, {99999, 990}, {10000, 10000},
+    return FromMilli({{99999, 9900},
+                      {12345, 6000},
+                      {2350, 1400},
+                      {3000, 250},
+                      {5, 40},
+                      {99999, 99000},
+                      {50005, 20},
+                      {12500, 800},
+                      {0, 500},
+                      {25, 4},
+                      {62500, 1600},
+                      {4, 3},
+                      {48700, 3000},
+                      {99999, 990},
+                      {10000, 10000},
                       {2500, 4000}});
 }
 
@@ -61,8 +72,7 @@ PageContent Page(const ProblemSet& set, int count, bool answers) {
 // The page as it is laid out on its designed grid, with the figures at the height given:
 // the header, then one figure per problem at Scaled(24) + (j-1) x column step,
 // Scaled(70) + (i-1) x row step.
-TRecordingCanvas ReferencePage(std::int32_t w, std::int32_t h, const PageContent& c,
-                               std::int32_t figureHeight) {
+TRecordingCanvas ReferencePage(std::int32_t w, std::int32_t h, const PageContent& c, std::int32_t figureHeight) {
     const float s = PageScaleFor(w, h, c.BaseWidth, c.BaseHeight);
     auto S = [s](double x) { return ScaledBy(s, x); };
     TRecordingCanvas r;
@@ -88,8 +98,8 @@ TRecordingCanvas ReferencePage(std::int32_t w, std::int32_t h, const PageContent
     for (int i = 1; i <= rows; ++i)
         for (int j = 1; j <= 4; ++j) {
             const Problem& p = (*c.Problems)[(i - 1) * 4 + j];
-            Hissan(r, S(24) + (j - 1) * columnStep, S(70) + (i - 1) * rowStep, p.MultiplicandText,
-                   p.MultiplierText, "×", c.ShowAnswers);
+            Hissan(r, S(24) + (j - 1) * columnStep, S(70) + (i - 1) * rowStep, p.MultiplicandText, p.MultiplierText,
+                   "×", c.ShowAnswers);
         }
     return r;
 }
@@ -149,8 +159,9 @@ TEST(FigureFit, PagesThatFitAreDrawnCallForCallAsBefore) {
     const ProblemSet sample = SampleProblems();
     const ProblemSet twoDigit = TwoDigitProblems();
     for (const Golden& g : Goldens) {
-        SCOPED_TRACE(std::to_string(g.width) + " x " + std::to_string(g.height) + (g.answers ? " answers " : " problems ") +
-                     std::to_string(g.count) + (g.set == Set::Sample ? " sample" : " two-digit"));
+        SCOPED_TRACE(std::to_string(g.width) + " x " + std::to_string(g.height) +
+                     (g.answers ? " answers " : " problems ") + std::to_string(g.count) +
+                     (g.set == Set::Sample ? " sample" : " two-digit"));
         const PageContent content = Page(g.set == Set::Sample ? sample : twoDigit, g.count, g.answers);
         TRecordingCanvas page;
         MakePrint(page, g.width, g.height, content);
@@ -189,8 +200,7 @@ std::vector<std::vector<TRecordedCall>> FiguresOf(const TRecordingCanvas& page, 
     for (int k = 1; k <= c.ProblemCount / 4 * 4; ++k) {
         TRecordingCanvas alone;
         alone.Font.Height = 14;
-        Hissan(alone, 0, 0, (*c.Problems)[k].MultiplicandText, (*c.Problems)[k].MultiplierText, "×",
-               c.ShowAnswers);
+        Hissan(alone, 0, 0, (*c.Problems)[k].MultiplicandText, (*c.Problems)[k].MultiplierText, "×", c.ShowAnswers);
         const std::size_t n = alone.calls.size();
         EXPECT_LE(at + n, page.calls.size());
         if (at + n > page.calls.size()) break;
@@ -216,8 +226,7 @@ std::string Faults(const TRecordingCanvas& page, std::int32_t w, std::int32_t h,
         if (b.right > w) faults += name + " ends right of the page; ";
         if (b.bottom > h) faults += name + " runs below the page; ";
         const int row = static_cast<int>(k) / 4 + 1;
-        if (row < rows && b.bottom > boxes[k + 4].top)
-            faults += name + " runs into the row below; ";
+        if (row < rows && b.bottom > boxes[k + 4].top) faults += name + " runs into the row below; ";
         for (std::size_t l = k + 1; l < boxes.size(); ++l) {
             const Box& o = boxes[l];
             if (b.left < o.right && o.left < b.right && b.top < o.bottom && o.top < b.bottom)
@@ -236,10 +245,14 @@ TEST(FigureFit, SampleAnswerPagesShrinkToTheLargestHeightThatFits) {
     };
     // Three rows leave A4 and B5 room enough for eight-row figures; Letter is relatively
     // wider, so its rows are shorter.
-    for (const Case& c : std::vector<Case>{{Sizes[0], 12, true}, {Sizes[0], 16, true},
-                                           {Sizes[1], 12, false}, {Sizes[1], 16, true},
-                                           {Sizes[2], 12, false}, {Sizes[2], 16, true},
-                                           {Sizes[3], 12, true}, {Sizes[3], 16, true}}) {
+    for (const Case& c : std::vector<Case>{{Sizes[0], 12, true},
+                                           {Sizes[0], 16, true},
+                                           {Sizes[1], 12, false},
+                                           {Sizes[1], 16, true},
+                                           {Sizes[2], 12, false},
+                                           {Sizes[2], 16, true},
+                                           {Sizes[3], 12, true},
+                                           {Sizes[3], 16, true}}) {
         const std::int32_t w = c.size.width, h = c.size.height;
         SCOPED_TRACE(std::string(c.size.name) + " " + std::to_string(c.count));
         const PageContent content = Page(sample, c.count, true);
@@ -288,9 +301,13 @@ TEST(FigureFit, EachLimitAloneSetsTheHeight) {
         {"four-digit multiplier: 7 rows in a row step of 97", 16, {{2, {12345, 1234}}}, 13},
         {"five-digit multiplier in the last row: 361 + 8 x 10 <= 441", 16, {{16, {99999, 99999}}}, 10},
         {"five-digit multiplier, left column, three rows: starts at x = -4 at 14, at 1 at 13",
-         12, {{1, {99999, 99999}}}, 13},
+         12,
+         {{1, {99999, 99999}}},
+         13},
         {"five-digit multiplier beside 12.345 x 6: 72 < 73 at 14, 77 >= 67 at 13",
-         12, {{1, {12345, 6000}}, {2, {99999, 99999}}}, 13},
+         12,
+         {{1, {12345, 6000}}, {2, {99999, 99999}}},
+         13},
         {"the same figure with room to its left", 12, {{2, {99999, 99999}}}, 14},
     };
     for (const Case& c : cases) {
@@ -333,8 +350,7 @@ TEST(HissanBox, IsTheBoxOfWhatTheFigureDraws) {
 
                 TRecordingCanvas measured;
                 measured.Font = {"ＭＳ 明朝", height, TFontStyle::Empty};
-                const TFigureBox box =
-                    HissanBox(measured, 500, 40, p.MultiplicandText, p.MultiplierText, "×", answers);
+                const TFigureBox box = HissanBox(measured, 500, 40, p.MultiplicandText, p.MultiplierText, "×", answers);
                 EXPECT_TRUE(measured.calls.empty());
                 EXPECT_EQ(measured.Font, (TFont{"ＭＳ 明朝", height, TFontStyle::Empty}));
                 EXPECT_FALSE(box.Empty);

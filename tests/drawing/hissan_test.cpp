@@ -31,8 +31,8 @@ bool IsAscii(unsigned char c) { return c < 0x80; }
 Rendered Render(const std::vector<TRecordedCall>& calls, int y, int fh, int rightEdge) {
     const int w = fh / 2;
     const int pointHeight = (fh / 3) * 2;
-    std::map<int, std::map<int, Cell>> cells;            // row -> column -> cell
-    std::map<int, std::map<int, bool>> points;           // row -> column right of the point -> underlined
+    std::map<int, std::map<int, Cell>> cells;   // row -> column -> cell
+    std::map<int, std::map<int, bool>> points;  // row -> column right of the point -> underlined
     int lastRow = -1;
     for (const auto& call : calls) {
         if (call.kind != TRecordedCall::Kind::TextOut) {
@@ -109,27 +109,22 @@ struct FigureCase {
 };
 
 const std::vector<FigureCase> FigureCases = {
-    {"2.35", "1.4",
-     {"2.35 ", "× 1.4 ", "940 ", "235  ", "3.29  "},
-     {"     ", "___ _ ", "    ", "____ ", "      "}},
+    {"2.35", "1.4", {"2.35 ", "× 1.4 ", "940 ", "235  ", "3.29  "}, {"     ", "___ _ ", "    ", "____ ", "      "}},
     {"12.5", "0.6", {"12.5 ", "× 0.6 ", "7.5  "}, {"     ", "___ _ ", "     "}},
-    {"3", "0.25",
-     {"3 ", "×0.25 ", "15 ", "  6  ", "0.75 "},
-     {"  ", "__ __ ", "   ", "____ ", "     "}},
+    {"3", "0.25", {"3 ", "×0.25 ", "15 ", "  6  ", "0.75 "}, {"  ", "__ __ ", "   ", "____ ", "     "}},
     {"23", "45", {"23 ", "×45 ", "115 ", " 92  ", "1035 "}, {"   ", "___ ", "    ", "____ ", "     "}},
     {"20", "3", {"20 ", "× 3 ", "60 "}, {}},
-    {"2.3", "1.05",
+    {"2.3",
+     "1.05",
      {"2.3 ", "×1.05 ", "115 ", "0  ", " 23   ", "2.415 "},
      {"    ", "__ __ ", "    ", "   ", "_____ ", "      "}},
     {"0", "0.5", {"0 ", "×0.5 ", "0 "}, {}},
     {"12.345", "6", {"12.345 ", "×     6 ", "74.07  "}, {"       ", "_______ ", "       "}},
-    {"99.999", "99.999",
-     {"99.999 ", "×99.999 ", "899991 ", "899991  ", "899991   ", "899991    ", " 899991     ",
-      "9999.800001 "},
+    {"99.999",
+     "99.999",
+     {"99.999 ", "×99.999 ", "899991 ", "899991  ", "899991   ", "899991    ", " 899991     ", "9999.800001 "},
      {}},
-    {"50.005", "50.002",
-     {"50.005 ", "×50.002 ", "100010 ", "0  ", "0   ", "0    ", "250025     ", "2500.35001  "},
-     {}},
+    {"50.005", "50.002", {"50.005 ", "×50.002 ", "100010 ", "0  ", "0   ", "0    ", "250025     ", "2500.35001  "}, {}},
     // A whole-number product of operands with fraction digits keeps its ones digit in the
     // ones column of the worked product.
     {"12.5", "0.8", {"12.5 ", "× 0.8 ", "10   "}, {}},
@@ -199,8 +194,7 @@ TEST(Hissan, DrawsInTheOrderOfItsRowsWithSmallPointsUnderlinedNowhere) {
             EXPECT_EQ(c.y % 14, (70 + 14 / 3) % 14);
         }
     }
-    EXPECT_EQ(texts, (std::vector<std::string>{"2", ".", "35", "× 1", ".", "4", "940 ", "235 ",
-                                               "3", ".", "29"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"2", ".", "35", "× 1", ".", "4", "940 ", "235 ", "3", ".", "29"}));
     // The multiplier's digits are underlined, its operator and padding too.
     EXPECT_EQ(canvas.calls[3].font.Style, TFontStyle::Underline);
     EXPECT_EQ(canvas.calls[5].font.Style, TFontStyle::Underline);
@@ -218,8 +212,8 @@ TEST(Hissan, MultiplierWithoutPointBeginsOneCharacterLeftOfX) {
 }
 
 TEST(Hissan, NonNumberTextFailsBeforeAnythingIsDrawn) {
-    for (const auto& [a, b] : std::vector<std::pair<std::string, std::string>>{
-             {"1x", "2"}, {"2", ""}, {"1.2.3", "4"}, {"abc", "0.5"}}) {
+    for (const auto& [a, b] :
+         std::vector<std::pair<std::string, std::string>>{{"1x", "2"}, {"2", ""}, {"1.2.3", "4"}, {"abc", "0.5"}}) {
         TRecordingCanvas canvas;
         canvas.Font.Height = 14;
         EXPECT_THROW(Hissan(canvas, 0, 0, a, b, Times, true), EConvertError) << a << " x " << b;

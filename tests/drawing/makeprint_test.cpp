@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/common/user_locale.h"
 #include "drawing/recording_canvas.h"
 #include "drawing/worksheet.h"
+#include "tests/common/user_locale.h"
 
 namespace {
 
@@ -42,8 +42,7 @@ std::vector<PlacedFigure> Figures(const TRecordingCanvas& canvas) {
     for (std::size_t i = 1; i < texts.size(); ++i) {
         if (texts[i].text.rfind("×", 0) != 0) continue;
         const auto& row1 = texts[i];
-        out.push_back({std::stoi(texts[i - 1].text),
-                       row1.x + TRecordingCanvas::WidthAt(row1.font.Height, "."),
+        out.push_back({std::stoi(texts[i - 1].text), row1.x + TRecordingCanvas::WidthAt(row1.font.Height, "."),
                        row1.y - row1.font.Height});
     }
     return out;
@@ -70,13 +69,26 @@ TEST(PageScale, IsTheSmallerQuotientHeldAtSinglePrecision) {
 }
 
 TEST(PageScale, ScaledRoundsExactHalvesToEven) {
-    struct Case { float scale; double x; std::int32_t want; };
+    struct Case {
+        float scale;
+        double x;
+        std::int32_t want;
+    };
     const float s4752 = PageScaleFor(4752, 7016, 320, 441);
     const float s2400 = PageScaleFor(2400, 3300, 320, 441);
     for (const auto& c : std::vector<Case>{
-             {1.0f, 319, 319},  {15.0f, 14, 210},   {14.875f, 20, 298}, {14.875f, 140, 2082},
-             {14.875f, 60, 892}, {0.5f, 1, 0},      {0.5f, 3, 2},       {0.5f, 5, 2},
-             {s4752, 10, 149},  {s4752, 50, 743},  {s2400, 6, 45},     {s2400, 15, 112},
+             {1.0f, 319, 319},
+             {15.0f, 14, 210},
+             {14.875f, 20, 298},
+             {14.875f, 140, 2082},
+             {14.875f, 60, 892},
+             {0.5f, 1, 0},
+             {0.5f, 3, 2},
+             {0.5f, 5, 2},
+             {s4752, 10, 149},
+             {s4752, 50, 743},
+             {s2400, 6, 45},
+             {s2400, 15, 112},
          }) {
         EXPECT_EQ(ScaledBy(c.scale, c.x), c.want) << c.scale << " x " << c.x;
     }
@@ -157,8 +169,7 @@ TEST(MakePrint, PageGeometryAtPreviewAndPrinterSizes) {
                 EXPECT_EQ(f.y, p.firstY + (i - 1) * p.rowStep) << "row " << i << " column " << j;
             }
         }
-        for (std::size_t i = 5; i < canvas.calls.size(); ++i)
-            EXPECT_EQ(canvas.calls[i].font.Height, p.figureH);
+        for (std::size_t i = 5; i < canvas.calls.size(); ++i) EXPECT_EQ(canvas.calls[i].font.Height, p.figureH);
 
         // What the page leaves on the canvas.
         EXPECT_EQ(canvas.Font.Name, MinchoFace);
@@ -172,10 +183,21 @@ TEST(MakePrint, PageGeometryAtPreviewAndPrinterSizes) {
 
 TEST(MakePrint, OnlyCompleteRowsAreDrawn) {
     const ProblemSet set = NumberedProblems();
-    struct Case { int count; std::size_t figures; std::int32_t rowStep; };
-    for (const auto& c : std::vector<Case>{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0},
-                                           {4, 4, 391}, {7, 4, 391}, {12, 12, 130}, {16, 16, 97},
-                                           {19, 16, 97}, {20, 20, 78}}) {
+    struct Case {
+        int count;
+        std::size_t figures;
+        std::int32_t rowStep;
+    };
+    for (const auto& c : std::vector<Case>{{0, 0, 0},
+                                           {1, 0, 0},
+                                           {2, 0, 0},
+                                           {3, 0, 0},
+                                           {4, 4, 391},
+                                           {7, 4, 391},
+                                           {12, 12, 130},
+                                           {16, 16, 97},
+                                           {19, 16, 97},
+                                           {20, 20, 78}}) {
         SCOPED_TRACE(c.count);
         TRecordingCanvas canvas;
         MakePrint(canvas, 320, 441, Content(set, c.count));
@@ -232,7 +254,7 @@ TEST(MakePrint, NonPositiveWidthDrawsAtBaseScale) {
 // drawn under C (the products are computed and written while drawing).
 TEST(MakePrint, TheSamePageUnderEveryLocale) {
     ProblemSet set;
-    const char* const operands[][2] = {{"2.5", "4"}, {"0.5", "0.6"}, {"1.25", "4"}, {"80", "2.5"},
+    const char* const operands[][2] = {{"2.5", "4"},    {"0.5", "0.6"},     {"1.25", "4"},     {"80", "2.5"},
                                        {"5.54", "4.1"}, {"0.001", "0.001"}, {"99.999", "9.9"}, {"7.8", "3"}};
     for (int i = 1; i <= 8; ++i) {
         set[i].MultiplicandText = operands[i - 1][0];
@@ -252,8 +274,8 @@ TEST(MakePrint, TheSamePageUnderEveryLocale) {
         return std::any_of(plain.begin(), plain.end(), [&](const TRecordedCall& c) { return c.text == text; });
     };
     ASSERT_TRUE(drawn("22") && drawn("714") && drawn("000001"));
-    for (const auto& [category, name] : {std::pair{LC_ALL, "de_DE.UTF-8"}, std::pair{LC_NUMERIC, "de_DE.UTF-8"},
-                                         std::pair{LC_ALL, "ja_JP.UTF-8"}}) {
+    for (const auto& [category, name] :
+         {std::pair{LC_ALL, "de_DE.UTF-8"}, std::pair{LC_NUMERIC, "de_DE.UTF-8"}, std::pair{LC_ALL, "ja_JP.UTF-8"}}) {
         const TUserLocale locale(category, name);
         ASSERT_TRUE(locale.Applied()) << name << " is not installed: scripts/install-deps.sh makes it";
         EXPECT_EQ(page(), plain) << name;

@@ -18,7 +18,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -38,8 +37,7 @@ namespace {
 // Passes on only the calls numbered [from, to) of a drawing; measures through the real surface.
 class TSomeCalls : public TForwardingCanvas {
 public:
-    TSomeCalls(TCanvas& target, std::size_t from, std::size_t to)
-        : TForwardingCanvas(target), from_(from), to_(to) {}
+    TSomeCalls(TCanvas& target, std::size_t from, std::size_t to) : TForwardingCanvas(target), from_(from), to_(to) {}
 
     void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override {
         if (Passes()) TForwardingCanvas::TextOut(x, y, text);
@@ -82,8 +80,11 @@ std::vector<std::vector<Word>> ReadWords(const QString& pdf) {
             pages.emplace_back();
         } else if (xml.name() == QLatin1String("word") && !pages.empty()) {
             const auto a = xml.attributes();
-            Word w{{}, a.value("xMin").toDouble(), a.value("yMin").toDouble(),
-                   a.value("xMax").toDouble(), a.value("yMax").toDouble()};
+            Word w{{},
+                   a.value("xMin").toDouble(),
+                   a.value("yMin").toDouble(),
+                   a.value("xMax").toDouble(),
+                   a.value("yMax").toDouble()};
             w.text = xml.readElementText().toStdString();
             pages.back().push_back(w);
         }
@@ -94,13 +95,12 @@ std::vector<std::vector<Word>> ReadWords(const QString& pdf) {
 
 bool Overlap(const Rect& a, const Rect& b) {
     constexpr double Slack = 0.01;  // pdftotext's coordinates are rounded to 1/1000000 pt
-    return a.left < b.right - Slack && b.left < a.right - Slack && a.top < b.bottom - Slack &&
-           b.top < a.bottom - Slack;
+    return a.left < b.right - Slack && b.left < a.right - Slack && a.top < b.bottom - Slack && b.top < a.bottom - Slack;
 }
 
 std::string Show(const Rect& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") - (" +
-           std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") - (" + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
 }
 
 struct Sheet {
@@ -140,8 +140,7 @@ TEST_P(PrintedBoxes, FiguresStayInsideThePageAndApart) {
         QPdfWriter pdf(path);
         pdf.setResolution(sheet.dpi);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
-                                      QPageLayout::Millimeter));
+                                      QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter));
         area = pdf.pageLayout().paintRectPixels(pdf.resolution());
         QPainter painter(&pdf);
         ASSERT_TRUE(painter.isActive());
@@ -165,14 +164,13 @@ TEST_P(PrintedBoxes, FiguresStayInsideThePageAndApart) {
     for (const Word& w : pages[0]) {
         EXPECT_TRUE(w.xMin >= printable.left - Slack && w.yMin >= printable.top - Slack &&
                     w.xMax <= printable.right + Slack && w.yMax <= printable.bottom + Slack)
-            << w.text << " at " << Show({w.xMin, w.yMin, w.xMax, w.yMax}) << " outside "
-            << Show(printable);
+            << w.text << " at " << Show({w.xMin, w.yMin, w.xMax, w.yMax}) << " outside " << Show(printable);
     }
 
     // The pieces add up to the page: the same words in the same places.
     auto key = [](const Word& w) {
-        return std::make_tuple(w.text, std::lround(w.xMin * 100), std::lround(w.yMin * 100),
-                               std::lround(w.xMax * 100), std::lround(w.yMax * 100));
+        return std::make_tuple(w.text, std::lround(w.xMin * 100), std::lround(w.yMin * 100), std::lround(w.xMax * 100),
+                               std::lround(w.yMax * 100));
     };
     std::vector<decltype(key(pages[0][0]))> whole, pieces;
     for (const Word& w : pages[0]) whole.push_back(key(w));
@@ -180,8 +178,7 @@ TEST_P(PrintedBoxes, FiguresStayInsideThePageAndApart) {
         for (const Word& w : pages[p]) pieces.push_back(key(w));
     std::sort(whole.begin(), whole.end());
     std::sort(pieces.begin(), pieces.end());
-    EXPECT_TRUE(whole == pieces) << whole.size() << " words on the page, " << pieces.size()
-                                 << " in its pieces";
+    EXPECT_TRUE(whole == pieces) << whole.size() << " words on the page, " << pieces.size() << " in its pieces";
 
     std::vector<Rect> figures;
     for (std::size_t p = 2; p < pages.size(); ++p) {
@@ -198,16 +195,13 @@ TEST_P(PrintedBoxes, FiguresStayInsideThePageAndApart) {
     ASSERT_EQ(figures.size(), static_cast<std::size_t>(sheet.count));
     for (std::size_t a = 0; a < figures.size(); ++a)
         for (std::size_t b = a + 1; b < figures.size(); ++b)
-            EXPECT_FALSE(Overlap(figures[a], figures[b]))
-                << "figure " << a + 1 << " " << Show(figures[a]) << " overlaps figure " << b + 1
-                << " " << Show(figures[b]);
+            EXPECT_FALSE(Overlap(figures[a], figures[b])) << "figure " << a + 1 << " " << Show(figures[a])
+                                                          << " overlaps figure " << b + 1 << " " << Show(figures[b]);
 }
 
-INSTANTIATE_TEST_SUITE_P(A4, PrintedBoxes,
-                         ::testing::Values(Sheet{600, 16}, Sheet{600, 12}, Sheet{1200, 16}),
+INSTANTIATE_TEST_SUITE_P(A4, PrintedBoxes, ::testing::Values(Sheet{600, 16}, Sheet{600, 12}, Sheet{1200, 16}),
                          [](const ::testing::TestParamInfo<Sheet>& sheet) {
-                             return std::to_string(sheet.param.dpi) + "dpi_" +
-                                    std::to_string(sheet.param.count);
+                             return std::to_string(sheet.param.dpi) + "dpi_" + std::to_string(sheet.param.count);
                          });
 
 }  // namespace

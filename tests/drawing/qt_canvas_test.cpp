@@ -1,3 +1,5 @@
+#include "drawing/qt_canvas.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -5,17 +7,15 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "tests/common/face_name.h"
 #include "drawing/fonts.h"
 #include "drawing/forwarding_canvas.h"
-#include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
+#include "tests/common/face_name.h"
 
 namespace {
 
@@ -52,12 +52,13 @@ Box InkBox(const QImage& img) {
 }
 
 TEST(Fonts, RequestedFacesResolveToTheIpaFonts) {
-    struct Case { const char* requested; const char* family; };
-    for (const auto& c : std::vector<Case>{{"ＭＳ 明朝", "IPAMincho"},
-                                           {"ＭＳ ゴシック", "IPAGothic"},
-                                           {"ＭＳ Ｐゴシック", "IPAPGothic"}}) {
-        EXPECT_EQ(FaceName(QFont(QString::fromUtf8(c.requested))), QString::fromLatin1(c.family))
-            << c.requested;
+    struct Case {
+        const char* requested;
+        const char* family;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"ＭＳ 明朝", "IPAMincho"}, {"ＭＳ ゴシック", "IPAGothic"}, {"ＭＳ Ｐゴシック", "IPAPGothic"}}) {
+        EXPECT_EQ(FaceName(QFont(QString::fromUtf8(c.requested))), QString::fromLatin1(c.family)) << c.requested;
     }
     // The canvas passes the names on unchanged and gets the same faces.
     QImage img = WhiteImage(10, 10);
@@ -94,12 +95,11 @@ struct CellCase {
 TEST(QtCanvas, CellHeightsOnTheScreen) {
     // Pixel sizes as measured for these fonts; where none hits, the cell falls just short.
     const std::vector<CellCase> cases = {
-        {"ＭＳ 明朝", 10, 9},    {"ＭＳ 明朝", 14, 13},   {"ＭＳ 明朝", 20, 18},  {"ＭＳ 明朝", 40, 36},
-        {"ＭＳ 明朝", 100, 91},  {"ＭＳ 明朝", 200, 182}, {"ＭＳ 明朝", 6, 6},    {"ＭＳ 明朝", 7, 0},
-        {"ＭＳ 明朝", 13, 0},    {"ＭＳ 明朝", 300, 0},   {"ＭＳ ゴシック", 10, 9}, {"ＭＳ ゴシック", 14, 13},
-        {"ＭＳ ゴシック", 20, 18}, {"ＭＳ ゴシック", 40, 38}, {"ＭＳ ゴシック", 100, 93},
-        {"ＭＳ ゴシック", 200, 186}, {"ＭＳ ゴシック", 8, 0}, {"ＭＳ ゴシック", 19, 0},
-        {"ＭＳ ゴシック", 24, 0}, {"ＭＳ ゴシック", 6, 6},
+        {"ＭＳ 明朝", 10, 9},      {"ＭＳ 明朝", 14, 13},     {"ＭＳ 明朝", 20, 18},      {"ＭＳ 明朝", 40, 36},
+        {"ＭＳ 明朝", 100, 91},    {"ＭＳ 明朝", 200, 182},   {"ＭＳ 明朝", 6, 6},        {"ＭＳ 明朝", 7, 0},
+        {"ＭＳ 明朝", 13, 0},      {"ＭＳ 明朝", 300, 0},     {"ＭＳ ゴシック", 10, 9},   {"ＭＳ ゴシック", 14, 13},
+        {"ＭＳ ゴシック", 20, 18}, {"ＭＳ ゴシック", 40, 38}, {"ＭＳ ゴシック", 100, 93}, {"ＭＳ ゴシック", 200, 186},
+        {"ＭＳ ゴシック", 8, 0},   {"ＭＳ ゴシック", 19, 0},  {"ＭＳ ゴシック", 24, 0},   {"ＭＳ ゴシック", 6, 6},
     };
     QImage img = WhiteImage(10, 10);
     QPainter p(&img);
@@ -273,7 +273,11 @@ std::vector<double> InkRuns(const QImage& img, int top, int bottom, int fromX) {
 }
 
 TEST(QtCanvas, WorkedFigureDigitsShareColumnsWithPointsBetween) {
-    struct Case { const char* a; const char* b; std::vector<int> digitsPerRow, pointsPerRow; };
+    struct Case {
+        const char* a;
+        const char* b;
+        std::vector<int> digitsPerRow, pointsPerRow;
+    };
     const std::vector<Case> cases = {
         {"2.35", "1.4", {3, 2, 3, 3, 3}, {1, 1, 0, 0, 1}},
         {"3", "0.25", {1, 3, 2, 1, 3}, {0, 1, 0, 0, 1}},
@@ -292,8 +296,8 @@ TEST(QtCanvas, WorkedFigureDigitsShareColumnsWithPointsBetween) {
             TQtCanvas measure(pp);
             measure.Font.Name = MinchoFace;
             measure.Font.Height = fh;
-            const double w = QFontMetricsF(measure.CurrentQFont(), &probe)
-                                 .horizontalAdvance(QStringLiteral("0000000000")) / 10.0;
+            const double w =
+                QFontMetricsF(measure.CurrentQFont(), &probe).horizontalAdvance(QStringLiteral("0000000000")) / 10.0;
             const int operatorEnd = x + measure.TextWidth("×");
             pp.end();
 
@@ -305,8 +309,7 @@ TEST(QtCanvas, WorkedFigureDigitsShareColumnsWithPointsBetween) {
                 const int top = y + static_cast<int>(row) * fh;
                 // Digits only: the operator of the multiplier row stands left of X + its width.
                 // The upper part of the row only, above any underline.
-                const auto runs =
-                    InkRuns(digits, top, top + fh * 6 / 10, row == 1 ? operatorEnd : 0);
+                const auto runs = InkRuns(digits, top, top + fh * 6 / 10, row == 1 ? operatorEnd : 0);
                 ASSERT_EQ(runs.size(), static_cast<std::size_t>(c.digitsPerRow[row])) << "row " << row;
                 for (double centre : runs) {
                     const double cols = (col0 - centre) / w;
@@ -360,7 +363,7 @@ TEST(QtCanvas, WholePageDrawsOnAnImage) {
     EXPECT_EQ(img.pixelColor(319, 200), QColor(Qt::gray));
     EXPECT_EQ(img.pixelColor(200, 440), QColor(Qt::gray));
     const Box ink = InkBox(img);
-    EXPECT_LE(ink.top, 20);   // the header
+    EXPECT_LE(ink.top, 20);                   // the header
     EXPECT_GE(ink.bottom, 70 + 7 * 14 - 14);  // down to the product of 99.999 x 99.999
 }
 

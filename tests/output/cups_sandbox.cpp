@@ -1,7 +1,6 @@
 #include "cups_sandbox.h"
 
 #include <cups/cups.h>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -30,27 +29,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void WriteFile(const std::string& path, const std::string& text)
-{
+void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path);
     out << text;
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
+    if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-std::string ReadFile(const std::string& path)
-{
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-bool Accepts(const std::string& socketPath)
-{
+bool Accepts(const std::string& socketPath) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
@@ -60,8 +54,7 @@ bool Accepts(const std::string& socketPath)
 }
 
 // ipptool wants the socket path inside the URI's host part, percent-encoded.
-std::string UriHost(const std::string& socketPath)
-{
+std::string UriHost(const std::string& socketPath) {
     std::string host;
     for (const unsigned char c : socketPath) {
         if (std::isalnum(c) || c == '.' || c == '-' || c == '_') {
@@ -75,8 +68,7 @@ std::string UriHost(const std::string& socketPath)
     return host;
 }
 
-std::vector<std::string> SplitCsv(const std::string& line)
-{
+std::vector<std::string> SplitCsv(const std::string& line) {
     std::vector<std::string> fields;
     std::string field;
     bool quoted = false;
@@ -115,11 +107,9 @@ const char* const GhostscriptCall =
 
 }  // namespace
 
-CupsSandbox::CupsSandbox()
-{
+CupsSandbox::CupsSandbox() {
     char pattern[] = "/tmp/cups-sandbox.XXXXXX";
-    if (!::mkdtemp(pattern))
-        throw std::runtime_error("cannot create a temporary directory");
+    if (!::mkdtemp(pattern)) throw std::runtime_error("cannot create a temporary directory");
     dir_ = pattern;
     socket_ = dir_ + "/cups.sock";
     // The filters run as lp: everything they read or write must be reachable for it.
@@ -130,8 +120,7 @@ CupsSandbox::CupsSandbox()
     fs::permissions(dir_ + "/out", fs::perms(01777));
 }
 
-CupsSandbox::~CupsSandbox()
-{
+CupsSandbox::~CupsSandbox() {
     StopRefusing();
     Stop();
     for (const std::string& file : instanceFiles_) {
@@ -144,10 +133,8 @@ CupsSandbox::~CupsSandbox()
     }
 }
 
-int PrintingTestExit(int failures)
-{
-    if (failures != 0 || CupsSandbox::Unavailable().empty())
-        return failures;
+int PrintingTestExit(int failures) {
+    if (failures != 0 || CupsSandbox::Unavailable().empty()) return failures;
     if (std::getenv("TAVRELO_REQUIRE_PRINTING")) {
         std::fprintf(stderr, "printing was required but could not be tested: %s\n", CupsSandbox::Unavailable().c_str());
         return 1;
@@ -155,58 +142,80 @@ int PrintingTestExit(int failures)
     return 77;
 }
 
-std::string CupsSandbox::Unavailable()
-{
+std::string CupsSandbox::Unavailable() {
     if (::geteuid() != 0)
         return "the private scheduler needs root (cups-pdf runs only as root, and the mount namespace too)";
-    for (const char* tool : {"/usr/sbin/cupsd", "/usr/bin/unshare", "/usr/sbin/lpadmin", "/usr/bin/ipptool",
-                             "/usr/bin/pdftotext", "/usr/bin/pdfinfo", "/usr/lib/cups/backend/cups-pdf",
-                             "/etc/cups/cups-pdf.conf"}) {
-        if (!fs::exists(tool))
-            return std::string(tool) + " is missing (run scripts/install-deps.sh)";
+    for (const char* tool :
+         {"/usr/sbin/cupsd", "/usr/bin/unshare", "/usr/sbin/lpadmin", "/usr/bin/ipptool", "/usr/bin/pdftotext",
+          "/usr/bin/pdfinfo", "/usr/lib/cups/backend/cups-pdf", "/etc/cups/cups-pdf.conf"}) {
+        if (!fs::exists(tool)) return std::string(tool) + " is missing (run scripts/install-deps.sh)";
     }
     return {};
 }
 
-void CupsSandbox::Start()
-{
+void CupsSandbox::Start() {
     WriteFile(dir_ + "/cupsd.conf",
               "LogLevel warn\n"
-              "Listen " + socket_ + "\n"
-              "Browsing Off\n"
-              "WebInterface No\n"
-              "PreserveJobFiles Yes\n"
-              "DefaultAuthType None\n"
-              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-              "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
-              // Job names must be readable by anyone who asks: the tests check them.
-              "<Policy default>\n"
-              "  JobPrivateAccess all\n  JobPrivateValues none\n"
-              "  SubscriptionPrivateAccess all\n  SubscriptionPrivateValues none\n"
-              "  <Limit All>\n    Order deny,allow\n  </Limit>\n"
-              "</Policy>\n");
-    WriteFile(dir_ + "/cups-files.conf",
-              "ServerRoot " + dir_ + "/root\n"
-              "RequestRoot " + dir_ + "/spool\n"
-              "CacheDir " + dir_ + "/cache\n"
-              "StateDir " + dir_ + "/state\n"
-              "TempDir " + dir_ + "/tmp\n"
-              "AccessLog " + dir_ + "/log/access_log\n"
-              "ErrorLog " + dir_ + "/log/error_log\n"
-              "PageLog " + dir_ + "/log/page_log\n"
-              "Printcap " + dir_ + "/printcap\n"
-              "FileDevice No\n"
-              "Sandboxing relaxed\n"
-              "SystemGroup root\n");
-    WriteFile(dir_ + "/cups-pdf.conf",
-              "Out " + OutputDir() + "\n"
-              "AnonDirName " + OutputDir() + "\n"
-              "Spool " + dir_ + "/cups-pdf-spool\n"
-              "Log " + dir_ + "/log\n"
-              "Label 1\n"
-              "DecodeHexStrings 1\n"
-              "Grp root\n"
-              "GSCall " + std::string(GhostscriptCall) + "\n");
+              "Listen " +
+                  socket_ +
+                  "\n"
+                  "Browsing Off\n"
+                  "WebInterface No\n"
+                  "PreserveJobFiles Yes\n"
+                  "DefaultAuthType None\n"
+                  "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                  "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+                  // Job names must be readable by anyone who asks: the tests check them.
+                  "<Policy default>\n"
+                  "  JobPrivateAccess all\n  JobPrivateValues none\n"
+                  "  SubscriptionPrivateAccess all\n  SubscriptionPrivateValues none\n"
+                  "  <Limit All>\n    Order deny,allow\n  </Limit>\n"
+                  "</Policy>\n");
+    WriteFile(dir_ + "/cups-files.conf", "ServerRoot " + dir_ +
+                                             "/root\n"
+                                             "RequestRoot " +
+                                             dir_ +
+                                             "/spool\n"
+                                             "CacheDir " +
+                                             dir_ +
+                                             "/cache\n"
+                                             "StateDir " +
+                                             dir_ +
+                                             "/state\n"
+                                             "TempDir " +
+                                             dir_ +
+                                             "/tmp\n"
+                                             "AccessLog " +
+                                             dir_ +
+                                             "/log/access_log\n"
+                                             "ErrorLog " +
+                                             dir_ +
+                                             "/log/error_log\n"
+                                             "PageLog " +
+                                             dir_ +
+                                             "/log/page_log\n"
+                                             "Printcap " +
+                                             dir_ +
+                                             "/printcap\n"
+                                             "FileDevice No\n"
+                                             "Sandboxing relaxed\n"
+                                             "SystemGroup root\n");
+    WriteFile(dir_ + "/cups-pdf.conf", "Out " + OutputDir() +
+                                           "\n"
+                                           "AnonDirName " +
+                                           OutputDir() +
+                                           "\n"
+                                           "Spool " +
+                                           dir_ +
+                                           "/cups-pdf-spool\n"
+                                           "Log " +
+                                           dir_ +
+                                           "/log\n"
+                                           "Label 1\n"
+                                           "DecodeHexStrings 1\n"
+                                           "Grp root\n"
+                                           "GSCall " +
+                                           std::string(GhostscriptCall) + "\n");
 
     // cups-pdf reads only its compiled-in configuration path: replace that file inside a
     // private mount namespace, visible to this scheduler and its backends alone.
@@ -217,11 +226,9 @@ void CupsSandbox::Start()
     const std::string script =
         privateMount_ ? "mount --bind '" + dir_ + "/cups-pdf.conf' /etc/cups/cups-pdf.conf && " + cupsd : cupsd;
     std::vector<std::string> args = {"unshare", "--mount", "--propagation", "private", "sh", "-c", script};
-    if (!privateMount_)
-        args = {"sh", "-c", script};
+    if (!privateMount_) args = {"sh", "-c", script};
     std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
+    for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -232,8 +239,7 @@ void CupsSandbox::Start()
     pid_t pid = -1;
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        throw std::runtime_error("cannot start the scheduler: " + std::string(std::strerror(spawned)));
+    if (spawned != 0) throw std::runtime_error("cannot start the scheduler: " + std::string(std::strerror(spawned)));
     pid_ = pid;
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -251,10 +257,8 @@ void CupsSandbox::Start()
     PointAt(socket_);
 }
 
-void CupsSandbox::Stop()
-{
-    if (pid_ <= 0)
-        return;
+void CupsSandbox::Stop() {
+    if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
     ::kill(pid_, SIGCONT);  // a frozen scheduler takes its SIGTERM only once it runs again
     int status = 0;
@@ -264,20 +268,15 @@ void CupsSandbox::Stop()
 
 void CupsSandbox::PointAtDeadScheduler() { PointAt(dir_ + "/nobody-listens.sock"); }
 
-void CupsSandbox::Pause()
-{
-    if (pid_ > 0)
-        ::kill(pid_, SIGSTOP);
+void CupsSandbox::Pause() {
+    if (pid_ > 0) ::kill(pid_, SIGSTOP);
 }
 
-void CupsSandbox::Resume()
-{
-    if (pid_ > 0)
-        ::kill(pid_, SIGCONT);
+void CupsSandbox::Resume() {
+    if (pid_ > 0) ::kill(pid_, SIGCONT);
 }
 
-void CupsSandbox::PointAtRefusingServer(const std::string& status)
-{
+void CupsSandbox::PointAtRefusingServer(const std::string& status) {
     StopRefusing();
     const std::string path = dir_ + "/refusing.sock";
     ::unlink(path.c_str());
@@ -289,45 +288,39 @@ void CupsSandbox::PointAtRefusingServer(const std::string& status)
         ::listen(refusingSocket_, 16) != 0)
         throw std::runtime_error("cannot listen on " + path + ": " + std::strerror(errno));
     refusing_ = true;
-    refuser_ = std::thread([this, answer = "HTTP/1.1 " + status + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"] {
-        while (refusing_) {
-            pollfd listening{refusingSocket_, POLLIN, 0};
-            if (::poll(&listening, 1, 50) <= 0)
-                continue;
-            const int client = ::accept(refusingSocket_, nullptr, nullptr);
-            if (client < 0)
-                continue;
-            // The request's header and body, as far as they come within a moment, then the answer.
-            std::string request;
-            char buffer[4096];
-            pollfd reading{client, POLLIN, 0};
-            while (::poll(&reading, 1, 200) > 0) {
-                const ssize_t got = ::read(client, buffer, sizeof buffer);
-                if (got <= 0)
-                    break;
-                request.append(buffer, static_cast<std::size_t>(got));
+    refuser_ =
+        std::thread([this, answer = "HTTP/1.1 " + status + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"] {
+            while (refusing_) {
+                pollfd listening{refusingSocket_, POLLIN, 0};
+                if (::poll(&listening, 1, 50) <= 0) continue;
+                const int client = ::accept(refusingSocket_, nullptr, nullptr);
+                if (client < 0) continue;
+                // The request's header and body, as far as they come within a moment, then the answer.
+                std::string request;
+                char buffer[4096];
+                pollfd reading{client, POLLIN, 0};
+                while (::poll(&reading, 1, 200) > 0) {
+                    const ssize_t got = ::read(client, buffer, sizeof buffer);
+                    if (got <= 0) break;
+                    request.append(buffer, static_cast<std::size_t>(got));
+                }
+                if (::write(client, answer.data(), answer.size()) < 0) {
+                    // the client went away: nothing to answer
+                }
+                ::close(client);
             }
-            if (::write(client, answer.data(), answer.size()) < 0) {
-                // the client went away: nothing to answer
-            }
-            ::close(client);
-        }
-    });
+        });
     PointAt(path);
 }
 
-void CupsSandbox::StopRefusing()
-{
+void CupsSandbox::StopRefusing() {
     refusing_ = false;
-    if (refuser_.joinable())
-        refuser_.join();
-    if (refusingSocket_ >= 0)
-        ::close(refusingSocket_);
+    if (refuser_.joinable()) refuser_.join();
+    if (refusingSocket_ >= 0) ::close(refusingSocket_);
     refusingSocket_ = -1;
 }
 
-void CupsSandbox::PointAt(const std::string& socket)
-{
+void CupsSandbox::PointAt(const std::string& socket) {
     ::setenv("CUPS_SERVER", socket.c_str(), 1);
     // Neither the machine's client.conf and lpoptions nor the user's choice of printer counts.
     ::setenv("CUPS_SERVERROOT", (dir_ + "/client").c_str(), 1);
@@ -339,8 +332,7 @@ void CupsSandbox::PointAt(const std::string& socket)
 
 void CupsSandbox::Admin(const std::string& args) const { Run("lpadmin " + args); }
 
-void CupsSandbox::AddPdfQueue(const std::string& name, bool makeDefault)
-{
+void CupsSandbox::AddPdfQueue(const std::string& name, bool makeDefault) {
     std::string uri = "cups-pdf:/";
     if (!privateMount_) {
         // An instance name of this sandbox's own, so that no other sandbox shares its file.
@@ -354,10 +346,10 @@ void CupsSandbox::AddPdfQueue(const std::string& name, bool makeDefault)
     // The PDF goes to cups-pdf as PostScript. Only cairo's conversion keeps the text: poppler's
     // own leaves the fonts without their Unicode mapping, Ghostscript's turns every glyph into
     // a bitmap. (cairo's output still needs the Ghostscript prologue above.)
-    Admin("-p '" + name + "' -E -v " + uri + " -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -o PageSize=A4 "
+    Admin("-p '" + name + "' -E -v " + uri +
+          " -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -o PageSize=A4 "
           "-o pdftops-renderer-default=pdftocairo");
-    if (makeDefault)
-        SetDefault(name);
+    if (makeDefault) SetDefault(name);
 }
 
 void CupsSandbox::SetDefault(const std::string& name) { Admin("-d '" + name + "'"); }
@@ -368,8 +360,7 @@ void CupsSandbox::RejectJobs(const std::string& name) { Run("cupsreject '" + nam
 
 void CupsSandbox::AcceptJobs(const std::string& name) { Run("cupsaccept '" + name + "'"); }
 
-std::vector<CupsSandbox::Job> CupsSandbox::FinishedJobs(const std::string& queue) const
-{
+std::vector<CupsSandbox::Job> CupsSandbox::FinishedJobs(const std::string& queue) const {
     const std::string out = Run("ipptool -c 'ipp://" + UriHost(socket_) + "/printers/" + queue +
                                 "' /usr/share/cups/ipptool/get-completed-jobs.test");
     std::vector<Job> jobs;
@@ -378,8 +369,7 @@ std::vector<CupsSandbox::Job> CupsSandbox::FinishedJobs(const std::string& queue
     std::getline(lines, line);  // header: job-id,job-state,job-name,...
     while (std::getline(lines, line)) {
         const std::vector<std::string> fields = SplitCsv(line);
-        if (fields.size() < 3 || fields[0].empty())
-            continue;
+        if (fields.size() < 3 || fields[0].empty()) continue;
         jobs.push_back(Job{std::stoi(fields[0]), fields[1], fields[2]});
     }
     std::sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.Id < b.Id; });
@@ -387,19 +377,16 @@ std::vector<CupsSandbox::Job> CupsSandbox::FinishedJobs(const std::string& queue
 }
 
 bool CupsSandbox::WaitForFinishedJobs(const std::string& queue, std::size_t count,
-                                      std::chrono::milliseconds timeout) const
-{
+                                      std::chrono::milliseconds timeout) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (FinishedJobs(queue).size() < count) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
+        if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
 }
 
-std::string CupsSandbox::PdfOfJob(int jobId) const
-{
+std::string CupsSandbox::PdfOfJob(int jobId) const {
     // cups-pdf mangles the title into the file name; the job number at its end is reliable.
     const std::string suffix = "-job_" + std::to_string(jobId) + ".pdf";
     std::error_code error;
@@ -411,21 +398,17 @@ std::string CupsSandbox::PdfOfJob(int jobId) const
     return {};
 }
 
-std::string CupsSandbox::WaitForPdf(int jobId, std::chrono::milliseconds timeout) const
-{
+std::string CupsSandbox::WaitForPdf(int jobId, std::chrono::milliseconds timeout) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         const std::string pdf = PdfOfJob(jobId);
-        if (!pdf.empty() && ReadFile(pdf).find("%%EOF") != std::string::npos)
-            return pdf;
-        if (std::chrono::steady_clock::now() > deadline)
-            return {};
+        if (!pdf.empty() && ReadFile(pdf).find("%%EOF") != std::string::npos) return pdf;
+        if (std::chrono::steady_clock::now() > deadline) return {};
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
-std::string CupsSandbox::SpooledDocument(int jobId) const
-{
+std::string CupsSandbox::SpooledDocument(int jobId) const {
     char name[32];
     std::snprintf(name, sizeof name, "/spool/d%05d-001", jobId);
     const std::string path = dir_ + name;
@@ -434,14 +417,12 @@ std::string CupsSandbox::SpooledDocument(int jobId) const
 
 std::string CupsSandbox::PageLog() const { return ReadFile(dir_ + "/log/page_log"); }
 
-int CupsSandbox::JobPriority(const std::string& queue, int jobId) const
-{
+int CupsSandbox::JobPriority(const std::string& queue, int jobId) const {
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
     int priority = 0;
     for (int k = 0; k < count; ++k) {
-        if (jobs[k].id == jobId)
-            priority = jobs[k].priority;
+        if (jobs[k].id == jobId) priority = jobs[k].priority;
     }
     cupsFreeJobs(count, jobs);
     return priority;
@@ -449,13 +430,11 @@ int CupsSandbox::JobPriority(const std::string& queue, int jobId) const
 
 std::string CupsSandbox::PdfText(const std::string& pdf) { return Run("pdftotext -enc UTF-8 '" + pdf + "' -", false); }
 
-CupsSandbox::PdfFacts CupsSandbox::PdfInfo(const std::string& pdf)
-{
+CupsSandbox::PdfFacts CupsSandbox::PdfInfo(const std::string& pdf) {
     const std::string info = Run("pdfinfo '" + pdf + "'", false);
     PdfFacts facts;
     std::smatch match;
-    if (std::regex_search(info, match, std::regex(R"(Pages:\s+(\d+))")))
-        facts.Pages = std::stoi(match[1]);
+    if (std::regex_search(info, match, std::regex(R"(Pages:\s+(\d+))"))) facts.Pages = std::stoi(match[1]);
     if (std::regex_search(info, match, std::regex(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)"))) {
         facts.WidthPt = std::stod(match[1]);
         facts.HeightPt = std::stod(match[2]);
@@ -463,18 +442,14 @@ CupsSandbox::PdfFacts CupsSandbox::PdfInfo(const std::string& pdf)
     return facts;
 }
 
-std::string CupsSandbox::Run(const std::string& command, bool withErrors)
-{
+std::string CupsSandbox::Run(const std::string& command, bool withErrors) {
     FILE* pipe = ::popen((command + (withErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run " + command);
+    if (!pipe) throw std::runtime_error("cannot run " + command);
     std::string out;
     char buffer[4096];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
     const int status = ::pclose(pipe);
-    if (status != 0)
-        throw std::runtime_error(command + " failed: " + out);
+    if (status != 0) throw std::runtime_error(command + " failed: " + out);
     return out;
 }

@@ -24,8 +24,8 @@ class CupsSandbox {
 public:
     struct Job {
         int Id = 0;
-        std::string State;   // "completed", "aborted", ...
-        std::string Name;    // the document name as the spooler recorded it
+        std::string State;  // "completed", "aborted", ...
+        std::string Name;   // the document name as the spooler recorded it
     };
 
     CupsSandbox();
@@ -83,7 +83,7 @@ public:
     static std::string PdfText(const std::string& pdf);
     struct PdfFacts {
         int Pages = 0;
-        double WidthPt = 0;   // page size in points
+        double WidthPt = 0;  // page size in points
         double HeightPt = 0;
     };
     static PdfFacts PdfInfo(const std::string& pdf);

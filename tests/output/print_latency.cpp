@@ -4,7 +4,6 @@
 #include <cups/cups.h>
 
 #include <QApplication>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/generator.h"
 #include "cups_sandbox.h"
 #include "drawing/fonts.h"
-#include "core/generator.h"
 #include "output/printer.h"
 #include "output/printing.h"
 
@@ -22,8 +21,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int CompletedJobs()
-{
+int CompletedJobs() {
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, "pdf", 0, CUPS_WHICHJOBS_COMPLETED);
     cupsFreeJobs(count, jobs);
@@ -32,20 +30,17 @@ int CompletedJobs()
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-void Report(const char* what, std::vector<double> ms)
-{
+void Report(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     const double median = ms.size() % 2 ? ms[ms.size() / 2] : (ms[ms.size() / 2 - 1] + ms[ms.size() / 2]) / 2;
-    std::printf("%-44s median %7.1f ms   min %7.1f   max %7.1f   (n=%zu)\n", what, median, ms.front(),
-                ms.back(), ms.size());
+    std::printf("%-44s median %7.1f ms   min %7.1f   max %7.1f   (n=%zu)\n", what, median, ms.front(), ms.back(),
+                ms.size());
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     const std::string why = CupsSandbox::Unavailable();
@@ -65,8 +60,7 @@ int main(int argc, char** argv)
     settings.AnswerHighText = "90";
     settings.DigitRanges[2] = {"1", "9", "0", "9"};
     settings.DigitRanges[3] = {"1", "9", "1", "9"};
-    for (int k : {0, 1, 4})
-        settings.DigitRanges[static_cast<std::size_t>(k)] = {"0", "0", "0", "0"};
+    for (int k : {0, 1, 4}) settings.DigitRanges[static_cast<std::size_t>(k)] = {"0", "0", "0", "0"};
     GenerateProblems(settings, state.Problems, state.ProblemCount);
 
     state.PrintNumber = 1;
@@ -90,15 +84,14 @@ int main(int argc, char** argv)
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
             const auto done = Clock::now();
-            if (run == 0 && !withAnswers)
-                first = Ms(done - start);
+            if (run == 0 && !withAnswers) first = Ms(done - start);
             returned.push_back(Ms(back - start));
             completed.push_back(Ms(done - start));
         }
-        if (!withAnswers)
-            std::printf("first Print of the run (printer chosen then): %.1f ms to completed\n", first);
+        if (!withAnswers) std::printf("first Print of the run (printer chosen then): %.1f ms to completed\n", first);
         Report(withAnswers ? "Print with answers: click -> call returns" : "Print: click -> call returns", returned);
-        Report(withAnswers ? "Print with answers: click -> both completed" : "Print: click -> job completed", completed);
+        Report(withAnswers ? "Print with answers: click -> both completed" : "Print: click -> job completed",
+               completed);
     }
     ReleasePrinter();
     return 0;

@@ -2,15 +2,14 @@
 // area and when, when printing may be enabled, ShowAnswers and the sheet number.
 #include <QPainter>
 #include <QtTest>
-
 #include <limits>
 
 #include "core/errors.h"
 #include "drawing/fonts.h"
-#include "output/printer.h"
-#include "output/printing.h"
 #include "drawing/recording_canvas.h"
 #include "drawing/worksheet.h"
+#include "output/printer.h"
+#include "output/printing.h"
 #include "tests/common/wait_verify.h"
 
 namespace {
@@ -36,7 +35,8 @@ void FillProblems(SharedState& state, int count) {
         p.MultiplicandMilli = k * 1000 + 500;
         p.MultiplierMilli = (k % 9 + 1) * 100 + (k / 9) * 1000;
         p.MultiplicandText = std::to_string(k) + ".5";
-        p.MultiplierText = std::to_string(p.MultiplierMilli / 1000) + "." + std::to_string(p.MultiplierMilli % 1000 / 100);
+        p.MultiplierText =
+            std::to_string(p.MultiplierMilli / 1000) + "." + std::to_string(p.MultiplierMilli % 1000 / 100);
     }
     state.ProblemCount = count;
 }
@@ -75,14 +75,30 @@ private slots:
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("tag");
         QTest::addColumn<QString>("file");
-        QTest::newRow("problem sheet") << "かけ算.pdf" << "_No7" << "かけ算_No7.pdf";
-        QTest::newRow("answer sheet") << "/home/t/プリント/かけ算.pdf" << "_No7_答え" << "/home/t/プリント/かけ算_No7_答え.pdf";
-        QTest::newRow("negative number") << "/tmp/x.pdf" << "_No-1" << "/tmp/x_No-1.pdf";
-        QTest::newRow("extension in capitals") << "かけ算.PDF" << "_No7" << "かけ算_No7.PDF";
-        QTest::newRow("only the last dot") << "/tmp/a.b.pdf" << "_No7" << "/tmp/a.b_No7.pdf";
-        QTest::newRow("no extension") << "/tmp/かけ算" << "_No7" << "/tmp/かけ算_No7";
-        QTest::newRow("dot in a folder's name") << "/tmp/v1.2/かけ算" << "_No7" << "/tmp/v1.2/かけ算_No7";
-        QTest::newRow("name that starts with its dot") << "/tmp/.pdf" << "_No7" << "/tmp/.pdf_No7";
+        QTest::newRow("problem sheet") << "かけ算.pdf"
+                                       << "_No7"
+                                       << "かけ算_No7.pdf";
+        QTest::newRow("answer sheet") << "/home/t/プリント/かけ算.pdf"
+                                      << "_No7_答え"
+                                      << "/home/t/プリント/かけ算_No7_答え.pdf";
+        QTest::newRow("negative number") << "/tmp/x.pdf"
+                                         << "_No-1"
+                                         << "/tmp/x_No-1.pdf";
+        QTest::newRow("extension in capitals") << "かけ算.PDF"
+                                               << "_No7"
+                                               << "かけ算_No7.PDF";
+        QTest::newRow("only the last dot") << "/tmp/a.b.pdf"
+                                           << "_No7"
+                                           << "/tmp/a.b_No7.pdf";
+        QTest::newRow("no extension") << "/tmp/かけ算"
+                                      << "_No7"
+                                      << "/tmp/かけ算_No7";
+        QTest::newRow("dot in a folder's name") << "/tmp/v1.2/かけ算"
+                                                << "_No7"
+                                                << "/tmp/v1.2/かけ算_No7";
+        QTest::newRow("name that starts with its dot") << "/tmp/.pdf"
+                                                       << "_No7"
+                                                       << "/tmp/.pdf_No7";
     }
     void numberedFileName() {
         QFETCH(QString, chosen);

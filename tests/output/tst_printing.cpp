@@ -10,22 +10,21 @@
 #include <QRegularExpression>
 #include <QTranslator>
 #include <QtTest>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
 
-#include "cups_sandbox.h"
 #include "core/errors.h"
-#include "drawing/fonts.h"
 #include "core/generator.h"
 #include "core/numtext.h"
-#include "output/printer.h"
-#include "output/printing.h"
+#include "cups_sandbox.h"
+#include "drawing/fonts.h"
 #include "drawing/recording_canvas.h"
 #include "drawing/worksheet.h"
+#include "output/printer.h"
+#include "output/printing.h"
 
 namespace {
 
@@ -82,8 +81,7 @@ class TestPrinting : public QObject {
     int drawings = 0;
     int failAtDrawing = 0;
     TSheetSource source{state, [this] {
-                            if (++drawings == failAtDrawing)
-                                throw EConvertError("'7,8' は整数ではありません");
+                            if (++drawings == failAtDrawing) throw EConvertError("'7,8' は整数ではありません");
                             return sentence;
                         }};
     bool printingEnabled = false;
@@ -120,11 +118,9 @@ class TestPrinting : public QObject {
 
     // The single finished job of a queue and its PDF's text.
     std::string OnlyPdf(const std::string& queue) {
-        if (!cups->WaitForFinishedJobs(queue, 1))
-            return "(no job)";
+        if (!cups->WaitForFinishedJobs(queue, 1)) return "(no job)";
         const auto jobs = cups->FinishedJobs(queue);
-        if (jobs.size() != 1 || jobs[0].State != "completed")
-            return "(not one completed job)";
+        if (jobs.size() != 1 || jobs[0].State != "completed") return "(not one completed job)";
         return cups->WaitForPdf(jobs[0].Id);
     }
 
@@ -134,8 +130,7 @@ class TestPrinting : public QObject {
             dialog.show();  // the file entry and its name field come with the showing
             auto* printers = dialog.findChild<QComboBox*>("printers");
             auto* file = dialog.findChild<QLineEdit*>("filename");
-            if (!printers || !file)
-                return false;
+            if (!printers || !file) return false;
             printers->setCurrentIndex(printers->count() - 1);
             file->setText(name);
             dialog.accept();
@@ -154,8 +149,7 @@ class TestPrinting : public QObject {
     bool WaitForCompletedSheets(const std::string& queue, int count) const {
         QDeadlineTimer deadline(20000);
         while (CompletedSheets(queue) < count) {
-            if (deadline.hasExpired())
-                return false;
+            if (deadline.hasExpired()) return false;
             QThread::msleep(20);
         }
         return true;
@@ -171,8 +165,7 @@ class TestPrinting : public QObject {
 private slots:
     void initTestCase() {
         const std::string why = CupsSandbox::Unavailable();
-        if (!why.empty())
-            QSKIP(why.c_str());
+        if (!why.empty()) QSKIP(why.c_str());
         InstallFontSubstitutions();
         QVERIFY(translator.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
@@ -212,9 +205,7 @@ private slots:
         // rounds each on its own (the page's 9916.7 px width up on Qt 6.4, down on Qt 6.8), so
         // the count lies within 2 px of the exact size; the full page, another paper or another
         // resolution lies hundreds of pixels away.
-        const auto near = [](std::int32_t pixels, double points) {
-            return std::abs(pixels - points * 1200 / 72) < 2;
-        };
+        const auto near = [](std::int32_t pixels, double points) { return std::abs(pixels - points * 1200 / 72) < 2; };
         QVERIFY2(near(printer.PageWidth(), 575), QByteArray::number(printer.PageWidth()));
         QVERIFY2(near(printer.PageHeight(), 822), QByteArray::number(printer.PageHeight()));
         printer.SetOrientation(TPrinterOrientation::poLandscape);
@@ -228,8 +219,7 @@ private slots:
         printer.BeginDoc();
         QVERIFY(printer.Printing());
         QCOMPARE(Message([&] { printer.BeginDoc(); }), QString("現在印刷中です"));
-        QCOMPARE(Message([&] { printer.SetOrientation(TPrinterOrientation::poPortrait); }),
-                 QString("現在印刷中です"));
+        QCOMPARE(Message([&] { printer.SetOrientation(TPrinterOrientation::poPortrait); }), QString("現在印刷中です"));
         printer.Canvas().TextOut(100, 100, "テスト");
         printer.EndDoc();
         QVERIFY(!printer.Printing());
@@ -293,10 +283,8 @@ private slots:
         MakePrint(without, 9583, 13699, content);
         const QRegularExpression digit("\\d");
         qsizetype problemDigits = 0, answerDigits = 0;
-        for (const auto& text : without.Texts())
-            problemDigits += QString::fromStdString(text).count(digit);
-        for (const auto& text : withAnswers.Texts())
-            answerDigits += QString::fromStdString(text).count(digit);
+        for (const auto& text : without.Texts()) problemDigits += QString::fromStdString(text).count(digit);
+        for (const auto& text : withAnswers.Texts()) answerDigits += QString::fromStdString(text).count(digit);
         QVERIFY(answerDigits > problemDigits);
         QCOMPARE(problems.count(digit), problemDigits);
         QCOMPARE(answers.count(digit), answerDigits);
@@ -304,8 +292,8 @@ private slots:
         const QString answerRows = QString(answers).remove('.');
         for (int k = 1; k <= 16; ++k) {
             const Problem& p = state.Problems[k];
-            const QString product = QString::fromStdString(FormatDecimal(
-                MultiplyExact(Thousandths(p.MultiplicandMilli), Thousandths(p.MultiplierMilli))));
+            const QString product = QString::fromStdString(
+                FormatDecimal(MultiplyExact(Thousandths(p.MultiplicandMilli), Thousandths(p.MultiplierMilli))));
             // Each figure reads top to bottom: multiplicand, "×" multiplier, ..., product last.
             const QString multiplicand = QString::fromStdString(p.MultiplicandText).remove('.');
             const QString multiplier = QString::fromStdString(p.MultiplierText).remove('.');
@@ -319,9 +307,12 @@ private slots:
     void printNumberAdvances_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("next");
-        QTest::newRow("7") << "7" << "8";
-        QTest::newRow("-1") << "-1" << "0";
-        QTest::newRow("top of the range wraps") << "2147483647" << "-2147483648";
+        QTest::newRow("7") << "7"
+                           << "8";
+        QTest::newRow("-1") << "-1"
+                            << "0";
+        QTest::newRow("top of the range wraps") << "2147483647"
+                                                << "-2147483648";
     }
     void printNumberAdvances() {
         QFETCH(QString, typed);
@@ -347,13 +338,17 @@ private slots:
     void failuresBeforeTheDocument_data() {
         QTest::addColumn<QString>("situation");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no printer at all") << "none" << "デフォルト プリンタが存在しません";
-        QTest::newRow("printers without a default") << "no default" << "デフォルト プリンタが存在しません";
-        QTest::newRow("scheduler unreachable") << "dead" << "^Win32 エラー。コード : \\d+\\.\\n\\S.*$";
-        QTest::newRow("scheduler stopped") << "stopped" << "^Win32 エラー。コード : \\d+\\.\\n\\S.*$";
+        QTest::newRow("no printer at all") << "none"
+                                           << "デフォルト プリンタが存在しません";
+        QTest::newRow("printers without a default") << "no default"
+                                                    << "デフォルト プリンタが存在しません";
+        QTest::newRow("scheduler unreachable") << "dead"
+                                               << "^Win32 エラー。コード : \\d+\\.\\n\\S.*$";
+        QTest::newRow("scheduler stopped") << "stopped"
+                                           << "^Win32 エラー。コード : \\d+\\.\\n\\S.*$";
         // CUPS's own text for the answer, from its Japanese catalogue ("Service Unavailable").
-        QTest::newRow("scheduler turns requests away")
-            << "refusing" << "^Win32 エラー。コード : 1282\\.\\n利用できないサービス$";
+        QTest::newRow("scheduler turns requests away") << "refusing"
+                                                       << "^Win32 エラー。コード : 1282\\.\\n利用できないサービス$";
     }
     void failuresBeforeTheDocument() {
         QFETCH(QString, situation);
@@ -374,10 +369,9 @@ private slots:
         Preview(16);
         prnNum = "5";
         state.PrintNumber = 1;
-        const QRegularExpression expected(message.startsWith('^') ? message
-                                                                  : QRegularExpression::escape(message));
+        const QRegularExpression expected(message.startsWith('^') ? message : QRegularExpression::escape(message));
         const std::function<void()> commands[] = {[&] { PrintCommand(false); }, [&] { PrintCommand(true); },
-                                                   [&] { Settings(); }};
+                                                  [&] { Settings(); }};
         for (const auto& command : commands) {
             const QString got = Message(command);
             QVERIFY2(expected.match(got).hasMatch(), qPrintable(got));
@@ -483,8 +477,7 @@ private slots:
         QVERIFY(!state.ShowAnswers);
         QVERIFY(!Printer().Printing());
 
-        if (stopScheduler)
-            return;
+        if (stopScheduler) return;
         cups->AcceptJobs("pdf");
         PrintCommand(withAnswers);
         QCOMPARE(prnNum, QString("9"));
@@ -501,8 +494,7 @@ private slots:
         Preview(16);
         dialogs.answer = [](QPrintDialog& dialog) {
             auto* printers = dialog.findChild<QComboBox*>("printers");
-            if (!printers || printers->findText("other") < 0)
-                return false;
+            if (!printers || printers->findText("other") < 0) return false;
             printers->setCurrentIndex(printers->findText("other"));
             dialog.accept();
             dialog.printer()->setPageSize(QPageSize(QPageSize::A5));
@@ -623,8 +615,7 @@ private slots:
         cups->Stop();
         QString offered;
         dialogs.answer = [&](QPrintDialog& dialog) {
-            if (shown)
-                dialog.show();
+            if (shown) dialog.show();
             offered = dialog.findChild<QComboBox*>("printers")->currentText();
             dialog.accept();
             return dialog.result() == QDialog::Accepted;
@@ -780,8 +771,7 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     TestPrinting test;
     return PrintingTestExit(QTest::qExec(&test, argc, argv));

@@ -7,7 +7,6 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QtTest>
-
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -205,8 +204,11 @@ private slots:
         const QSize page = view->Page()->size();
         const QSize room = Viewport(view) - QSize(2 * m, 2 * m);
         QVERIFY2(page.width() <= room.width() && page.height() <= room.height(),
-                 qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(page.width()).arg(page.height())
-                                .arg(room.width()).arg(room.height())));
+                 qPrintable(QStringLiteral("%1x%2 in %3x%4")
+                                .arg(page.width())
+                                .arg(page.height())
+                                .arg(room.width())
+                                .arg(room.height())));
         // Tight in one direction (a pixel of rounding aside).
         QVERIFY(page.width() >= room.width() - 1 || page.height() >= room.height() - 2);
         QVERIFY(!view->ScrollArea()->horizontalScrollBar()->isVisible());
@@ -247,8 +249,8 @@ private slots:
         QWidget* viewport = view->ScrollArea()->viewport();
         auto wheel = [&](int delta, Qt::KeyboardModifiers mods) {
             const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
-            QWheelEvent e(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                          mods, Qt::NoScrollPhase, false);
+            QWheelEvent e(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                          Qt::NoScrollPhase, false);
             QApplication::sendEvent(viewport, &e);
         };
         wheel(120, Qt::ControlModifier);

@@ -11,8 +11,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QPixmap>
+#include <QPushButton>
 #include <QtTest>
 
 #include "app/Fmain.h"
@@ -25,12 +25,10 @@ const QString AppId = QStringLiteral(TAVRELO_APP_ID);
 const QList<int> IconSizes{16, 24, 32, 48, 64, 128, 256};
 
 // The first folder of the search path that has the icon of this size, or an empty string.
-QString ThemeIconFile(int size)
-{
+QString ThemeIconFile(int size) {
     for (const QString& dir : QIcon::themeSearchPaths()) {
         const QString file = QStringLiteral("%1/hicolor/%2x%2/apps/%3.png").arg(dir).arg(size).arg(AppId);
-        if (QFileInfo::exists(file))
-            return file;
+        if (QFileInfo::exists(file)) return file;
     }
     return {};
 }
@@ -43,18 +41,15 @@ QImage Rgba(const QImage& image) { return image.convertToFormat(QImage::Format_A
 class DesktopTest : public QObject {
     Q_OBJECT
 private slots:
-    void namesItselfByTheMenuEntry()
-    {
+    void namesItselfByTheMenuEntry() {
         QCOMPARE(QGuiApplication::desktopFileName(), AppId);
         // The entry of that name is what the build installs.
         QVERIFY(QFileInfo::exists(QStringLiteral(TAVRELO_TEST_SHARE "/applications/") + AppId +
                                   QStringLiteral(".desktop")));
     }
 
-    void iconFromTheTheme()
-    {
-        for (int size : IconSizes)
-            QVERIFY2(!ThemeIconFile(size).isEmpty(), qPrintable(QString::number(size)));
+    void iconFromTheTheme() {
+        for (int size : IconSizes) QVERIFY2(!ThemeIconFile(size).isEmpty(), qPrintable(QString::number(size)));
         const QIcon icon = QGuiApplication::windowIcon();
         QCOMPARE(icon.name(), AppId);
         const QList<QSize> available = icon.availableSizes();
@@ -67,8 +62,7 @@ private slots:
         }
     }
 
-    void themeIconsAreSheetsOfTheirSize()
-    {
+    void themeIconsAreSheetsOfTheirSize() {
         for (int size : IconSizes) {
             const QImage image = Rgba(QImage(ThemeIconFile(size)));
             QCOMPARE(image.size(), QSize(size, size));
@@ -82,35 +76,29 @@ private slots:
             QSet<QRgb> colours;
             for (int y = 0; y < size; ++y)
                 for (int x = 0; x < size; ++x)
-                    if (qAlpha(image.pixel(x, y)) == 255)
-                        colours.insert(image.pixel(x, y));
+                    if (qAlpha(image.pixel(x, y)) == 255) colours.insert(image.pixel(x, y));
             QVERIFY2(colours.size() >= 5, qPrintable(QString::number(size)));
         }
     }
 
-    void compiledInIconWithoutTheTheme()
-    {
+    void compiledInIconWithoutTheTheme() {
         QVERIFY(ThemeIconFile(32).isEmpty());
         const QIcon icon = QGuiApplication::windowIcon();
         QVERIFY(icon.name().isEmpty());
         QCOMPARE(icon.availableSizes(), QList<QSize>{QSize(32, 32)});
-        QCOMPARE(Rgba(icon.pixmap(QSize(32, 32), 1.0).toImage()),
-                 Rgba(QImage(QStringLiteral(":/glyphs/tavrelo.xpm"))));
+        QCOMPARE(Rgba(icon.pixmap(QSize(32, 32), 1.0).toImage()), Rgba(QImage(QStringLiteral(":/glyphs/tavrelo.xpm"))));
     }
 
-    void titleLabelShowsThePackageVersion()
-    {
+    void titleLabelShowsThePackageVersion() {
         TForm1 form;
         QStringList titles;
         for (const QLabel* label : form.findChildren<QLabel*>())
-            if (label->text().startsWith(QStringLiteral("Tavrelo For")))
-                titles << label->text();
+            if (label->text().startsWith(QStringLiteral("Tavrelo For"))) titles << label->text();
         QCOMPARE(titles.size(), 1);
         QVERIFY2(titles.front().endsWith(QStringLiteral(" Ver" TAVRELO_VERSION)), qPrintable(titles.front()));
     }
 
-    void previewDrawnAtScreenResolution()
-    {
+    void previewDrawnAtScreenResolution() {
         RecordingDialogs dialogs;
         TForm1 form;
         form.show();
@@ -120,8 +108,7 @@ private slots:
         QCOMPARE(form.u1l->geometry(), QRect(360, 176, 17, 23));
         QCOMPARE(form.PaintBox1->geometry(), QRect(448, 32, 320, 441));
 
-        for (QLineEdit* field : {form.u4h, form.u3h, form.d4h})
-            field->setText(QStringLiteral("9"));
+        for (QLineEdit* field : {form.u4h, form.u3h, form.d4h}) field->setText(QStringLiteral("9"));
         form.AnsHigh->setText(QStringLiteral("100"));
         QTest::mouseClick(form.btnPreview, Qt::LeftButton);
         QVERIFY(dialogs.Events.isEmpty());
@@ -135,20 +122,17 @@ private slots:
             for (int x = 0; x + 1 < page.width(); x += 2) {
                 const QRgb block[] = {page.pixel(x, y), page.pixel(x + 1, y), page.pixel(x, y + 1),
                                       page.pixel(x + 1, y + 1)};
-                if (qGray(block[0]) > 200 && qGray(block[1]) > 200 && qGray(block[2]) > 200 &&
-                    qGray(block[3]) > 200)
+                if (qGray(block[0]) > 200 && qGray(block[1]) > 200 && qGray(block[2]) > 200 && qGray(block[3]) > 200)
                     continue;
                 ++ink;
-                if (block[0] != block[1] || block[0] != block[2] || block[0] != block[3])
-                    ++fine;
+                if (block[0] != block[1] || block[0] != block[2] || block[0] != block[3]) ++fine;
             }
         QVERIFY2(ink > 1000, qPrintable(QString::number(ink)));
         QVERIFY2(fine * 2 > ink, qPrintable(QStringLiteral("%1 of %2").arg(fine).arg(ink)));
     }
 };
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Before the application exists: the icon is looked up while it is made. The theme is the
     // one every desktop theme falls back to; the offscreen platform names none of its own.
     QIcon::setThemeSearchPaths(qEnvironmentVariable("TAVRELO_TEST_ICON_PATH").split(QLatin1Char(':')));

@@ -64,8 +64,8 @@ Extended ParseDecimal(std::string_view text) {
     if (std::isinf(mantissa)) RaiseNotADecimal(text);
 
     Extended value = mantissa;
-    const std::int64_t scale = static_cast<std::int64_t>(parts.Exponent) -
-                               static_cast<std::int64_t>(parts.FractionDigits.size());
+    const std::int64_t scale =
+        static_cast<std::int64_t>(parts.Exponent) - static_cast<std::int64_t>(parts.FractionDigits.size());
     if (mantissa != 0 && scale > 0) {
         value = mantissa * Pow10(scale);
         if (std::isinf(value)) RaiseNotADecimal(text);

@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
 #include <random>
 #include <vector>
 
@@ -23,14 +22,48 @@ struct Option {
 
 // Values near every limit the options have, and some that belong to no option at all.
 const QStringList AnyValue = {
-    "", " ", "-", "--", "0", "-0", "1", "-1", "2147483647", "2147483648", "-2147483649", "99999999999999999999",
-    "1e400", "NaN", "inf", "$7FFFFFFF", "0x10", "１２", "あ", QString(600, '9'), QString(300, QChar(0x3042)),
-    "\x1b[31m", "a\tb", "a\nb", "'", "\"", "\\", "%s%n", "[", "]", "[9-0]", "[0-9", ".", "..", "1:2:3", ":",
+    "",
+    " ",
+    "-",
+    "--",
+    "0",
+    "-0",
+    "1",
+    "-1",
+    "2147483647",
+    "2147483648",
+    "-2147483649",
+    "99999999999999999999",
+    "1e400",
+    "NaN",
+    "inf",
+    "$7FFFFFFF",
+    "0x10",
+    "１２",
+    "あ",
+    QString(600, '9'),
+    QString(300, QChar(0x3042)),
+    "\x1b[31m",
+    "a\tb",
+    "a\nb",
+    "'",
+    "\"",
+    "\\",
+    "%s%n",
+    "[",
+    "]",
+    "[9-0]",
+    "[0-9",
+    ".",
+    "..",
+    "1:2:3",
+    ":",
 };
 
 const std::vector<Option> OptionsToTry = {
-    {"--multiplicand", {"[1-9].[1-9]", "[0-9][0-9].[0-9][0-9][0-9]", "0", "9", "[9-1]", "[1-9][1-9][1-9]",
-                        "1.2345", "[a-b]", "[1-9]..[1-9]", ".[1-9]", "0.", "[1-9].[1-9]x"}},
+    {"--multiplicand",
+     {"[1-9].[1-9]", "[0-9][0-9].[0-9][0-9][0-9]", "0", "9", "[9-1]", "[1-9][1-9][1-9]", "1.2345", "[a-b]",
+      "[1-9]..[1-9]", ".[1-9]", "0.", "[1-9].[1-9]x"}},
     {"--multiplier", {"[2-9]", "[1-9].[1-9]", "0.[0-9][1-9]", "[5-5]", "[10-1]", "9.999"}},
     {"--answer", {"1:100", "0:0", "100:1", "-5:5", "0.21:0.21", "1e3:1e-3", "1:", ":1", "a:b", "1,5:2", "1:2:3"}},
     {"--problems", {"12", "16", "0", "13", "+12", " 16", "$10"}},
@@ -54,7 +87,8 @@ Line Draw(std::mt19937& random) {
     Line line;
     const int count = std::uniform_int_distribution<int>(1, 6)(random);
     for (int i = 0; i < count; ++i) {
-        const Option& option = OptionsToTry[std::uniform_int_distribution<std::size_t>(0, OptionsToTry.size() - 1)(random)];
+        const Option& option =
+            OptionsToTry[std::uniform_int_distribution<std::size_t>(0, OptionsToTry.size() - 1)(random)];
         line.args << option.name;
         if (option.values.isEmpty()) continue;
         const bool hostile = std::uniform_int_distribution<int>(0, 3)(random) == 0;
@@ -91,7 +125,8 @@ private slots:
         for (int n = 0; n < 250; ++n) {
             Line line = Draw(random);
             const QString target = dir.filePath(QStringLiteral("run%1.pdf").arg(n));
-            line.args << "-q" << "-o" << target;
+            line.args << "-q"
+                      << "-o" << target;
             QProcess p;
             p.setProcessEnvironment(env);
             p.start(Command, line.args);
@@ -109,7 +144,8 @@ private slots:
             QProcess info;
             info.start("pdfinfo", {target});
             QVERIFY(info.waitForFinished(60000));
-            const QString pages = QString::fromUtf8(info.readAllStandardOutput()).section("Pages:", 1).section('\n', 0, 0);
+            const QString pages =
+                QString::fromUtf8(info.readAllStandardOutput()).section("Pages:", 1).section('\n', 0, 0);
             QCOMPARE(pages.trimmed().toInt(), line.sheets * (line.answers ? 2 : 1));
             QFile::remove(target);
         }

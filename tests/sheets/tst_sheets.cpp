@@ -1,5 +1,7 @@
 // tavrelo-sheets from the outside: the built command is run as a teacher would run it, without a
 // display, and its PDFs are read back with poppler's pdftotext and pdfinfo.
+#include <sys/resource.h>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -9,19 +11,16 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
-
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <utility>
 
-#include <sys/resource.h>
-
 #include "core/digit_pattern.h"
-#include "tests/common/shell_words.h"
 #include "core/sheet_run.h"
+#include "tests/common/shell_words.h"
 
 namespace {
 
@@ -39,8 +38,7 @@ QProcessEnvironment Headless() {
     return env;
 }
 
-Outcome Run(const QStringList& args, const QString& dir = QString(),
-            const QProcessEnvironment& env = Headless()) {
+Outcome Run(const QStringList& args, const QString& dir = QString(), const QProcessEnvironment& env = Headless()) {
     QProcess p;
     p.setProcessEnvironment(env);
     if (!dir.isEmpty()) p.setWorkingDirectory(dir);
@@ -187,9 +185,12 @@ private slots:
 void TestSheets::pagesFollowTheAnswersOption_data() {
     QTest::addColumn<QString>("answers");
     QTest::addColumn<QString>("order");
-    QTest::newRow("after") << "after" << "7P 7A 8P 8A 9P 9A";
-    QTest::newRow("end") << "end" << "7P 8P 9P 7A 8A 9A";
-    QTest::newRow("none") << "none" << "7P 8P 9P";
+    QTest::newRow("after") << "after"
+                           << "7P 7A 8P 8A 9P 9A";
+    QTest::newRow("end") << "end"
+                         << "7P 8P 9P 7A 8A 9A";
+    QTest::newRow("none") << "none"
+                          << "7P 8P 9P";
 }
 
 void TestSheets::pagesFollowTheAnswersOption() {
@@ -197,8 +198,8 @@ void TestSheets::pagesFollowTheAnswersOption() {
     QFETCH(QString, order);
     QTemporaryDir dir;
     const QString pdf = dir.filePath("s.pdf");
-    const Outcome o = Run({"--sheets", "3", "--number", "7", "--problems", "12", "--seed", "11", "--answers", answers,
-                           "-o", pdf});
+    const Outcome o =
+        Run({"--sheets", "3", "--number", "7", "--problems", "12", "--seed", "11", "--answers", answers, "-o", pdf});
     QCOMPARE(o.status, 0);
     const QVector<Page> pages = ReadPages(pdf);
     QCOMPARE(PdfPages(pdf), static_cast<int>(pages.size()));
@@ -225,28 +226,47 @@ void TestSheets::problemsStayInsidePatternAndRange_data() {
     QTest::addColumn<QString>("low");
     QTest::addColumn<QString>("high");
     QTest::addColumn<int>("problems");
-    QTest::newRow("defaults") << QStringList{} << "[1-9]\\.[1-9]" << "[2-9]" << "0" << "1000" << 16;
+    QTest::newRow("defaults") << QStringList{} << "[1-9]\\.[1-9]"
+                              << "[2-9]"
+                              << "0"
+                              << "1000" << 16;
     QTest::newRow("hundredths, narrow range")
-        << QStringList{"--multiplicand", "[1-9].[0-9][1-9]", "--answer", "10:20"} << "[1-9]\\.[0-9][1-9]" << "[2-9]"
-        << "10" << "20" << 16;
-    QTest::newRow("range typed high to low")
-        << QStringList{"--multiplicand", "[1-9][0-9]", "--multiplier", "0.[1-9]", "--answer", "50:5", "--problems",
-                       "12"}
-        << "[1-9][0-9]" << "0\\.[1-9]" << "5" << "50" << 12;
+        << QStringList{"--multiplicand", "[1-9].[0-9][1-9]", "--answer", "10:20"} << "[1-9]\\.[0-9][1-9]"
+        << "[2-9]"
+        << "10"
+        << "20" << 16;
+    QTest::newRow("range typed high to low") << QStringList{"--multiplicand", "[1-9][0-9]", "--multiplier", "0.[1-9]",
+                                                            "--answer",       "50:5",       "--problems",   "12"}
+                                             << "[1-9][0-9]"
+                                             << "0\\.[1-9]"
+                                             << "5"
+                                             << "50" << 12;
     QTest::newRow("digit ranges typed high to low")
-        << QStringList{"--multiplicand", "[9-7].[1-9]", "--multiplier", "[3-1]"} << "[7-9]\\.[1-9]" << "[1-3]" << "0"
+        << QStringList{"--multiplicand", "[9-7].[1-9]", "--multiplier", "[3-1]"} << "[7-9]\\.[1-9]"
+        << "[1-3]"
+        << "0"
         << "1000" << 16;
-    QTest::newRow("preset") << QStringList{"--preset", "g5-tenths-x-below1"} << "[1-9]\\.[1-9]" << "0\\.[1-9]" << "0"
+    QTest::newRow("preset") << QStringList{"--preset", "g5-tenths-x-below1"} << "[1-9]\\.[1-9]"
+                            << "0\\.[1-9]"
+                            << "0"
                             << "1000" << 16;
     QTest::newRow("option after preset overrides it")
         << QStringList{"--preset", "g5-tenths-x-tenths", "--multiplier", "7", "--answer", "20:60"} << "[1-9]\\.[1-9]"
-        << "7" << "20" << "60" << 16;
+        << "7"
+        << "20"
+        << "60" << 16;
     QTest::newRow("preset after option overrides it")
-        << QStringList{"--multiplier", "7", "--preset", "g4-tenths-x-2digit"} << "[1-9]\\.[1-9]" << "[1-9][0-9]" << "0"
+        << QStringList{"--multiplier", "7", "--preset", "g4-tenths-x-2digit"} << "[1-9]\\.[1-9]"
+        << "[1-9][0-9]"
+        << "0"
         << "1000" << 16;
-    QTest::newRow("thousandths") << QStringList{"--multiplicand", "[1-2][0-9].[0-9][0-9][1-9]", "--multiplier",
-                                                "[1-9].[1-9]", "--answer", "100:150"}
-                                 << "[12][0-9]\\.[0-9][0-9][1-9]" << "[1-9]\\.[1-9]" << "100" << "150" << 16;
+    QTest::newRow("thousandths") << QStringList{"--multiplicand", "[1-2][0-9].[0-9][0-9][1-9]",
+                                                "--multiplier",   "[1-9].[1-9]",
+                                                "--answer",       "100:150"}
+                                 << "[12][0-9]\\.[0-9][0-9][1-9]"
+                                 << "[1-9]\\.[1-9]"
+                                 << "100"
+                                 << "150" << 16;
 }
 
 void TestSheets::problemsStayInsidePatternAndRange() {
@@ -289,7 +309,7 @@ void TestSheets::problemsStayInsidePatternAndRange() {
 
 void TestSheets::theSeedMakesTheSameSheetsAgain() {
     QTemporaryDir dir;
-    const QStringList settings{"--preset", "g5-hundredths-x-tenths", "--sheets", "3", "--number", "5",
+    const QStringList settings{"--preset",   "g5-hundredths-x-tenths", "--sheets", "3", "--number", "5",
                                "--sentence", "Ken's 計算 をしよう"};
     const Outcome first = Run(settings + QStringList{"--seed", "99", "-o", dir.filePath("a.pdf")});
     const Outcome again = Run(settings + QStringList{"--seed", "99", "-o", dir.filePath("b.pdf")});
@@ -363,7 +383,8 @@ void TestSheets::failuresWriteNothing_data() {
             {"--multiplicand", "[0-9].[0-9][0-9]", "--multiplier", "1", "--answer", "0:0.15", "--sheets", "8",
              "--number", "10", "--seed", QString::number(seed)},
             3,
-            QStringLiteral("今の条件では、指定された問題数が確保できません。\n  %1 枚目（問題No.%2）: 16 問のうち %3 問しか見つかりません。")
+            QStringLiteral("今の条件では、指定された問題数が確保できません。\n  %1 枚目（問題No.%2）: 16 問のうち %3 "
+                           "問しか見つかりません。")
                 .arg(found->Sheet)
                 .arg(9 + found->Sheet)
                 .arg(found->Found));
@@ -372,7 +393,8 @@ void TestSheets::failuresWriteNothing_data() {
 
     // The system's reason in the user's language, as the C library words it for this locale.
     const auto reason = [](int error) { return QString::fromLocal8Bit(std::strerror(error)); };
-    row("no such folder", {"-o", "missing/x.pdf"}, 1, "-o/--output: 'missing/x.pdf' に書き込めません: " + reason(ENOENT));
+    row("no such folder", {"-o", "missing/x.pdf"}, 1,
+        "-o/--output: 'missing/x.pdf' に書き込めません: " + reason(ENOENT));
     row("a folder", {"-o", "."}, 1, "-o/--output: '.' に書き込めません: " + reason(EISDIR));
     row("device full", {"-o", "/dev/full"}, 1, "-o/--output: '/dev/full' に書き込めません: No space left on device");
 }
@@ -481,9 +503,10 @@ void TestSheets::helpVersionAndPresets() {
     const Outcome help = Run({"--help"});
     QCOMPARE(help.status, 0);
     const QString h = QString::fromUtf8(help.out);
-    for (const char* expected : {"使い方 (Usage):", "-o OUTPUT.pdf", "--multiplicand <PATTERN>",
-                                 "かけられる数の各位に使う数字", "Digits allowed in each place of the",
-                                 "--answers <after|end|none>", "-q, --quiet", "--list-presets", "終了コード (Exit status)"}) {
+    for (const char* expected :
+         {"使い方 (Usage):", "-o OUTPUT.pdf", "--multiplicand <PATTERN>", "かけられる数の各位に使う数字",
+          "Digits allowed in each place of the", "--answers <after|end|none>", "-q, --quiet", "--list-presets",
+          "終了コード (Exit status)"}) {
         QVERIFY2(h.contains(QString::fromUtf8(expected)), expected);
     }
     const Outcome version = Run({"--version"});
@@ -563,8 +586,8 @@ void TestSheets::theSameFileUnderEveryLocale() {
             env.remove(QLatin1String(name));
         env.insert("LANG", "C.UTF-8");
         for (const QString& setting : settings) env.insert(setting.section('=', 0, 0), setting.section('=', 1));
-        const Outcome o = Run({"--preset", "g5-hundredths-x-tenths", "--seed", "101", "--sheets", "2", "-o", file},
-                              dir.path(), env);
+        const Outcome o =
+            Run({"--preset", "g5-hundredths-x-tenths", "--seed", "101", "--sheets", "2", "-o", file}, dir.path(), env);
         // The words and their boxes; the head holds the creation time.
         QStringList words = Tool("pdftotext", {"-bbox", dir.filePath(file), "-"}).split('\n');
         words.removeIf([](const QString& line) { return !line.contains(QLatin1String("<word ")); });
@@ -701,16 +724,18 @@ void TestSheets::linksAreFollowedToTheFile_data() {
     QTest::addColumn<bool>("existed");     // with older contents before the run
     QTest::newRow("a chain of two") << QStringList{} << QStringList{"b.pdf=real.pdf", "a.pdf=b.pdf"} << "a.pdf"
                                     << "real.pdf" << true;
-    QTest::newRow("a chain to nothing yet") << QStringList{} << QStringList{"b.pdf=new.pdf", "a.pdf=b.pdf"}
-                                            << "a.pdf" << "new.pdf" << false;
-    QTest::newRow("each link from its own folder") << QStringList{"sub"} << QStringList{"a.pdf=sub/b.pdf", "sub/b.pdf=real.pdf"}
-                                                   << "a.pdf" << "sub/real.pdf" << true;
+    QTest::newRow("a chain to nothing yet") << QStringList{} << QStringList{"b.pdf=new.pdf", "a.pdf=b.pdf"} << "a.pdf"
+                                            << "new.pdf" << false;
+    QTest::newRow("each link from its own folder")
+        << QStringList{"sub"} << QStringList{"a.pdf=sub/b.pdf", "sub/b.pdf=real.pdf"} << "a.pdf"
+        << "sub/real.pdf" << true;
     QTest::newRow("up out of a linked folder")
         << QStringList{"2026/term1", "2026/shared"}
         << QStringList{"term=2026/term1", "2026/term1/sheet.pdf=../shared/sheet.pdf"} << "term/sheet.pdf"
         << "2026/shared/sheet.pdf" << true;
-    QTest::newRow("a linked folder, then up") << QStringList{"2026/term1"} << QStringList{"term=2026/term1"}
-                                              << "term/../out.pdf" << "2026/out.pdf" << false;
+    QTest::newRow("a linked folder, then up")
+        << QStringList{"2026/term1"} << QStringList{"term=2026/term1"} << "term/../out.pdf"
+        << "2026/out.pdf" << false;
 }
 
 void TestSheets::linksAreFollowedToTheFile() {
@@ -721,8 +746,7 @@ void TestSheets::linksAreFollowedToTheFile() {
     QFETCH(bool, existed);
     QTemporaryDir dir;
     for (const QString& folder : folders) QVERIFY(QDir(dir.path()).mkpath(folder));
-    for (const QString& link : links)
-        QVERIFY(QFile::link(link.section('=', 1), dir.filePath(link.section('=', 0, 0))));
+    for (const QString& link : links) QVERIFY(QFile::link(link.section('=', 1), dir.filePath(link.section('=', 0, 0))));
     if (existed) {
         QFile old(dir.filePath(written));
         QVERIFY(old.open(QIODevice::WriteOnly));
@@ -769,14 +793,13 @@ void TestSheets::messagesQuoteValuesShortAndPlain_data() {
     QTest::addColumn<QString>("shown");  // what the message quotes, from its start
     QTest::newRow("120 KB pattern") << QStringList{"--multiplicand", QString(120000, '9')} << QString(60, '9');
     QTest::newRow("escape and newline") << QStringList{"--sheets", "3\x1b[2J\nrm"} << "3\\x1b[2J\\x0arm";
-    QTest::newRow("long Japanese preset") << QStringList{"--preset", QString(300, QChar(0x3042))}
-                                          << QString(79, QChar(0x3042));
+    QTest::newRow("long Japanese preset")
+        << QStringList{"--preset", QString(300, QChar(0x3042))} << QString(79, QChar(0x3042));
     QTest::newRow("long extra argument") << QStringList{QString(5000, 'a') + '\t'} << QString(79, 'a');
     QTest::newRow("long output path") << QStringList{"-o", "missing/" + QString(300, 'p')} << "missing/pppp";
     QTest::newRow("120 KB of quotes") << QStringList{"--paper", QString("'a").repeated(60000)} << "'a'a'a'a";
     QTest::newRow("120 KB after one dash") << QStringList{"-" + QString(120000, 'z')} << "-z";
-    QTest::newRow("short options before a missing value") << QStringList{"-" + QString(120000, 'q') + "o"}
-                                                           << "-qqqq";
+    QTest::newRow("short options before a missing value") << QStringList{"-" + QString(120000, 'q') + "o"} << "-qqqq";
     QTest::newRow("C1 escape") << QStringList{"--sheets", QChar(0x9B) + QStringLiteral("31m")} << "\\x9b31m";
     QTest::newRow("upper bound of tabs") << QStringList{"--answer", "1:" + QString(300, '\t')} << "\\x09\\x09";
 }
