@@ -3,7 +3,7 @@
 #   make test  installs what is missing, builds and runs the whole test suite
 # The rest are for developers (make package builds the Debian package).
 
-.PHONY: run test deps build display test-asan test-arm64 fuzz bench package check-package check-debian13 clean
+.PHONY: run test deps build display test-asan test-arm64 format-check fuzz bench package check-package check-debian13 clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -30,6 +30,12 @@ test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# Every C++ file of the tree against .clang-format. The style is checked with Debian 12's
+# clang-format (14), the one CI has: other versions may place a few lines otherwise.
+format-check:
+	@bash scripts/install-deps.sh clang-format
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 # The Qt-free libraries (core, drawing) and their tests cross-built for arm64 with Debian's
 # cross compiler and run under qemu's user-mode emulator.
