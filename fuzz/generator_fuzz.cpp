@@ -7,6 +7,7 @@
 //  - the texts on the sheet read back exactly to the values held.
 // Input: multiplicand pattern, multiplier pattern and answer range on three lines, then a line
 // whose first byte picks 12 or 16 problems and whose next four bytes are the seed.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -100,13 +101,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ProblemSet set;
     std::int32_t count = -1;
+    GenerationResult result = GenerationResult::Complete;
     try {
-        GenerateProblems(settings, set, count);
+        result = GenerateProblems(settings, set, count);
     } catch (const EConvertError&) {
         if (count != -1) Fail("a refused answer range still set the count", answer.Low + ":" + answer.High);
         return 0;
     }
     if (count < 0 || count > settings.RequestedCount) Fail("count out of range", std::to_string(count));
+    // The warning is shown exactly when the set is short: a complete set says so.
+    const std::int32_t requested = std::clamp<std::int32_t>(settings.RequestedCount, 0, ProblemCapacity);
+    if ((result == GenerationResult::Complete) != (count == requested))
+        Fail("the result does not match the count", std::to_string(count) + " of " + std::to_string(requested));
 
     ExactDecimal low = ParseExactDecimal(answer.Low), high = ParseExactDecimal(answer.High);
     if (CompareExact(high, low) < 0) std::swap(low, high);
