@@ -61,7 +61,7 @@ int TQtCanvas::PixelSizeForCell(const QFont& face, int cellHeight, QPaintDevice*
     return std::max(1, below);
 }
 
-const TQtCanvas::Resolved& TQtCanvas::Current() {
+TQtCanvas::Resolved& TQtCanvas::Current() {
     const bool underline = Font.Style == TFontStyle::Underline;
     if (last_ && std::get<1>(lastKey_) == Font.Height && std::get<2>(lastKey_) == underline &&
         std::get<0>(lastKey_) == Font.Name)
@@ -95,23 +95,29 @@ const TQtCanvas::Resolved& TQtCanvas::Current() {
 
 const QFont& TQtCanvas::CurrentQFont() { return Current().font; }
 
+std::int32_t TQtCanvas::Width(Resolved& r, std::string_view text) {
+    if (const auto known = r.widths.find(text); known != r.widths.end()) return known->second;
+    // Whole strings only: half-width advances are fractional at many sizes, so the sum of
+    // single-character widths drifts away from what drawText lays out.
+    const std::int32_t width = r.metrics.horizontalAdvance(Utf8(text));
+    if (r.widths.size() >= WidthsKept) r.widths.clear();
+    r.widths.emplace(text, width);
+    return width;
+}
+
 void TQtCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
-    const Resolved& r = Current();
+    Resolved& r = Current();
     const QString s = Utf8(text);
     if (Brush.Style == TBrushStyle::Solid) {
         // An opaque text paints its own cell first, as wide as TextWidth says.
-        painter_.fillRect(QRect(x, y, r.metrics.horizontalAdvance(s), r.cell), ToQColor(Brush.Color));
+        painter_.fillRect(QRect(x, y, Width(r, text), r.cell), ToQColor(Brush.Color));
     }
     painter_.setFont(r.font);
     painter_.setPen(QPen(QColor(Qt::black)));
     painter_.drawText(QPoint(x, y + r.ascent), s);
 }
 
-std::int32_t TQtCanvas::TextWidth(std::string_view text) {
-    // Whole strings only: half-width advances are fractional at many sizes, so the sum of
-    // single-character widths drifts away from what drawText lays out.
-    return Current().metrics.horizontalAdvance(Utf8(text));
-}
+std::int32_t TQtCanvas::TextWidth(std::string_view text) { return Width(Current(), text); }
 
 std::int32_t TQtCanvas::TextHeight(std::string_view /*text*/) { return Current().cell; }
 
