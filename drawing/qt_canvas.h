@@ -37,6 +37,9 @@ public:
     // Widths remembered per font before the oldest are forgotten: a sheet measures a few hundred
     // strings, a long run of sheets ever new numbers.
     static constexpr std::size_t WidthsKept = 4096;
+    // Fonts a thread keeps resolved for the canvases that come after: the preview draws on a new
+    // canvas each time and the figure fit tries several heights on each.
+    static constexpr std::size_t FontsKept = 32;
 
 private:
     struct StringHash {
@@ -55,11 +58,13 @@ private:
     using Key = std::tuple<std::string, std::int32_t, bool>;
 
     Resolved& Current();
+    // Shared by every canvas of the thread on a device of the same kind and resolution.
+    static std::shared_ptr<Resolved> Resolve(const Key& key, QPaintDevice* device);
     static std::int32_t Width(Resolved& r, std::string_view text);
 
     QPainter& painter_;
     QPaintDevice* device_;
-    std::map<Key, std::unique_ptr<Resolved>> cache_;
+    std::map<Key, std::shared_ptr<Resolved>> cache_;
     // The last font looked up: a figure keeps asking for the same one.
     Key lastKey_;
     Resolved* last_ = nullptr;
