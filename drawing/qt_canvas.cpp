@@ -1,10 +1,12 @@
 #include "drawing/qt_canvas.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
 #include <QRect>
+#include <QThread>
 #include <algorithm>
 
 #include "drawing/fonts.h"
@@ -22,6 +24,29 @@ int CellOf(const QFont& face, int pixelSize, QPaintDevice* device) {
     f.setPixelSize(pixelSize);
     const QFontMetrics fm(f, device);
     return fm.ascent() + fm.descent();
+}
+
+using DeviceKey = std::tuple<int, int, int>;
+
+template <typename Resolved>
+using FontMemory =
+    std::map<std::pair<std::tuple<std::string, std::int32_t, bool>, DeviceKey>, std::shared_ptr<Resolved>>;
+
+// The fonts this thread has resolved. The main thread's are let go with the application: a
+// QFont outliving the font database it came from would be destroyed after Qt's own clean-up.
+template <typename Resolved>
+FontMemory<Resolved>& ResolvedFonts() {
+    thread_local FontMemory<Resolved> known;
+    static bool mainThreadWatched = false;
+    if (!mainThreadWatched && QCoreApplication::instance() &&
+        QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        mainThreadWatched = true;
+        qAddPostRoutine([] {
+            ResolvedFonts<Resolved>().clear();
+            mainThreadWatched = false;
+        });
+    }
+    return known;
 }
 
 }  // namespace
@@ -61,7 +86,37 @@ int TQtCanvas::PixelSizeForCell(const QFont& face, int cellHeight, QPaintDevice*
     return std::max(1, below);
 }
 
-const TQtCanvas::Resolved& TQtCanvas::Current() {
+std::shared_ptr<TQtCanvas::Resolved> TQtCanvas::Resolve(const Key& key, QPaintDevice* device) {
+    auto& known = ResolvedFonts<Resolved>();
+    // Metrics follow the device's resolution and kind (a widget's screen, a printer), nothing else
+    // of it.
+    std::pair<Key, DeviceKey> where{key, {device->devType(), device->logicalDpiX(), device->logicalDpiY()}};
+    if (const auto it = known.find(where); it != known.end()) return it->second;
+
+    const auto& [name, height, underline] = key;
+    // The requested face name goes to Qt unchanged; the program's own substitutions
+    // (InstallFontSubstitutions) decide which installed face it becomes.
+    QFont face(Utf8(name));
+    face.setKerning(false);  // columns of digits must not be nudged by pair kerning
+    // Full hinting rounds the advances to whole pixels (13 px IPAMincho: 7 instead of 6.5),
+    // so every column of a figure is a whole number of pixels wide and an underline broken
+    // around a small point joins up again without a half-pixel gap on the small preview.
+    face.setHintingPreference(QFont::PreferFullHinting);
+    const int size = PixelSizeForCell(face, std::max(1, height), device);
+    QFont font(face);
+    font.setPixelSize(size);
+    font.setUnderline(underline);
+    QFontMetrics fm(font, device);
+    const int ascent = fm.ascent();
+    const int cell = fm.ascent() + fm.descent();
+    auto entry = std::make_shared<Resolved>(Resolved{font, fm, ascent, cell});
+    // Canvases hold on to what they use, so forgetting everything at once harms none of them.
+    if (known.size() >= FontsKept) known.clear();
+    known.emplace(std::move(where), entry);
+    return entry;
+}
+
+TQtCanvas::Resolved& TQtCanvas::Current() {
     const bool underline = Font.Style == TFontStyle::Underline;
     if (last_ && std::get<1>(lastKey_) == Font.Height && std::get<2>(lastKey_) == underline &&
         std::get<0>(lastKey_) == Font.Name)
@@ -70,22 +125,7 @@ const TQtCanvas::Resolved& TQtCanvas::Current() {
     Key key{Font.Name, Font.Height, underline};
     auto it = cache_.find(key);
     if (it == cache_.end()) {
-        // The requested face name goes to Qt unchanged; the program's own substitutions
-        // (InstallFontSubstitutions) decide which installed face it becomes.
-        QFont face(Utf8(Font.Name));
-        face.setKerning(false);  // columns of digits must not be nudged by pair kerning
-        // Full hinting rounds the advances to whole pixels (13 px IPAMincho: 7 instead of 6.5),
-        // so every column of a figure is a whole number of pixels wide and an underline broken
-        // around a small point joins up again without a half-pixel gap on the small preview.
-        face.setHintingPreference(QFont::PreferFullHinting);
-        const int size = PixelSizeForCell(face, std::max(1, Font.Height), device_);
-        QFont font(face);
-        font.setPixelSize(size);
-        font.setUnderline(underline);
-        QFontMetrics fm(font, device_);
-        const int ascent = fm.ascent();
-        const int cell = fm.ascent() + fm.descent();
-        auto entry = std::make_unique<Resolved>(Resolved{font, fm, ascent, cell});
+        auto entry = Resolve(key, device_);
         it = cache_.emplace(std::move(key), std::move(entry)).first;
     }
     lastKey_ = it->first;
@@ -95,23 +135,29 @@ const TQtCanvas::Resolved& TQtCanvas::Current() {
 
 const QFont& TQtCanvas::CurrentQFont() { return Current().font; }
 
+std::int32_t TQtCanvas::Width(Resolved& r, std::string_view text) {
+    if (const auto known = r.widths.find(text); known != r.widths.end()) return known->second;
+    // Whole strings only: half-width advances are fractional at many sizes, so the sum of
+    // single-character widths drifts away from what drawText lays out.
+    const std::int32_t width = r.metrics.horizontalAdvance(Utf8(text));
+    if (r.widths.size() >= WidthsKept) r.widths.clear();
+    r.widths.emplace(text, width);
+    return width;
+}
+
 void TQtCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
-    const Resolved& r = Current();
+    Resolved& r = Current();
     const QString s = Utf8(text);
     if (Brush.Style == TBrushStyle::Solid) {
         // An opaque text paints its own cell first, as wide as TextWidth says.
-        painter_.fillRect(QRect(x, y, r.metrics.horizontalAdvance(s), r.cell), ToQColor(Brush.Color));
+        painter_.fillRect(QRect(x, y, Width(r, text), r.cell), ToQColor(Brush.Color));
     }
     painter_.setFont(r.font);
     painter_.setPen(QPen(QColor(Qt::black)));
     painter_.drawText(QPoint(x, y + r.ascent), s);
 }
 
-std::int32_t TQtCanvas::TextWidth(std::string_view text) {
-    // Whole strings only: half-width advances are fractional at many sizes, so the sum of
-    // single-character widths drifts away from what drawText lays out.
-    return Current().metrics.horizontalAdvance(Utf8(text));
-}
+std::int32_t TQtCanvas::TextWidth(std::string_view text) { return Width(Current(), text); }
 
 std::int32_t TQtCanvas::TextHeight(std::string_view /*text*/) { return Current().cell; }
 

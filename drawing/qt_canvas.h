@@ -7,7 +7,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <tuple>
+#include <unordered_map>
 
 #include "drawing/canvas.h"
 
@@ -32,21 +34,38 @@ public:
     // where no size hits it, the largest whose cell is below it (at least 1).
     static int PixelSizeForCell(const QFont& face, int cellHeight, QPaintDevice* device);
 
+    // Widths remembered per font before the oldest are forgotten: a sheet measures a few hundred
+    // strings, a long run of sheets ever new numbers.
+    static constexpr std::size_t WidthsKept = 4096;
+    // Fonts a thread keeps resolved for the canvases that come after: the preview draws on a new
+    // canvas each time and the figure fit tries several heights on each.
+    static constexpr std::size_t FontsKept = 32;
+
 private:
+    struct StringHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+    };
     struct Resolved {
         QFont font;
         QFontMetrics metrics;
         int ascent;
         int cell;
+        // Shaping a string is most of what measuring costs, and a page measures the same short
+        // strings (digits, a point, a column's width) over and over.
+        std::unordered_map<std::string, std::int32_t, StringHash, std::equal_to<>> widths{};
     };
     using Key = std::tuple<std::string, std::int32_t, bool>;
 
-    const Resolved& Current();
+    Resolved& Current();
+    // Shared by every canvas of the thread on a device of the same kind and resolution.
+    static std::shared_ptr<Resolved> Resolve(const Key& key, QPaintDevice* device);
+    static std::int32_t Width(Resolved& r, std::string_view text);
 
     QPainter& painter_;
     QPaintDevice* device_;
-    std::map<Key, std::unique_ptr<Resolved>> cache_;
+    std::map<Key, std::shared_ptr<Resolved>> cache_;
     // The last font looked up: a figure keeps asking for the same one.
     Key lastKey_;
-    const Resolved* last_ = nullptr;
+    Resolved* last_ = nullptr;
 };

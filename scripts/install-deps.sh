@@ -4,8 +4,8 @@
 # default version (clang), the unversioned name follows it.
 # Idempotent: when everything is present it only checks and returns.
 #   install-deps.sh [--bench] [--arm64] [PACKAGE...]
-# --bench: also what `make bench` needs; --arm64: also what `make test-arm64` needs; package
-# names given are installed too (the package check passes its own).
+# --bench: also what `make bench` needs (the yardstick's libraries too); --arm64: also what
+# `make test-arm64` needs; package names given are installed too (the package check passes its own).
 set -euo pipefail
 
 PACKAGES=(
@@ -24,8 +24,9 @@ PACKAGES=(
 )
 while [ $# -gt 0 ]; do
   case $1 in
-    # Only the benchmarks time whole processes with hyperfine; nothing else needs it.
-    --bench) PACKAGES+=(hyperfine) ;;
+    # Only the benchmarks time whole processes with hyperfine; nothing else needs it. The
+    # libraries are those of the yardstick that bench/sheets.sh builds beside tavrelo-sheets.
+    --bench) PACKAGES+=(hyperfine libcairo2-dev libfreetype-dev libharfbuzz-dev zlib1g-dev) ;;
     # The cross compiler and the emulator the tests run under; GoogleTest for the target is
     # built from the sources libgtest-dev ships.
     --arm64) PACKAGES+=(g++-aarch64-linux-gnu qemu-user-static) ;;

@@ -1,19 +1,25 @@
 // tavrelo-sheets: many sheets at once as one PDF, from the same generator and the same page
 // drawing as the window, reproducible from a seed.
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHashSeed>
 #include <QString>
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "core/random.h"
 #include "core/sheet_run.h"
 #include "drawing/fonts.h"
 #include "drawing/worksheet.h"
+#include "sheets/creation_date.h"
 #include "sheets/options.h"
 #include "sheets/output_file.h"
 #include "sheets/sheet_pdf.h"
@@ -77,6 +83,21 @@ int Run(const SheetOptions& options);
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+    // Qt's PDF writer takes fresh compression buffers for every page and frees them again; with
+    // glibc's default thresholds they go back to the kernel each time and come back zeroed, which
+    // cost a third of a long run. Kept in the heap they are reused page after page, and the
+    // peak stays that of one page.
+    mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+#endif
+    // The PDF writer keeps the embedded fonts in a hash and writes them in its order: with Qt's
+    // seed, random per process, the same sheets would come out as different bytes each run. The
+    // seed must be fixed before Qt fills any hash.
+    QHashSeed::setDeterministicGlobalSeed();
+    // The writer stamps local time with its offset, "Z" in UTC and "+09'00'" in Japan: a file of a
+    // set date must not depend on where it was made, so such a run keeps its clock in UTC.
+    if (!qEnvironmentVariableIsEmpty("SOURCE_DATE_EPOCH")) qputenv("TZ", "UTC");
     // No window is ever shown: the run must work without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     gQtHandler = qInstallMessageHandler(FilterQtMessages);
@@ -113,6 +134,15 @@ int main(int argc, char** argv) {
 namespace {
 
 int Run(const SheetOptions& options) {
+    // The reproducible-builds convention: a package build that makes sheets sets the date.
+    bool malformed = false;
+    const std::optional<QDateTime> creationDate = SourceDate(qgetenv("SOURCE_DATE_EPOCH"), malformed);
+    if (malformed) {
+        Complain(QStringLiteral("SOURCE_DATE_EPOCH: %1 は 1970年1月1日 (UTC) からの秒数ではありません。")
+                     .arg(Quoted(qEnvironmentVariable("SOURCE_DATE_EPOCH"))));
+        return BadOption;
+    }
+
     std::uint32_t seed = 0;
     if (options.Seed) {
         seed = *options.Seed;
@@ -153,6 +183,7 @@ int Run(const SheetOptions& options) {
     job.Answers = options.Answers;
     job.Paper = options.Paper;
     job.Title = QString::fromUtf8(DocumentName);
+    job.CreationDate = creationDate;
     job.Creator = QStringLiteral("%1 %2: %3")
                       .arg(QString::fromUtf8(Program), QStringLiteral(TAVRELO_VERSION), RemakeCommand(options, seed));
 

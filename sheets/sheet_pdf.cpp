@@ -7,14 +7,19 @@
 #include <QPdfWriter>
 #include <QRect>
 #include <memory>
+#include <optional>
 
 #include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
+#include "sheets/creation_date.h"
 
 void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
                     const std::function<void(std::int64_t, std::int64_t)>& pageDone) {
+    std::optional<TCreationDateDevice> dated;
+    if (job.CreationDate) dated.emplace(device, *job.CreationDate);
+    QIODevice& out = dated ? static_cast<QIODevice&>(*dated) : device;
     // Both on the heap so that a failed run can abandon them (see below).
-    auto pdf = std::make_unique<QPdfWriter>(&device);
+    auto pdf = std::make_unique<QPdfWriter>(&out);
     pdf->setTitle(job.Title);
     pdf->setCreator(job.Creator);
     pdf->setResolution(SheetDotsPerInch);
@@ -43,6 +48,7 @@ void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
                       if (pageDone) pageDone(done, pages);
                   });
         painter->end();
+        if (dated) dated->Finish();
     } catch (...) {
         // Ending the painter writes the rest of the PDF, and the painter's destructor ends it:
         // after running out of memory that needs memory again, and a second exception on the

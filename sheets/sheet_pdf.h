@@ -1,9 +1,11 @@
 #pragma once
 // A run of sheets drawn as one PDF: every page the same MakePrint as a printed sheet.
+#include <QDateTime>
 #include <QPageSize>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/generator.h"
@@ -21,6 +23,8 @@ struct SheetPdfJob {
     QPageSize::PageSizeId Paper = QPageSize::A4;
     QString Title;    // the document's title
     QString Creator;  // what made it, with everything needed to make it again
+    // The creation date written into the file; the clock's time when empty.
+    std::optional<QDateTime> CreationDate;
 };
 
 // Pages are drawn at this resolution on the paper less this border on every side, where a

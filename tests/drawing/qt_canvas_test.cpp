@@ -185,6 +185,43 @@ TEST(QtCanvas, WidthsAreOfWholeStrings) {
     }
 }
 
+// Widths are remembered per font: the same string measured again, after other faces and sizes,
+// and after the memory has been emptied for being full, is as wide as Qt lays it out now.
+TEST(QtCanvas, RememberedWidthsBelongToTheirFont) {
+    QImage img = WhiteImage(10, 10);
+    QPainter p(&img);
+    TQtCanvas canvas(p);
+    struct Case {
+        std::string face;
+        int height;
+        TFontStyle style;
+    };
+    const std::vector<Case> fonts{{MinchoFace, 14, TFontStyle::Empty},
+                                  {MinchoFace, 15, TFontStyle::Empty},
+                                  {GothicFace, 14, TFontStyle::Empty},
+                                  {MinchoFace, 140, TFontStyle::Underline},
+                                  {GothicFace, 7, TFontStyle::Underline}};
+    const std::vector<std::string> texts{"0", "12.3", "×", "問題No.12", "", "0.000001"};
+    const auto check = [&](const std::string& text) {
+        const QFontMetrics fresh(canvas.CurrentQFont(), &img);
+        EXPECT_EQ(canvas.TextWidth(text), fresh.horizontalAdvance(QString::fromStdString(text)))
+            << canvas.Font.Name << " " << canvas.Font.Height << " " << text;
+    };
+    for (int round = 0; round < 2; ++round)
+        for (const Case& f : fonts)
+            for (const std::string& text : texts) {
+                canvas.Font.Name = f.face;
+                canvas.Font.Height = f.height;
+                canvas.Font.Style = f.style;
+                check(text);
+            }
+
+    canvas.Font = TFont{MinchoFace, 14, TFontStyle::Empty};
+    for (std::size_t k = 0; k <= TQtCanvas::WidthsKept + 1; ++k) canvas.TextWidth(std::to_string(k * 7));
+    for (const std::string& text : texts) check(text);
+    check(std::to_string(TQtCanvas::WidthsKept * 7));
+}
+
 TEST(QtCanvas, UnderlineClearBrushAndRectangle) {
     QImage img(200, 100, QImage::Format_RGB32);
     img.fill(QColor(255, 0, 0));

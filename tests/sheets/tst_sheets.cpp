@@ -158,6 +158,9 @@ private slots:
     void problemsStayInsidePatternAndRange_data();
     void problemsStayInsidePatternAndRange();
     void theSeedMakesTheSameSheetsAgain();
+    void aSetDateMakesTheSameBytesAgain();
+    void aMalformedDateIsRefused_data();
+    void aMalformedDateIsRefused();
     void failuresWriteNothing_data();
     void failuresWriteNothing();
     void anExistingFileSurvivesFailedAndInterruptedRuns();
@@ -338,6 +341,61 @@ void TestSheets::theSeedMakesTheSameSheetsAgain() {
     words.removeFirst();
     QCOMPARE(Run(words + QStringList{"-o", dir.filePath("f.pdf")}).status, 0);
     QCOMPARE(PdfText(dir.filePath("f.pdf")), text);
+}
+
+// SOURCE_DATE_EPOCH, as a package build sets it: two runs give the same file byte for byte,
+// wherever they run, and the file's date is the one given.
+void TestSheets::aSetDateMakesTheSameBytesAgain() {
+    QTemporaryDir dir;
+    const auto make = [&](const QString& epoch, const QString& zone, const QString& file) {
+        QProcessEnvironment env = Headless();
+        env.insert("SOURCE_DATE_EPOCH", epoch);
+        env.insert("TZ", zone);
+        return Run({"--preset", "g4-tenths-x-2digit", "--seed", "7", "--sheets", "3", "-o", dir.filePath(file)},
+                   QString(), env)
+            .status;
+    };
+    QCOMPARE(make("1700000000", "UTC", "a.pdf"), 0);
+    QCOMPARE(make("1700000000", "Asia/Tokyo", "b.pdf"), 0);
+    QCOMPARE(make("1800000000", "UTC", "c.pdf"), 0);
+    QCOMPARE(QProcess::execute("cmp", {dir.filePath("a.pdf"), dir.filePath("b.pdf")}), 0);
+    QCOMPARE(QProcess::execute("cmp", {"-s", dir.filePath("a.pdf"), dir.filePath("c.pdf")}), 1);
+    const auto date = [&](const QString& file) {
+        QProcess p;
+        p.start("pdfinfo", {"-isodates", dir.filePath(file)});
+        p.waitForFinished(60000);
+        const QRegularExpression line("^CreationDate:\\s*(\\S+)", QRegularExpression::MultilineOption);
+        return line.match(QString::fromUtf8(p.readAllStandardOutput())).captured(1);
+    };
+    QCOMPARE(date("a.pdf"), QStringLiteral("2023-11-14T22:13:20Z"));
+    QCOMPARE(date("c.pdf"), QStringLiteral("2027-01-15T08:00:00Z"));
+    QCOMPARE(PdfPages(dir.filePath("a.pdf")), 6);
+
+    // Without it the clock gives the date, as before.
+    QCOMPARE(Run({"--seed", "7", "-o", dir.filePath("d.pdf")}).status, 0);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime stamped = QDateTime::fromString(date("d.pdf"), Qt::ISODate);
+    QVERIFY2(qAbs(stamped.secsTo(now)) < 600, qPrintable(date("d.pdf")));
+}
+
+void TestSheets::aMalformedDateIsRefused_data() {
+    QTest::addColumn<QString>("epoch");
+    QTest::newRow("negative") << "-1";
+    QTest::newRow("not a number") << "yesterday";
+    QTest::newRow("fraction") << "1700000000.5";
+    QTest::newRow("past the year 9999") << "253402300800";
+    QTest::newRow("blank around it") << " 1700000000";
+}
+
+void TestSheets::aMalformedDateIsRefused() {
+    QFETCH(QString, epoch);
+    QTemporaryDir dir;
+    QProcessEnvironment env = Headless();
+    env.insert("SOURCE_DATE_EPOCH", epoch);
+    const Outcome o = Run({"--seed", "7", "-o", dir.filePath("a.pdf")}, QString(), env);
+    QCOMPARE(o.status, 2);
+    QVERIFY2(o.err.contains("SOURCE_DATE_EPOCH"), qPrintable(o.err));
+    QVERIFY(!QFile::exists(dir.filePath("a.pdf")));
 }
 
 void TestSheets::failuresWriteNothing_data() {
