@@ -80,7 +80,8 @@ int CharCount(const std::string& text) {
 
 class Figure {
 public:
-    Figure(TCanvas& canvas, std::int32_t x, std::int32_t y) : c_(canvas), x_(x), y_(y) {}
+    Figure(TCanvas& canvas, std::int32_t x, std::int32_t y, const TPageStyle& style)
+        : c_(canvas), x_(x), y_(y), style_(style) {}
 
     void Draw(const std::string& multiplicandText, const std::string& multiplierText, const std::string& operatorText,
               bool showAnswers) {
@@ -179,6 +180,7 @@ private:
     TCanvas& c_;
     std::int32_t x_;
     std::int32_t y_;
+    TPageStyle style_;
     std::int32_t rightEdge_ = 0;
     std::int32_t pointShiftX_ = 0;
     std::int32_t pointShiftY_ = 0;
@@ -232,15 +234,17 @@ private:
 }  // namespace
 
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
-                     const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers) {
+                     const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
+                     const TPageStyle& Style) {
     TMeasuringCanvas measuring(Canvas);
-    Figure(measuring, X, Y).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
+    Figure(measuring, X, Y, Style).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
     return measuring.Box();
 }
 
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
-            const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers) {
-    Figure(Canvas, X, Y).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
+            const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
+            const TPageStyle& Style) {
+    Figure(Canvas, X, Y, Style).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
 }
 
 std::string ProductText(const std::string& MultiplicandText, const std::string& MultiplierText) {

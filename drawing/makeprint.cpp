@@ -93,8 +93,8 @@ bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
         std::int64_t leftNeighbourRight = 0;
         for (std::int32_t j = 1; j <= 4; ++j) {
             const Problem& p = problems[(i - 1) * 4 + j];
-            const TFigureBox box =
-                HissanBox(Canvas, grid.X(j), grid.Y(i), p.MultiplicandText, p.MultiplierText, "×", content.ShowAnswers);
+            const TFigureBox box = HissanBox(Canvas, grid.X(j), grid.Y(i), p.MultiplicandText, p.MultiplierText, "×",
+                                             content.ShowAnswers, content.Style);
             if (box.Empty) continue;
             if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit) return false;
             leftNeighbourRight = box.Right;
@@ -186,7 +186,7 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
         for (std::int32_t j = 1; j <= 4; ++j) {
             const int k = (i - 1) * 4 + j;
             Hissan(Canvas, grid.X(j), grid.Y(i), problems[k].MultiplicandText, problems[k].MultiplierText, "×",
-                   content.ShowAnswers);
+                   content.ShowAnswers, content.Style);
         }
     }
     Canvas.Font.Height = designed;
