@@ -152,6 +152,7 @@ int Run(const SheetOptions& options) {
     job.Sentence = options.Sentence;
     job.Answers = options.Answers;
     job.Paper = options.Paper;
+    job.Style = options.Style;
     job.Title = QString::fromUtf8(DocumentName);
     job.Creator = QStringLiteral("%1 %2: %3")
                       .arg(QString::fromUtf8(Program), QStringLiteral(TAVRELO_VERSION), RemakeCommand(options, seed));

@@ -63,6 +63,7 @@ enum class Opt {
     Sentence,
     Answers,
     Paper,
+    Zeros,
     Seed,
     Preset,
     ListPresets,
@@ -112,6 +113,11 @@ std::vector<OptionEntry> OptionTable() {
          {"paper"},
          "A4|B5|B4|A3|Letter",
          "用紙（B5・B4 は JIS、既定 A4）\nPaper size (B5 and B4 are JIS sizes)."},
+        {Opt::Zeros,
+         {"zeros"},
+         "struck|omitted",
+         "答えの小数点より後の、値のない 0: 書いて斜線で消す / 書かない（既定 struck）\n"
+         "Zeros after the point that have no value in an answer: written and struck out, or left out."},
         {Opt::Seed,
          {"seed"},
          "N",
@@ -295,6 +301,14 @@ void Apply(Opt id, const QString& value, SheetOptions& o) {
             o.PaperName = QLatin1String(found->name);
             break;
         }
+        case Opt::Zeros:
+            if (value == u"struck")
+                o.Style.StruckZeros = true;
+            else if (value == u"omitted")
+                o.Style.StruckZeros = false;
+            else
+                Fail(id, Quoted(value) + " は struck、omitted のどちらでもありません");
+            break;
         case Opt::Seed:
             o.Seed = SeedValue(value);
             break;
@@ -482,7 +496,9 @@ QString RemakeCommand(const SheetOptions& options, std::uint32_t seed) {
                       QStringLiteral("--answers"),
                       QLatin1String(answers),
                       QStringLiteral("--paper"),
-                      options.PaperName};
+                      options.PaperName,
+                      QStringLiteral("--zeros"),
+                      options.Style.StruckZeros ? QStringLiteral("struck") : QStringLiteral("omitted")};
     for (QString& w : words) w = ShellWord(w);
     return words.join(' ');
 }

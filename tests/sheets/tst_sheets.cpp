@@ -70,8 +70,23 @@ int PdfPages(const QString& pdf) { return PdfInfo(pdf, "Pages").toInt(); }
 
 struct Figure {
     QString multiplicand, multiplier;
-    QStringList worked;  // partial products and the product, on an answer sheet
+    QStringList worked;    // partial products and the product, on an answer sheet, by value
+    QString shownProduct;  // the product as pdftotext reads it, struck zeros followed by a "/" each
 };
+
+// A product read with its struck zeros ("3770/" for 377.0 with the 0 struck, "0.30/") as the
+// value it stands for: the struck zeros are dropped, and where no point is drawn they stood
+// after it.
+QString StruckValue(const QString& shown) {
+    qsizetype struck = 0;
+    while (struck < shown.size() && shown[shown.size() - 1 - struck] == u'/') ++struck;
+    QString digits = shown.left(shown.size() - struck);
+    if (struck == 0) return digits;
+    if (!digits.endsWith(QString(struck, u'0'))) return shown;  // a slash across anything else stays visible
+    digits.chop(struck);
+    if (digits.endsWith(u'.')) digits.chop(1);
+    return digits;
+}
 
 struct Page {
     int number = INT_MIN;
@@ -89,7 +104,7 @@ struct Page {
 // "×", the multiplier and, on an answer sheet, the worked lines down to the product.
 QVector<Page> ReadPages(const QString& pdf) {
     static const QRegularExpression number("^問題No\\.(-?\\d+)$"), operand("^\\d+(\\.\\d+)?$"),
-        multiplier("^× ?(\\d+(\\.\\d+)?)$");
+        multiplier("^× ?(\\d+(\\.\\d+)?)$"), worked("^\\d+(\\.\\d+)?/*$");
     QVector<Page> pages;
     QStringList texts = PdfText(pdf).split('\f');
     if (!texts.isEmpty() && texts.last().trimmed().isEmpty()) texts.removeLast();
@@ -113,7 +128,15 @@ QVector<Page> ReadPages(const QString& pdf) {
             } else {
                 continue;
             }
-            while (j < l.size() && operand.match(l[j]).hasMatch()) f.worked << l[j++];
+            while (j < l.size() && worked.match(l[j]).hasMatch()) {
+                f.shownProduct = l[j];
+                f.worked << StruckValue(l[j++]);
+            }
+            // Slashes over more than one zero may come on a line of their own.
+            if (!f.worked.isEmpty() && j < l.size() && !l[j].isEmpty() && l[j].count(u'/') == l[j].size()) {
+                f.shownProduct += l[j++];
+                f.worked.last() = StruckValue(f.shownProduct);
+            }
             page.figures << f;
             i = j - 1;
         }
@@ -158,6 +181,8 @@ private slots:
     void problemsStayInsidePatternAndRange_data();
     void problemsStayInsidePatternAndRange();
     void theSeedMakesTheSameSheetsAgain();
+    void answersAreWrittenAsPupilsWriteThem_data();
+    void answersAreWrittenAsPupilsWriteThem();
     void failuresWriteNothing_data();
     void failuresWriteNothing();
     void anExistingFileSurvivesFailedAndInterruptedRuns();
@@ -340,6 +365,64 @@ void TestSheets::theSeedMakesTheSameSheetsAgain() {
     QCOMPARE(PdfText(dir.filePath("f.pdf")), text);
 }
 
+// The product as pupils are taught to write it: every digit the column multiplication gives,
+// each zero after the point that has no value followed by its slash, no point before nothing
+// but struck zeros. Worked out here from the factors' digits alone.
+QString TextbookProduct(const QString& a, const QString& b) {
+    const int places = int(a.section('.', 1).size() + b.section('.', 1).size());
+    const qint64 digits = QString(a).remove('.').toLongLong() * QString(b).remove('.').toLongLong();
+    if (digits == 0) return QStringLiteral("0");
+    QString text = QString::number(digits).rightJustified(places + 1, '0');
+    int zeros = 0;
+    while (zeros < places && text[text.size() - 1 - zeros] == u'0') ++zeros;
+    if (zeros < places) text.insert(text.size() - places, '.');
+    return text + QString(zeros, u'/');
+}
+
+void TestSheets::answersAreWrittenAsPupilsWriteThem_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("struck");
+    // Products with zeros to strike: a factor ending in 5 times an even one, or a multiplier
+    // ending in 0 (which has no row of its own either); the odd ones drop nothing.
+    const QStringList tens{"--multiplicand", "[1-9].[1-9]", "--multiplier", "[1-9]0"};
+    const QStringList fives{"--multiplicand", "[1-9].[1-9]5", "--multiplier", "[2-8]"};
+    QTest::newRow("tens, default") << tens << true;
+    QTest::newRow("tens, omitted") << tens + QStringList{"--zeros", "omitted"} << false;
+    QTest::newRow("fives, struck") << QStringList{"--zeros", "omitted"} + fives + QStringList{"--zeros", "struck"}
+                                   << true;
+    QTest::newRow("fives, omitted") << fives + QStringList{"--zeros", "omitted"} << false;
+    QTest::newRow("preset") << QStringList{"--preset", "g5-tenths-x-tenths"} << true;
+}
+
+void TestSheets::answersAreWrittenAsPupilsWriteThem() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, struck);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("s.pdf");
+    const Outcome o = Run(args + QStringList{"--sheets", "3", "--seed", "17", "-o", pdf});
+    QVERIFY2(o.status == 0, qPrintable(o.err));
+    int slashes = 0;
+    for (const Page& page : ReadPages(pdf)) {
+        for (const Figure& f : page.figures) {
+            if (f.worked.isEmpty()) continue;
+            const QString product = MillionthsText(Scaled(f.multiplicand, 3) * Scaled(f.multiplier, 3));
+            QCOMPARE(f.worked.last(), product);
+            QCOMPARE(f.shownProduct, struck ? TextbookProduct(f.multiplicand, f.multiplier) : product);
+            slashes += int(f.shownProduct.count(u'/'));
+            // A multiplier of one digit besides its zeros has no partial products, only the product.
+            if (struck && QString(f.multiplier).remove('.').remove('0').size() == 1) QCOMPARE(f.worked.size(), 1);
+        }
+    }
+    QCOMPARE(slashes > 0, struck);
+    // The style is part of the command line the file keeps, and that line makes the same sheets.
+    const QString creator = PdfInfo(pdf, "Creator");
+    QVERIFY2(creator.endsWith(struck ? " --zeros struck" : " --zeros omitted"), qPrintable(creator));
+    QStringList words = ShellWords(creator.section(": ", 1));
+    words.removeFirst();
+    QCOMPARE(Run(words + QStringList{"-o", dir.filePath("again.pdf")}).status, 0);
+    QCOMPARE(PdfText(dir.filePath("again.pdf")), PdfText(pdf));
+}
+
 void TestSheets::failuresWriteNothing_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
@@ -360,6 +443,7 @@ void TestSheets::failuresWriteNothing_data() {
     row("numbers run out", {"--number", "2147483647", "--sheets", "2"}, 2, "--number: 2147483647 から 2 枚では");
     row("answers placement", {"--answers", "later"}, 2, "--answers: 'later' は after、end、none のどれでもありません");
     row("paper", {"--paper", "A5"}, 2, "--paper: 'A5' は A4、B5、B4、A3、Letter のどれでもありません");
+    row("zeros", {"--zeros", "crossed"}, 2, "--zeros: 'crossed' は struck、omitted のどちらでもありません");
     row("negative seed", {"--seed", "-1"}, 2, "--seed: '-1' は 0 から 4294967295 までの整数ではありません");
     row("seed too large", {"--seed", "4294967296"}, 2, "--seed: '4294967296' は 0 から 4294967295");
     row("unknown preset", {"--preset", "g9"}, 2, "--preset: 'g9' という設定はありません");
@@ -505,8 +589,8 @@ void TestSheets::helpVersionAndPresets() {
     const QString h = QString::fromUtf8(help.out);
     for (const char* expected :
          {"使い方 (Usage):", "-o OUTPUT.pdf", "--multiplicand <PATTERN>", "かけられる数の各位に使う数字",
-          "Digits allowed in each place of the", "--answers <after|end|none>", "-q, --quiet", "--list-presets",
-          "終了コード (Exit status)"}) {
+          "Digits allowed in each place of the", "--answers <after|end|none>", "--zeros <struck|omitted>",
+          "-q, --quiet", "--list-presets", "終了コード (Exit status)"}) {
         QVERIFY2(h.contains(QString::fromUtf8(expected)), expected);
     }
     const Outcome version = Run({"--version"});
