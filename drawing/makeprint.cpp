@@ -57,6 +57,12 @@ std::int32_t ScaledBy(float PageScale, double x) {
 
 namespace {
 
+// Problem numbers: their font height and the band above a row's figures they stand in, with
+// room to spare below them, in base units; and how far left of the figure's X they begin.
+constexpr double NumberHeight = 7;
+constexpr double NumberBand = 9;
+constexpr double NumberIndent = 20;
+
 // Where the figures of a page stand; the same for every figure height.
 struct FigureGrid {
     std::int32_t firstX = 0;
@@ -64,6 +70,9 @@ struct FigureGrid {
     std::int32_t columnStep = 0;
     std::int32_t rowStep = 0;
     std::int32_t rowCount = 0;
+    // Kept clear above each row's figures for its problem numbers: the row above must end
+    // before it.
+    std::int32_t numberBand = 0;
 
     std::int32_t X(std::int32_t j) const { return Add32(firstX, Mul32(j - 1, columnStep)); }
     std::int32_t Y(std::int32_t i) const { return Add32(firstY, Mul32(i - 1, rowStep)); }
@@ -75,6 +84,7 @@ FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHei
     grid.firstX = Scaled(24);
     grid.firstY = Scaled(70);
     grid.columnStep = Div32(Sub32(PageWidth, Scaled(15)), 4);
+    if (content.Style.ProblemNumbers) grid.numberBand = Scaled(NumberBand);
     const std::int32_t rowCount = content.Problems ? ProblemsOnPage(content.ProblemCount) / 4 : 0;
     if (rowCount <= 0) return grid;
     grid.rowCount = rowCount;
@@ -89,7 +99,7 @@ bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
     const ProblemSet& problems = *content.Problems;
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         const std::int64_t bottomLimit =
-            i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep : PageHeight;
+            i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep - grid.numberBand : PageHeight;
         std::int64_t leftNeighbourRight = 0;
         for (std::int32_t j = 1; j <= 4; ++j) {
             const Problem& p = problems[(i - 1) * 4 + j];
@@ -131,6 +141,34 @@ std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::in
     return chosen;
 }
 
+// The header a class reads from across the room: title and sheet number twice the plain size
+// (5 mm on A4), "こたえ" after them on an answer sheet, and 名前 before the name box. The header
+// line ends above the name box's line, so nothing on it can meet the box.
+void DrawReadableHeader(TCanvas& Canvas, float pageScale, const PageContent& content) {
+    auto Scaled = [pageScale](double x) { return ScaledBy(pageScale, x); };
+    const std::int32_t y = Scaled(8);
+    Canvas.Font.Height = Scaled(8);
+    Canvas.Font.Name = GothicFace;
+    const std::string title = "小数のかけ算";
+    Canvas.TextOut(Scaled(14), y, title);
+    std::int32_t x = Add32(Add32(Scaled(14), Canvas.TextWidth(title)), Scaled(6));
+
+    Canvas.Font.Name = MinchoFace;
+    const std::string number = "問題No." + FormatInteger(content.PrintNumber);
+    Canvas.TextOut(x, y, number);
+    x = Add32(Add32(x, Canvas.TextWidth(number)), Scaled(6));
+
+    if (content.ShowAnswers) {
+        Canvas.Font.Name = GothicFace;
+        Canvas.TextOut(x, y, "こたえ");
+    }
+
+    Canvas.Font.Name = MinchoFace;
+    Canvas.Font.Height = Scaled(10);
+    const std::string name = "名前";
+    Canvas.TextOut(Sub32(Sub32(Scaled(140), Canvas.TextWidth(name)), Scaled(2)), Scaled(22), name);
+}
+
 }  // namespace
 
 std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
@@ -156,14 +194,19 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     Canvas.Pen.Color = clBlack;
     Canvas.Brush.Style = TBrushStyle::Clear;
 
-    Canvas.Font.Name = GothicFace;
-    Canvas.Font.Height = Scaled(6);
-    Canvas.TextOut(Scaled(14), Scaled(10), "小数のかけ算");
+    if (content.Style.Header == THeader::Plain) {
+        Canvas.Font.Name = GothicFace;
+        Canvas.Font.Height = Scaled(6);
+        Canvas.TextOut(Scaled(14), Scaled(10), "小数のかけ算");
+
+        Canvas.Font.Name = MinchoFace;
+        Canvas.Font.Height = Scaled(6);
+        Canvas.TextOut(Scaled(64), Scaled(10), "問題No." + FormatInteger(content.PrintNumber));
+    } else {
+        DrawReadableHeader(Canvas, pageScale, content);
+    }
 
     Canvas.Font.Name = MinchoFace;
-    Canvas.Font.Height = Scaled(6);
-    Canvas.TextOut(Scaled(64), Scaled(10), "問題No." + FormatInteger(content.PrintNumber));
-
     Canvas.Font.Height = Scaled(14);
     Canvas.TextOut(Scaled(140), Scaled(20), "（　　　　　　　　　　　）");
 
@@ -180,6 +223,19 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     // neighbour, the whole page's figures get the largest height that keeps every one clear.
     // The figures keep their places; only their size changes.
     Canvas.Font.Height = FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, designed);
+
+    if (content.Style.ProblemNumbers) {
+        const std::int32_t figureHeight = Canvas.Font.Height;
+        Canvas.Font.Height = Scaled(NumberHeight);
+        for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
+            for (std::int32_t j = 1; j <= 4; ++j) {
+                const int k = (i - 1) * 4 + j;
+                Canvas.TextOut(Sub32(grid.X(j), Scaled(NumberIndent)), Sub32(grid.Y(i), grid.numberBand),
+                               "(" + FormatInteger(k) + ")");
+            }
+        }
+        Canvas.Font.Height = figureHeight;
+    }
 
     const ProblemSet& problems = *content.Problems;
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {

@@ -64,6 +64,7 @@ enum class Opt {
     Answers,
     Paper,
     Zeros,
+    Numbers,
     Seed,
     Preset,
     ListPresets,
@@ -118,6 +119,10 @@ std::vector<OptionEntry> OptionTable() {
          "struck|omitted",
          "答えの小数点より後の、値のない 0: 書いて斜線で消す / 書かない（既定 struck）\n"
          "Zeros after the point that have no value in an answer: written and struck out, or left out."},
+        {Opt::Numbers,
+         {"numbers"},
+         "on|off",
+         "問題番号 (1)～(16) を各問題の左上に（既定 on）\nProblem numbers (1) to (16) at each problem's top left."},
         {Opt::Seed,
          {"seed"},
          "N",
@@ -309,6 +314,14 @@ void Apply(Opt id, const QString& value, SheetOptions& o) {
             else
                 Fail(id, Quoted(value) + " は struck、omitted のどちらでもありません");
             break;
+        case Opt::Numbers:
+            if (value == u"on")
+                o.Style.ProblemNumbers = true;
+            else if (value == u"off")
+                o.Style.ProblemNumbers = false;
+            else
+                Fail(id, Quoted(value) + " は on、off のどちらでもありません");
+            break;
         case Opt::Seed:
             o.Seed = SeedValue(value);
             break;
@@ -498,7 +511,9 @@ QString RemakeCommand(const SheetOptions& options, std::uint32_t seed) {
                       QStringLiteral("--paper"),
                       options.PaperName,
                       QStringLiteral("--zeros"),
-                      options.Style.StruckZeros ? QStringLiteral("struck") : QStringLiteral("omitted")};
+                      options.Style.StruckZeros ? QStringLiteral("struck") : QStringLiteral("omitted"),
+                      QStringLiteral("--numbers"),
+                      options.Style.ProblemNumbers ? QStringLiteral("on") : QStringLiteral("off")};
     for (QString& w : words) w = ShellWord(w);
     return words.join(' ');
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "drawing/recording_canvas.h"
+#include "drawing/sample_page.h"
 #include "drawing/worksheet.h"
 #include "tests/common/user_locale.h"
 
@@ -279,6 +280,142 @@ TEST(MakePrint, TheSamePageUnderEveryLocale) {
         const TUserLocale locale(category, name);
         ASSERT_TRUE(locale.Applied()) << name << " is not installed: scripts/install-deps.sh makes it";
         EXPECT_EQ(page(), plain) << name;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The textbook style's page.
+
+struct TextBox {
+    std::int64_t left, top, right, bottom;
+};
+
+TextBox BoxOf(const TRecordedCall& c) {
+    return {c.x, c.y, static_cast<std::int64_t>(c.x) + TRecordingCanvas::WidthAt(c.font.Height, c.text),
+            static_cast<std::int64_t>(c.y) + c.font.Height};
+}
+
+bool Overlap(const TextBox& a, const TextBox& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+bool IsProblemNumber(const std::string& text) {
+    return text.size() >= 3 && text.front() == '(' && text.back() == ')' &&
+           std::all_of(text.begin() + 1, text.end() - 1, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+PageContent TextbookPage(const ProblemSet& set, int count, bool answers, std::int32_t number = 7) {
+    PageContent c = SamplePage(set, answers);
+    c.ProblemCount = count;
+    c.PrintNumber = number;
+    c.Style = TPageStyle::Textbook();
+    return c;
+}
+
+// Printable areas at 1200 dpi (A4 and JIS B5 less 5 mm a side), a 600 dpi A4 and the preview.
+struct PaperCase {
+    const char* name;
+    std::int32_t width, height;
+};
+const std::vector<PaperCase> Papers = {
+    {"A4 1200 dpi", 9449, 13559}, {"B5 1200 dpi", 8126, 11669}, {"A4 600 dpi", 4724, 6780}, {"preview", 320, 441}};
+
+TEST(TextbookPage, ProblemNumbersStandAtTheTopLeftOfTheirCellsTouchingNothing) {
+    const ProblemSet set = SampleProblems();
+    for (const auto& paper : Papers) {
+        for (int count : {12, 16}) {
+            for (bool answers : {false, true}) {
+                SCOPED_TRACE(std::string(paper.name) + ", " + std::to_string(count) + (answers ? " answers" : ""));
+                TRecordingCanvas canvas;
+                MakePrint(canvas, paper.width, paper.height, TextbookPage(set, count, answers));
+                const auto texts = canvas.TextOuts();
+                std::vector<TRecordedCall> numbers, multipliers;
+                for (const auto& t : texts) {
+                    if (IsProblemNumber(t.text)) numbers.push_back(t);
+                    if (t.text.rfind("×", 0) == 0) multipliers.push_back(t);
+                }
+                ASSERT_EQ(numbers.size(), static_cast<std::size_t>(count));
+                ASSERT_EQ(multipliers.size(), static_cast<std::size_t>(count));
+                for (int k = 1; k <= count; ++k) {
+                    const TRecordedCall& n = numbers[static_cast<std::size_t>(k - 1)];
+                    EXPECT_EQ(n.text, "(" + std::to_string(k) + ")");
+                    const TextBox box = BoxOf(n);
+                    EXPECT_GE(box.left, 0);
+                    EXPECT_GE(box.top, 0);
+                    EXPECT_LE(box.right, paper.width);
+                    EXPECT_LE(box.bottom, paper.height);
+                    // Above and left of its figure's first row (the multiplicand, one row above
+                    // the multiplier row), smaller than the figure's digits.
+                    const TRecordedCall& m = multipliers[static_cast<std::size_t>(k - 1)];
+                    EXPECT_LE(box.bottom, m.y - m.font.Height);
+                    EXPECT_LT(box.left, m.x);
+                    EXPECT_LT(n.font.Height, m.font.Height);
+                    for (const auto& other : texts) {
+                        if (other.text == n.text) continue;
+                        EXPECT_FALSE(Overlap(box, BoxOf(other))) << n.text << " touches \"" << other.text << "\"";
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(TextbookPage, HeaderIsReadableSaysWhichSheetAndOverlapsNothing) {
+    const ProblemSet set = SampleProblems();
+    const std::int32_t fourMillimetres = 4 * 1200 * 10 / 254;  // at 1200 dpi
+    for (const auto& paper : Papers) {
+        for (bool answers : {false, true}) {
+            for (std::int32_t number : {7, -2147483647 - 1}) {
+                SCOPED_TRACE(std::string(paper.name) + (answers ? " answers " : " problems ") + std::to_string(number));
+                TRecordingCanvas canvas;
+                MakePrint(canvas, paper.width, paper.height, TextbookPage(set, 16, answers, number));
+                const auto texts = canvas.TextOuts();
+                std::vector<TRecordedCall> header;
+                for (const auto& t : texts) {
+                    if (t.text == TitleText || t.text.rfind("問題No.", 0) == 0 || t.text == "こたえ" ||
+                        t.text == "名前" || t.text == NameBox || t.text == "次の計算をしましょう。")
+                        header.push_back(t);
+                }
+                ASSERT_EQ(header.size(), answers ? 6u : 5u);
+                EXPECT_EQ(canvas.HasText("こたえ"), answers);
+                for (const auto& h : header) {
+                    const TextBox box = BoxOf(h);
+                    EXPECT_GE(box.left, 0) << h.text;
+                    // The name box is the plain page's own, which ends in the right parenthesis's
+                    // empty half.
+                    if (h.text != NameBox) EXPECT_LE(box.right, paper.width) << h.text;
+                    for (const auto& t : texts) {
+                        if (t.text == h.text && t.x == h.x && t.y == h.y) continue;
+                        EXPECT_FALSE(Overlap(box, BoxOf(t))) << h.text << " touches " << t.text;
+                    }
+                    if (std::string(paper.name) == "A4 1200 dpi" && h.text != NameBox && h.text != "名前" &&
+                        h.text.rfind("次", 0) != 0) {
+                        EXPECT_GE(h.font.Height, fourMillimetres) << h.text;
+                    }
+                }
+                // 名前 labels the box: on its line, just left of it.
+                const auto name = std::find_if(header.begin(), header.end(), [](auto& h) { return h.text == "名前"; });
+                const auto box = std::find_if(header.begin(), header.end(), [](auto& h) { return h.text == NameBox; });
+                ASSERT_NE(name, header.end());
+                ASSERT_NE(box, header.end());
+                EXPECT_LE(BoxOf(*name).right, box->x);
+                EXPECT_GE(name->y, box->y);
+                EXPECT_LE(BoxOf(*name).bottom, BoxOf(*box).bottom);
+            }
+        }
+    }
+}
+
+TEST(TextbookPage, ThePlainStyleHasNoneOfIt) {
+    const ProblemSet set = SampleProblems();
+    for (bool answers : {false, true}) {
+        PageContent c = TextbookPage(set, 16, answers);
+        c.Style = TPageStyle::Plain();
+        TRecordingCanvas canvas;
+        MakePrint(canvas, 4724, 6780, c);
+        EXPECT_FALSE(canvas.HasText("こたえ"));
+        EXPECT_FALSE(canvas.HasText("名前"));
+        for (const auto& t : canvas.Texts()) EXPECT_FALSE(IsProblemNumber(t)) << t;
     }
 }
 

@@ -103,7 +103,7 @@ struct Page {
 // pdftotext gives the page in drawing order: the header, then per figure the multiplicand,
 // "×", the multiplier and, on an answer sheet, the worked lines down to the product.
 QVector<Page> ReadPages(const QString& pdf) {
-    static const QRegularExpression number("^問題No\\.(-?\\d+)$"), operand("^\\d+(\\.\\d+)?$"),
+    static const QRegularExpression number("問題No\\.(-?\\d+)(\\s|$)"), operand("^\\d+(\\.\\d+)?$"),
         multiplier("^× ?(\\d+(\\.\\d+)?)$"), worked("^\\d+(\\.\\d+)?/*$");
     QVector<Page> pages;
     QStringList texts = PdfText(pdf).split('\f');
@@ -183,6 +183,7 @@ private slots:
     void theSeedMakesTheSameSheetsAgain();
     void answersAreWrittenAsPupilsWriteThem_data();
     void answersAreWrittenAsPupilsWriteThem();
+    void problemNumbersAndTheAnswerSheetsHeader();
     void failuresWriteNothing_data();
     void failuresWriteNothing();
     void anExistingFileSurvivesFailedAndInterruptedRuns();
@@ -416,11 +417,37 @@ void TestSheets::answersAreWrittenAsPupilsWriteThem() {
     QCOMPARE(slashes > 0, struck);
     // The style is part of the command line the file keeps, and that line makes the same sheets.
     const QString creator = PdfInfo(pdf, "Creator");
-    QVERIFY2(creator.endsWith(struck ? " --zeros struck" : " --zeros omitted"), qPrintable(creator));
+    QVERIFY2(creator.contains(struck ? " --zeros struck" : " --zeros omitted"), qPrintable(creator));
     QStringList words = ShellWords(creator.section(": ", 1));
     words.removeFirst();
     QCOMPARE(Run(words + QStringList{"-o", dir.filePath("again.pdf")}).status, 0);
     QCOMPARE(PdfText(dir.filePath("again.pdf")), PdfText(pdf));
+}
+
+// Each problem carries its number, unless told not to; the answer sheet says it is one.
+void TestSheets::problemNumbersAndTheAnswerSheetsHeader() {
+    QTemporaryDir dir;
+    for (const bool numbers : {true, false}) {
+        const QString pdf = dir.filePath(numbers ? "on.pdf" : "off.pdf");
+        QStringList args{"--problems", "12", "--seed", "4", "-o", pdf};
+        if (!numbers)
+            args << "--numbers"
+                 << "off";
+        QCOMPARE(Run(args).status, 0);
+        const QVector<Page> pages = ReadPages(pdf);
+        QCOMPARE(pages.size(), 2);
+        for (const Page& page : pages) {
+            QCOMPARE(page.figures.size(), 12);
+            const QString text = page.lines.join('\n');
+            QVERIFY(text.contains(QStringLiteral("名前")));
+            QCOMPARE(text.contains(QStringLiteral("こたえ")), page.answers());
+            for (int k = 1; k <= 16; ++k) {
+                const QString label = QStringLiteral("(%1)").arg(k);
+                QVERIFY2(page.lines.contains(label) == (numbers && k <= 12), qPrintable(label));
+            }
+        }
+        QVERIFY(PdfInfo(pdf, "Creator").contains(numbers ? "--numbers on" : "--numbers off"));
+    }
 }
 
 void TestSheets::failuresWriteNothing_data() {
@@ -443,6 +470,7 @@ void TestSheets::failuresWriteNothing_data() {
     row("numbers run out", {"--number", "2147483647", "--sheets", "2"}, 2, "--number: 2147483647 から 2 枚では");
     row("answers placement", {"--answers", "later"}, 2, "--answers: 'later' は after、end、none のどれでもありません");
     row("paper", {"--paper", "A5"}, 2, "--paper: 'A5' は A4、B5、B4、A3、Letter のどれでもありません");
+    row("numbers", {"--numbers", "yes"}, 2, "--numbers: 'yes' は on、off のどちらでもありません");
     row("zeros", {"--zeros", "crossed"}, 2, "--zeros: 'crossed' は struck、omitted のどちらでもありません");
     row("negative seed", {"--seed", "-1"}, 2, "--seed: '-1' は 0 から 4294967295 までの整数ではありません");
     row("seed too large", {"--seed", "4294967296"}, 2, "--seed: '4294967296' は 0 から 4294967295");
@@ -590,7 +618,7 @@ void TestSheets::helpVersionAndPresets() {
     for (const char* expected :
          {"使い方 (Usage):", "-o OUTPUT.pdf", "--multiplicand <PATTERN>", "かけられる数の各位に使う数字",
           "Digits allowed in each place of the", "--answers <after|end|none>", "--zeros <struck|omitted>",
-          "-q, --quiet", "--list-presets", "終了コード (Exit status)"}) {
+          "--numbers <on|off>", "-q, --quiet", "--list-presets", "終了コード (Exit status)"}) {
         QVERIFY2(h.contains(QString::fromUtf8(expected)), expected);
     }
     const Outcome version = Run({"--version"});
