@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/numtext.h"
 #include "drawing/worksheet.h"
@@ -163,10 +165,80 @@ void DrawReadableHeader(TCanvas& Canvas, float pageScale, const PageContent& con
         Canvas.TextOut(x, y, "こたえ");
     }
 
+    // Date and score at the right of the same line: the title, the longest sheet number and
+    // こたえ end before the date begins.
+    if (content.Style.Header == THeader::NameDateScore) {
+        Canvas.Font.Name = MinchoFace;
+        const std::string date = "　　月　　日";
+        Canvas.TextOut(Sub32(Scaled(270), Canvas.TextWidth(date)), y, date);
+        Canvas.Rectangle(Scaled(276), Scaled(5), Scaled(306), Scaled(19));
+        Canvas.TextOut(Scaled(307), y, "点");
+    }
+
     Canvas.Font.Name = MinchoFace;
     Canvas.Font.Height = Scaled(10);
     const std::string name = "名前";
     Canvas.TextOut(Sub32(Sub32(Scaled(140), Canvas.TextWidth(name)), Scaled(2)), Scaled(22), name);
+}
+
+// Where the first line of a sentence ends: the most whole characters from the start that fit
+// `width` at the canvas's font, but never leaving a closing mark (。、」）) to begin the next line.
+std::size_t FirstLineEnd(TCanvas& Canvas, std::string_view text, std::int32_t width) {
+    std::vector<std::size_t> ends;  // byte offsets after each character
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i + 1 == text.size() || (static_cast<unsigned char>(text[i + 1]) & 0xC0u) != 0x80u) ends.push_back(i + 1);
+    }
+    // Widths only grow with more characters: halve the range.
+    std::size_t fits = 0, fails = ends.size() + 1;  // counts of characters
+    while (fails - fits > 1) {
+        const std::size_t mid = fits + (fails - fits) / 2;
+        if (Canvas.TextWidth(text.substr(0, ends[mid - 1])) <= width)
+            fits = mid;
+        else
+            fails = mid;
+    }
+    if (fits == 0) return 0;
+    std::size_t end = ends[fits - 1];
+    for (const std::string_view closing : {"。", "、", "」", "）"}) {
+        if (fits > 1 && end < text.size() && text.substr(end).rfind(closing, 0) == 0) end = ends[fits - 2];
+    }
+    return end;
+}
+
+// A sentence that fits is drawn as on the plain page. A longer one is broken at a character
+// (Japanese has no spaces to break at) onto a second line, which stays above the figures'
+// band; if two lines at the designed height are not enough, both get the largest height at
+// which they are.
+void DrawWrappedSentence(TCanvas& Canvas, float pageScale, std::int32_t PageWidth, std::string_view sentence) {
+    auto Scaled = [pageScale](double x) { return ScaledBy(pageScale, x); };
+    const std::int32_t x = Scaled(14), y = Scaled(40);
+    const std::int32_t width = Sub32(PageWidth, x);
+    const std::int32_t designed = Canvas.Font.Height;
+    if (Canvas.TextWidth(sentence) <= width) {
+        Canvas.TextOut(x, y, sentence);
+        return;
+    }
+    auto fitsAt = [&](std::int32_t height) {
+        Canvas.Font.Height = height;
+        const std::size_t end = FirstLineEnd(Canvas, sentence, width);
+        return end > 0 && Canvas.TextWidth(sentence.substr(end)) <= width;
+    };
+    std::int32_t height = designed;
+    if (!fitsAt(designed)) {
+        std::int32_t fits = 0, fails = designed;
+        while (fails - fits > 1) {
+            const std::int32_t mid = fits + (fails - fits) / 2;
+            if (fitsAt(mid))
+                fits = mid;
+            else
+                fails = mid;
+        }
+        height = fits >= 1 ? fits : 1;
+    }
+    Canvas.Font.Height = height;
+    const std::size_t end = FirstLineEnd(Canvas, sentence, width);
+    Canvas.TextOut(x, y, sentence.substr(0, end));
+    Canvas.TextOut(x, Add32(y, height), sentence.substr(end));
 }
 
 }  // namespace
@@ -211,7 +283,12 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     Canvas.TextOut(Scaled(140), Scaled(20), "（　　　　　　　　　　　）");
 
     Canvas.Font.Height = Scaled(10);
-    Canvas.TextOut(Scaled(14), Scaled(40), content.Sentence);
+    if (content.Style.WrapSentence) {
+        DrawWrappedSentence(Canvas, pageScale, PageWidth, content.Sentence);
+        Canvas.Font.Height = Scaled(10);
+    } else {
+        Canvas.TextOut(Scaled(14), Scaled(40), content.Sentence);
+    }
 
     const std::int32_t designed = Scaled(14);
     Canvas.Font.Height = designed;

@@ -5,8 +5,9 @@
 
 // What the header carries besides the sentence.
 enum class THeader {
-    Plain,  // a small title and sheet number, the name box unlabelled; the same on both sheets
-    Name,   // title and number a class can read from the board, 名前 by the box, こたえ on answer sheets
+    Plain,          // a small title and sheet number, the name box unlabelled; the same on both sheets
+    Name,           // title and number a class can read from the board, 名前 by the box, こたえ on answer sheets
+    NameDateScore,  // the same with 月　日 and a score box (点) on the title's line
 };
 
 struct TPageStyle {
@@ -18,6 +19,9 @@ struct TPageStyle {
     // (1), (2), ... at the top left of each figure's cell, so that a problem can be named.
     bool ProblemNumbers = false;
     THeader Header = THeader::Plain;
+    // A sentence wider than the page goes on to a second line, smaller if it must, rather
+    // than off the paper's edge.
+    bool WrapSentence = false;
 
     bool operator==(const TPageStyle&) const = default;
 
@@ -28,6 +32,7 @@ struct TPageStyle {
         style.ZeroRows = false;
         style.ProblemNumbers = true;
         style.Header = THeader::Name;
+        style.WrapSentence = true;
         return style;
     }
 };

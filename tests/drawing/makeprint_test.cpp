@@ -419,4 +419,123 @@ TEST(TextbookPage, ThePlainStyleHasNoneOfIt) {
     }
 }
 
+TEST(TextbookPage, DateAndScoreShareTheTitlesLineWithoutTouchingIt) {
+    const ProblemSet set = SampleProblems();
+    for (const auto& paper : Papers) {
+        for (bool answers : {false, true}) {
+            SCOPED_TRACE(std::string(paper.name) + (answers ? " answers" : ""));
+            PageContent c = TextbookPage(set, 16, answers, -2147483647 - 1);
+            c.Style.Header = THeader::NameDateScore;
+            TRecordingCanvas canvas;
+            MakePrint(canvas, paper.width, paper.height, c);
+            std::vector<TextBox> boxes;
+            std::vector<std::string> names;
+            for (const auto& call : canvas.calls) {
+                if (call.kind == TRecordedCall::Kind::Rectangle) {
+                    if (call.x == 0 && call.y == 0) continue;  // the page's white
+                    EXPECT_EQ(call.brush.Style, TBrushStyle::Clear);
+                    boxes.push_back({call.x, call.y, call.x2, call.y2});
+                    names.push_back("score box");
+                } else {
+                    boxes.push_back(BoxOf(call));
+                    names.push_back(call.text);
+                }
+            }
+            EXPECT_EQ(std::count(names.begin(), names.end(), "score box"), 1);
+            EXPECT_EQ(std::count(names.begin(), names.end(), "　　月　　日"), 1);
+            EXPECT_EQ(std::count(names.begin(), names.end(), "点"), 1);
+            for (std::size_t a = 0; a < boxes.size(); ++a) {
+                if (names[a] != "score box" && names[a] != "点" && names[a] != "　　月　　日") continue;
+                EXPECT_GE(boxes[a].left, 0);
+                EXPECT_LE(boxes[a].right, paper.width) << names[a];
+                for (std::size_t b = 0; b < boxes.size(); ++b) {
+                    if (a != b) EXPECT_FALSE(Overlap(boxes[a], boxes[b])) << names[a] << " touches " << names[b];
+                }
+            }
+        }
+    }
+}
+
+// The sentence in the textbook style: as on the plain page while it fits; otherwise two lines
+// broken at a character, each inside the page, smaller only when two lines at the designed
+// height are not enough.
+TEST(TextbookPage, ALongSentenceWrapsOntoASecondLineAndShrinksOnlyIfItMust) {
+    const ProblemSet set = SampleProblems();
+    auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += s;
+        return out;
+    };
+    struct Case {
+        std::string sentence;
+        int lines;
+        bool smaller;
+    };
+    const std::string fits = "次の計算をしましょう。";
+    for (const Case& c : std::vector<Case>{
+             {fits, 1, false},
+             {repeat("かけ算", 10) + "しましょう。", 2, false},  // 35 characters
+             {repeat("筆算で計算しましょう", 6), 2, false},      // 60
+             {repeat("小数のかけ算の筆算", 20), 2, true},        // 180
+             {repeat("ab", 60), 2, false},                       // half-width characters
+         }) {
+        for (const auto& paper : Papers) {
+            SCOPED_TRACE(std::string(paper.name) + ": " + c.sentence);
+            PageContent content = TextbookPage(set, 16, true);
+            content.Sentence = c.sentence;
+            TRecordingCanvas canvas;
+            MakePrint(canvas, paper.width, paper.height, content);
+            const float scale = PageScaleFor(paper.width, paper.height, 320, 441);
+            const std::int32_t designed = ScaledBy(scale, 10);
+            std::vector<TRecordedCall> lines;
+            for (const auto& t : canvas.TextOuts()) {
+                if (t.x == ScaledBy(scale, 14) && t.y >= ScaledBy(scale, 40) && t.y < ScaledBy(scale, 60) &&
+                    !IsProblemNumber(t.text))
+                    lines.push_back(t);
+            }
+            ASSERT_EQ(lines.size(), static_cast<std::size_t>(c.lines));
+            std::string joined;
+            for (const auto& l : lines) {
+                joined += l.text;
+                EXPECT_LE(BoxOf(l).right, paper.width) << l.text;
+                EXPECT_EQ(l.font.Height, lines[0].font.Height);
+            }
+            EXPECT_EQ(joined, c.sentence);
+            EXPECT_EQ(lines[0].y, ScaledBy(scale, 40));
+            if (c.lines == 2) {
+                EXPECT_EQ(lines[1].y, lines[0].y + lines[0].font.Height);
+                // The first line takes as much as fits: one more character would not.
+                const std::string& rest = lines[1].text;
+                const std::size_t next = rest.size() > 0 && static_cast<unsigned char>(rest[0]) >= 0x80 ? 3 : 1;
+                EXPECT_GT(TRecordingCanvas::WidthAt(lines[0].font.Height, lines[0].text + rest.substr(0, next)),
+                          paper.width - ScaledBy(scale, 14));
+            }
+            if (c.smaller)
+                EXPECT_LT(lines[0].font.Height, designed);
+            else
+                EXPECT_EQ(lines[0].font.Height, designed);
+            // The figures keep their places: the sentence ends above the problem numbers.
+            for (const auto& t : canvas.TextOuts()) {
+                if (IsProblemNumber(t.text)) EXPECT_GE(t.y, BoxOf(lines.back()).bottom);
+            }
+        }
+    }
+}
+
+TEST(TextbookPage, NoLineBeginsWithAClosingMark) {
+    // At the preview's size 30 full-width characters fit a line; the 31st is "。".
+    const ProblemSet set = SampleProblems();
+    PageContent content = TextbookPage(set, 16, false);
+    const std::string sentence =
+        std::string("あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほ") + "。まみむ";
+    content.Sentence = sentence;
+    TRecordingCanvas canvas;
+    MakePrint(canvas, 320, 441, content);
+    std::vector<std::string> lines;
+    for (const auto& t : canvas.TextOuts())
+        if (t.x == 14 && t.y >= 40 && t.y < 60) lines.push_back(t.text);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "ほ。まみむ");
+}
+
 }  // namespace

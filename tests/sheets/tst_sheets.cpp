@@ -184,6 +184,7 @@ private slots:
     void answersAreWrittenAsPupilsWriteThem_data();
     void answersAreWrittenAsPupilsWriteThem();
     void problemNumbersAndTheAnswerSheetsHeader();
+    void dateScoreAndALongSentence();
     void failuresWriteNothing_data();
     void failuresWriteNothing();
     void anExistingFileSurvivesFailedAndInterruptedRuns();
@@ -450,6 +451,27 @@ void TestSheets::problemNumbersAndTheAnswerSheetsHeader() {
     }
 }
 
+// The date and the score box on request; a sentence too long for one line is all on the page.
+void TestSheets::dateScoreAndALongSentence() {
+    QTemporaryDir dir;
+    const QString sentence = QStringLiteral(
+        "つぎの小数のかけ算を筆算でしましょう。答えの小数点をわすれずに、"
+        "いらない0は斜線で消しましょう。ぜんぶたしかめましょう。");
+    QCOMPARE(sentence.size(), 60);
+    for (const QString& header : {QStringLiteral("name"), QStringLiteral("name-date-score")}) {
+        const QString pdf = dir.filePath(header + ".pdf");
+        QCOMPARE(Run({"--header", header, "--sentence", sentence, "--seed", "2", "-o", pdf}).status, 0);
+        for (const Page& page : ReadPages(pdf)) {
+            const QString text = page.lines.join('\n');
+            QVERIFY(QString(text).remove('\n').contains(sentence));
+            const bool dated = text.contains(u'月') && text.contains(u'日') && text.contains(u'点');
+            QCOMPARE(dated, header == u"name-date-score");
+            QCOMPARE(page.figures.size(), 16);
+        }
+        QVERIFY(PdfInfo(pdf, "Creator").contains("--header " + header));
+    }
+}
+
 void TestSheets::failuresWriteNothing_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
@@ -470,6 +492,7 @@ void TestSheets::failuresWriteNothing_data() {
     row("numbers run out", {"--number", "2147483647", "--sheets", "2"}, 2, "--number: 2147483647 から 2 枚では");
     row("answers placement", {"--answers", "later"}, 2, "--answers: 'later' は after、end、none のどれでもありません");
     row("paper", {"--paper", "A5"}, 2, "--paper: 'A5' は A4、B5、B4、A3、Letter のどれでもありません");
+    row("header", {"--header", "date"}, 2, "--header: 'date' は name、name-date-score のどちらでもありません");
     row("numbers", {"--numbers", "yes"}, 2, "--numbers: 'yes' は on、off のどちらでもありません");
     row("zeros", {"--zeros", "crossed"}, 2, "--zeros: 'crossed' は struck、omitted のどちらでもありません");
     row("negative seed", {"--seed", "-1"}, 2, "--seed: '-1' は 0 から 4294967295 までの整数ではありません");
@@ -618,7 +641,8 @@ void TestSheets::helpVersionAndPresets() {
     for (const char* expected :
          {"使い方 (Usage):", "-o OUTPUT.pdf", "--multiplicand <PATTERN>", "かけられる数の各位に使う数字",
           "Digits allowed in each place of the", "--answers <after|end|none>", "--zeros <struck|omitted>",
-          "--numbers <on|off>", "-q, --quiet", "--list-presets", "終了コード (Exit status)"}) {
+          "--numbers <on|off>", "--header <name|name-date-score>", "-q, --quiet", "--list-presets",
+          "終了コード (Exit status)"}) {
         QVERIFY2(h.contains(QString::fromUtf8(expected)), expected);
     }
     const Outcome version = Run({"--version"});
