@@ -381,9 +381,11 @@ TEST(TextbookPage, HeaderIsReadableSaysWhichSheetAndOverlapsNothing) {
                 for (const auto& h : header) {
                     const TextBox box = BoxOf(h);
                     EXPECT_GE(box.left, 0) << h.text;
-                    // The name box is the plain page's own, which ends in the right parenthesis's
-                    // empty half.
-                    if (h.text != NameBox) EXPECT_LE(box.right, paper.width) << h.text;
+                    // The name box ends in its right parenthesis's empty half, which these metrics
+                    // count in full.
+                    if (h.text != NameBox) {
+                        EXPECT_LE(box.right, paper.width) << h.text;
+                    }
                     for (const auto& t : texts) {
                         if (t.text == h.text && t.x == h.x && t.y == h.y) continue;
                         EXPECT_FALSE(Overlap(box, BoxOf(t))) << h.text << " touches " << t.text;
@@ -449,7 +451,9 @@ TEST(TextbookPage, DateAndScoreShareTheTitlesLineWithoutTouchingIt) {
                 EXPECT_GE(boxes[a].left, 0);
                 EXPECT_LE(boxes[a].right, paper.width) << names[a];
                 for (std::size_t b = 0; b < boxes.size(); ++b) {
-                    if (a != b) EXPECT_FALSE(Overlap(boxes[a], boxes[b])) << names[a] << " touches " << names[b];
+                    if (a != b) {
+                        EXPECT_FALSE(Overlap(boxes[a], boxes[b])) << names[a] << " touches " << names[b];
+                    }
                 }
             }
         }
@@ -510,13 +514,16 @@ TEST(TextbookPage, ALongSentenceWrapsOntoASecondLineAndShrinksOnlyIfItMust) {
                 EXPECT_GT(TRecordingCanvas::WidthAt(lines[0].font.Height, lines[0].text + rest.substr(0, next)),
                           paper.width - ScaledBy(scale, 14));
             }
-            if (c.smaller)
+            if (c.smaller) {
                 EXPECT_LT(lines[0].font.Height, designed);
-            else
+            } else {
                 EXPECT_EQ(lines[0].font.Height, designed);
+            }
             // The figures keep their places: the sentence ends above the problem numbers.
             for (const auto& t : canvas.TextOuts()) {
-                if (IsProblemNumber(t.text)) EXPECT_GE(t.y, BoxOf(lines.back()).bottom);
+                if (IsProblemNumber(t.text)) {
+                    EXPECT_GE(t.y, BoxOf(lines.back()).bottom);
+                }
             }
         }
     }

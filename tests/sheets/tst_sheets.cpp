@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -117,7 +118,7 @@ QVector<Page> ReadPages(const QString& pdf) {
             if (n.hasMatch()) page.number = n.captured(1).toInt();
             if (i + 1 >= l.size() || !operand.match(l[i]).hasMatch()) continue;
             // Where the gap after "×" is wide, pdftotext puts the multiplier on a line of its own.
-            Figure f{l[i], {}, {}};
+            Figure f{l[i], {}, {}, {}};
             qsizetype j = i + 2;
             const auto m = multiplier.match(l[i + 1]);
             if (m.hasMatch()) {
@@ -166,6 +167,33 @@ QString Order(const QVector<Page>& pages) {
     return order.join(' ');
 }
 
+// One word of pdftotext -bbox, in points from the page's top left.
+struct Word {
+    double left, top, right, bottom;
+    QString text;
+};
+
+bool Overlap(const Word& a, const Word& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The words of each page, as pdftotext -bbox gives them.
+QVector<QVector<Word>> PageWords(const QString& pdf) {
+    static const QRegularExpression word(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>");
+    QVector<QVector<Word>> pages;
+    for (const QString& page : Tool("pdftotext", {"-bbox", pdf, "-"}).split(QStringLiteral("<page ")).mid(1)) {
+        QVector<Word> words;
+        for (auto it = word.globalMatch(page); it.hasNext();) {
+            const auto m = it.next();
+            words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                             m.captured(4).toDouble(), m.captured(5)});
+        }
+        pages.push_back(words);
+    }
+    return pages;
+}
+
 QStringList EntriesOf(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
@@ -185,6 +213,8 @@ private slots:
     void answersAreWrittenAsPupilsWriteThem();
     void problemNumbersAndTheAnswerSheetsHeader();
     void dateScoreAndALongSentence();
+    void textbookPagesKeepEveryWordApartAndOnThePaper_data();
+    void textbookPagesKeepEveryWordApartAndOnThePaper();
     void failuresWriteNothing_data();
     void failuresWriteNothing();
     void anExistingFileSurvivesFailedAndInterruptedRuns();
@@ -470,6 +500,98 @@ void TestSheets::dateScoreAndALongSentence() {
         }
         QVERIFY(PdfInfo(pdf, "Creator").contains("--header " + header));
     }
+}
+
+void TestSheets::textbookPagesKeepEveryWordApartAndOnThePaper_data() {
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<double>("widthMm");
+    QTest::addColumn<double>("heightMm");
+    QTest::addColumn<int>("problems");
+    QTest::newRow("A4, 16") << "A4" << 210.0 << 297.0 << 16;
+    QTest::newRow("A4, 12") << "A4" << 210.0 << 297.0 << 12;
+    QTest::newRow("B5, 16") << "B5" << 182.0 << 257.0 << 16;
+    QTest::newRow("B5, 12") << "B5" << 182.0 << 257.0 << 12;
+}
+
+// The textbook pages read back word by word: every word, problem number and slash on the
+// printable area (the paper less 5 mm a side), each figure's words clear of every other
+// figure's and of every problem number, and a 60-character sentence whole. A figure's words
+// are those whose top left lies in its cell: right of and below its number, left of the next
+// number on the row and above the next row's numbers.
+void TestSheets::textbookPagesKeepEveryWordApartAndOnThePaper() {
+    QFETCH(QString, paper);
+    QFETCH(double, widthMm);
+    QFETCH(double, heightMm);
+    QFETCH(int, problems);
+    const QString sentence = QStringLiteral(
+        "つぎの小数のかけ算を筆算でしましょう。答えの小数点をわすれずに、"
+        "いらない0は斜線で消しましょう。ぜんぶたしかめましょう。");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("t.pdf");
+    const Outcome o = Run({"--paper", paper, "--problems", QString::number(problems), "--multiplicand", "[1-9].[1-9]",
+                           "--multiplier", "[1-9][0-9].[0-9][0-9][0-9]", "--header", "name-date-score", "--sentence",
+                           sentence, "--sheets", "2", "--seed", "23", "-o", pdf});
+    QVERIFY2(o.status == 0, qPrintable(o.err));
+    const double ptPerMm = 72 / 25.4, border = 5 * ptPerMm, slack = 0.05;
+    const double right = (widthMm - 5) * ptPerMm, bottom = (heightMm - 5) * ptPerMm;
+    static const QRegularExpression numberText("^\\((\\d+)\\)$");
+    const QVector<QVector<Word>> pages = PageWords(pdf);
+    QCOMPARE(pages.size(), 4);
+    int slashes = 0;
+    for (const QVector<Word>& words : pages) {
+        QString all;
+        QVector<Word> numbers;
+        for (const Word& w : words) {
+            all += w.text;
+            slashes += int(w.text.count(u'/'));
+            QVERIFY2(
+                w.left >= border - slack && w.right <= right + slack && w.top >= border - slack &&
+                    w.bottom <= bottom + slack,
+                qPrintable(
+                    QStringLiteral("%1 at %2,%3-%4,%5").arg(w.text).arg(w.left).arg(w.top).arg(w.right).arg(w.bottom)));
+            const auto n = numberText.match(w.text);
+            if (n.hasMatch()) numbers.push_back(w);
+        }
+        QVERIFY(all.contains(sentence));
+        QCOMPARE(numbers.size(), problems);
+        std::sort(numbers.begin(), numbers.end(), [](const Word& a, const Word& b) {
+            return numberText.match(a.text).captured(1).toInt() < numberText.match(b.text).captured(1).toInt();
+        });
+        for (int k = 0; k < problems; ++k) QCOMPARE(numbers[k].text, QStringLiteral("(%1)").arg(k + 1));
+        QVector<QVector<Word>> figures(problems);
+        for (const Word& w : words) {
+            if (numberText.match(w.text).hasMatch() || w.top < numbers[0].top) continue;
+            int cell = -1;
+            for (int k = 0; k < problems; ++k) {
+                if (numbers[k].left <= w.left && numbers[k].top <= w.top)
+                    cell = cell < 0 || numbers[k].top >= numbers[cell].top ? k : cell;
+            }
+            QVERIFY2(cell >= 0, qPrintable(w.text + " is in no problem's cell"));
+            figures[cell].push_back(w);
+        }
+        QVector<Word> boxes;
+        for (int k = 0; k < problems; ++k) {
+            QVERIFY2(figures[k].size() >= 2, qPrintable(numbers[k].text));
+            Word box = figures[k].first();
+            for (const Word& w : figures[k]) {
+                box.left = qMin(box.left, w.left);
+                box.top = qMin(box.top, w.top);
+                box.right = qMax(box.right, w.right);
+                box.bottom = qMax(box.bottom, w.bottom);
+            }
+            box.text = numbers[k].text;
+            boxes.push_back(box);
+        }
+        for (int a = 0; a < problems; ++a) {
+            for (int b = 0; b < problems; ++b) {
+                if (a != b)
+                    QVERIFY2(!Overlap(boxes[a], boxes[b]), qPrintable(boxes[a].text + " meets " + boxes[b].text));
+                QVERIFY2(!Overlap(numbers[a], boxes[b]),
+                         qPrintable(numbers[a].text + " touches figure " + boxes[b].text));
+            }
+        }
+    }
+    QVERIFY(slashes > 0);
 }
 
 void TestSheets::failuresWriteNothing_data() {
