@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/numtext.h"
 #include "drawing/worksheet.h"
@@ -70,6 +71,17 @@ std::string PlainDecimal(const std::string& text) {
     return negative ? "-" + out : out;
 }
 
+// Every digit the column multiplication gives, with the zeros a pupil writes before them when
+// the product has fewer digits than places after the point ("030" for 0.5 x 0.6).
+std::string WorkedDigits(const std::string& a, const std::string& b, int fractionDigits) {
+    const std::uint64_t product = static_cast<std::uint64_t>(static_cast<std::uint32_t>(ParseInteger(a))) *
+                                  static_cast<std::uint32_t>(ParseInteger(b));
+    std::string digits = std::to_string(product);
+    const auto needed = static_cast<std::size_t>(fractionDigits) + 1;
+    if (digits.size() < needed) digits.insert(0, needed - digits.size(), '0');
+    return digits;
+}
+
 // Number of characters of a UTF-8 text (the operator is one multi-byte character).
 int CharCount(const std::string& text) {
     int n = 0;
@@ -80,7 +92,8 @@ int CharCount(const std::string& text) {
 
 class Figure {
 public:
-    Figure(TCanvas& canvas, std::int32_t x, std::int32_t y) : c_(canvas), x_(x), y_(y) {}
+    Figure(TCanvas& canvas, std::int32_t x, std::int32_t y, const TPageStyle& style)
+        : c_(canvas), x_(x), y_(y), style_(style) {}
 
     void Draw(const std::string& multiplicandText, const std::string& multiplierText, const std::string& operatorText,
               bool showAnswers) {
@@ -118,34 +131,63 @@ public:
 
         const int n = digitCount;
         const std::int32_t a = ParseInteger(multiplicandDigits);
-        for (int r = 0; r <= n - 2; ++r) {
+        // The places of the multiplier's digits that get a partial-product row, ones first.
+        // Without rows of zeros a 0 digit's place is skipped: the next row is shifted past it
+        // and the 0 stands only in the product. A single row left would only repeat the
+        // product, so the product goes straight under the factors' rule, as for one digit.
+        std::vector<int> places;
+        for (int r = 0; r < n; ++r) {
+            if (style_.ZeroRows || multiplierDigits[static_cast<std::size_t>(n - 1 - r)] != '0') places.push_back(r);
+        }
+        if (places.size() < 2) places.clear();
+        const int rowCount = static_cast<int>(places.size());
+        for (int i = 0; i + 1 < rowCount; ++i) {
+            const int r = places[static_cast<std::size_t>(i)];
             const std::int32_t digit = ParseInteger(multiplierDigits.substr(static_cast<std::size_t>(n - 1 - r), 1));
             const std::string partial = FormatInteger(a * digit) + std::string(static_cast<std::size_t>(r + 1), ' ');
-            c_.TextOut(rightEdge_ - c_.TextWidth(partial), Row(r + 2), partial);
+            c_.TextOut(rightEdge_ - c_.TextWidth(partial), Row(i + 2), partial);
         }
+
+        // Struck zeros: the product keeps every digit the multiplication gives, so it stands
+        // unshifted, and the zeros after the point are struck where the plain style drops them.
+        // A product whose fraction digits are all struck is whole: its point is not drawn, as
+        // it would mark off nothing but struck zeros.
+        const int struck = style_.StruckZeros ? std::min(trailingZeros, fractionDigits) : 0;
+        std::string shownProduct = productText;
+        if (struck > 0) {
+            shownProduct = WorkedDigits(multiplicandDigits, multiplierDigits, fractionDigits);
+            if (struck < fractionDigits)
+                shownProduct.insert(shownProduct.size() - static_cast<std::size_t>(fractionDigits), ".");
+        }
+        const bool shownHasPoint = shownProduct.find('.') != std::string::npos;
+        const int shiftColumns = struck > 0 ? 0 : wholeShiftColumns;
 
         std::string lastPartial = FormatInteger(a * ParseInteger(multiplierDigits.substr(0, 1))) +
                                   std::string(static_cast<std::size_t>(n - 1), ' ');
         // The rule above the product reaches at least as far left as the product itself.
-        const int productColumns = CharCount(productText) + wholeShiftColumns;
+        const int productColumns = CharCount(shownProduct) + shiftColumns;
         if (static_cast<int>(lastPartial.size()) < productColumns)
             lastPartial.insert(0, static_cast<std::size_t>(productColumns) - lastPartial.size(), ' ');
 
         const std::int32_t space = c_.TextWidth(" ");
-        const std::int32_t answerShift = space * trailingZeros;
+        const std::int32_t answerShift = struck > 0 ? 0 : space * trailingZeros;
         int productRow = 2;
-        if (n >= 2) {
+        if (rowCount >= 2) {
             c_.Font.Style = TFontStyle::Underline;
-            c_.TextOut(rightEdge_ - c_.TextWidth(lastPartial) - space, Row(n + 1), lastPartial);
+            c_.TextOut(rightEdge_ - c_.TextWidth(lastPartial) - space, Row(rowCount + 1), lastPartial);
             c_.Font.Style = TFontStyle::Empty;
-            productRow = n + 2;
+            productRow = rowCount + 2;
         }
-        if (productHasPoint) {
-            DrawNumberText(productText, productRow, answerShift, false);
+        if (shownHasPoint) {
+            DrawNumberText(shownProduct, productRow, answerShift, false);
         } else {
-            c_.TextOut(rightEdge_ - c_.TextWidth(productText) - c_.TextWidth(".") - space * wholeShiftColumns,
-                       Row(productRow), productText);
+            c_.TextOut(rightEdge_ - c_.TextWidth(shownProduct) - c_.TextWidth(".") - space * shiftColumns,
+                       Row(productRow), shownProduct);
         }
+        // One short slash across each struck zero, in the zero's own cell.
+        const std::int32_t onesRight = rightEdge_ - c_.TextWidth(".");
+        for (int k = 1; k <= struck; ++k)
+            c_.TextOut(onesRight - c_.TextWidth(std::string(static_cast<std::size_t>(k), '0')), Row(productRow), "/");
     }
 
 private:
@@ -179,6 +221,7 @@ private:
     TCanvas& c_;
     std::int32_t x_;
     std::int32_t y_;
+    TPageStyle style_;
     std::int32_t rightEdge_ = 0;
     std::int32_t pointShiftX_ = 0;
     std::int32_t pointShiftY_ = 0;
@@ -232,15 +275,17 @@ private:
 }  // namespace
 
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
-                     const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers) {
+                     const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
+                     const TPageStyle& Style) {
     TMeasuringCanvas measuring(Canvas);
-    Figure(measuring, X, Y).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
+    Figure(measuring, X, Y, Style).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
     return measuring.Box();
 }
 
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
-            const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers) {
-    Figure(Canvas, X, Y).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
+            const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
+            const TPageStyle& Style) {
+    Figure(Canvas, X, Y, Style).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
 }
 
 std::string ProductText(const std::string& MultiplicandText, const std::string& MultiplierText) {

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/numtext.h"
 #include "drawing/worksheet.h"
@@ -57,6 +59,12 @@ std::int32_t ScaledBy(float PageScale, double x) {
 
 namespace {
 
+// Problem numbers: their font height and the band above a row's figures they stand in, with
+// room to spare below them, in base units; and how far left of the figure's X they begin.
+constexpr double NumberHeight = 7;
+constexpr double NumberBand = 9;
+constexpr double NumberIndent = 20;
+
 // Where the figures of a page stand; the same for every figure height.
 struct FigureGrid {
     std::int32_t firstX = 0;
@@ -64,6 +72,9 @@ struct FigureGrid {
     std::int32_t columnStep = 0;
     std::int32_t rowStep = 0;
     std::int32_t rowCount = 0;
+    // Kept clear above each row's figures for its problem numbers: the row above must end
+    // before it.
+    std::int32_t numberBand = 0;
 
     std::int32_t X(std::int32_t j) const { return Add32(firstX, Mul32(j - 1, columnStep)); }
     std::int32_t Y(std::int32_t i) const { return Add32(firstY, Mul32(i - 1, rowStep)); }
@@ -75,6 +86,7 @@ FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHei
     grid.firstX = Scaled(24);
     grid.firstY = Scaled(70);
     grid.columnStep = Div32(Sub32(PageWidth, Scaled(15)), 4);
+    if (content.Style.ProblemNumbers) grid.numberBand = Scaled(NumberBand);
     const std::int32_t rowCount = content.Problems ? ProblemsOnPage(content.ProblemCount) / 4 : 0;
     if (rowCount <= 0) return grid;
     grid.rowCount = rowCount;
@@ -89,12 +101,12 @@ bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
     const ProblemSet& problems = *content.Problems;
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         const std::int64_t bottomLimit =
-            i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep : PageHeight;
+            i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep - grid.numberBand : PageHeight;
         std::int64_t leftNeighbourRight = 0;
         for (std::int32_t j = 1; j <= 4; ++j) {
             const Problem& p = problems[(i - 1) * 4 + j];
-            const TFigureBox box =
-                HissanBox(Canvas, grid.X(j), grid.Y(i), p.MultiplicandText, p.MultiplierText, "×", content.ShowAnswers);
+            const TFigureBox box = HissanBox(Canvas, grid.X(j), grid.Y(i), p.MultiplicandText, p.MultiplierText, "×",
+                                             content.ShowAnswers, content.Style);
             if (box.Empty) continue;
             if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit) return false;
             leftNeighbourRight = box.Right;
@@ -131,6 +143,104 @@ std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::in
     return chosen;
 }
 
+// The header a class reads from across the room: title and sheet number twice the plain size
+// (5 mm on A4), "こたえ" after them on an answer sheet, and 名前 before the name box. The header
+// line ends above the name box's line, so nothing on it can meet the box.
+void DrawReadableHeader(TCanvas& Canvas, float pageScale, const PageContent& content) {
+    auto Scaled = [pageScale](double x) { return ScaledBy(pageScale, x); };
+    const std::int32_t y = Scaled(8);
+    Canvas.Font.Height = Scaled(8);
+    Canvas.Font.Name = GothicFace;
+    const std::string title = "小数のかけ算";
+    Canvas.TextOut(Scaled(14), y, title);
+    std::int32_t x = Add32(Add32(Scaled(14), Canvas.TextWidth(title)), Scaled(6));
+
+    Canvas.Font.Name = MinchoFace;
+    const std::string number = "問題No." + FormatInteger(content.PrintNumber);
+    Canvas.TextOut(x, y, number);
+    x = Add32(Add32(x, Canvas.TextWidth(number)), Scaled(6));
+
+    if (content.ShowAnswers) {
+        Canvas.Font.Name = GothicFace;
+        Canvas.TextOut(x, y, "こたえ");
+    }
+
+    // Date and score at the right of the same line: the title, the longest sheet number and
+    // こたえ end before the date begins.
+    if (content.Style.Header == THeader::NameDateScore) {
+        Canvas.Font.Name = MinchoFace;
+        const std::string date = "　　月　　日";
+        Canvas.TextOut(Sub32(Scaled(270), Canvas.TextWidth(date)), y, date);
+        Canvas.Rectangle(Scaled(276), Scaled(5), Scaled(306), Scaled(19));
+        Canvas.TextOut(Scaled(307), y, "点");
+    }
+
+    Canvas.Font.Name = MinchoFace;
+    Canvas.Font.Height = Scaled(10);
+    const std::string name = "名前";
+    Canvas.TextOut(Sub32(Sub32(Scaled(140), Canvas.TextWidth(name)), Scaled(2)), Scaled(22), name);
+}
+
+// Where the first line of a sentence ends: the most whole characters from the start that fit
+// `width` at the canvas's font, but never leaving a closing mark (。、」）) to begin the next line.
+std::size_t FirstLineEnd(TCanvas& Canvas, std::string_view text, std::int32_t width) {
+    std::vector<std::size_t> ends;  // byte offsets after each character
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i + 1 == text.size() || (static_cast<unsigned char>(text[i + 1]) & 0xC0u) != 0x80u) ends.push_back(i + 1);
+    }
+    // Widths only grow with more characters: halve the range.
+    std::size_t fits = 0, fails = ends.size() + 1;  // counts of characters
+    while (fails - fits > 1) {
+        const std::size_t mid = fits + (fails - fits) / 2;
+        if (Canvas.TextWidth(text.substr(0, ends[mid - 1])) <= width)
+            fits = mid;
+        else
+            fails = mid;
+    }
+    if (fits == 0) return 0;
+    std::size_t end = ends[fits - 1];
+    for (const std::string_view closing : {"。", "、", "」", "）"}) {
+        if (fits > 1 && end < text.size() && text.substr(end).rfind(closing, 0) == 0) end = ends[fits - 2];
+    }
+    return end;
+}
+
+// A sentence that fits is drawn as on the plain page. A longer one is broken at a character
+// (Japanese has no spaces to break at) onto a second line, which stays above the figures'
+// band; if two lines at the designed height are not enough, both get the largest height at
+// which they are.
+void DrawWrappedSentence(TCanvas& Canvas, float pageScale, std::int32_t PageWidth, std::string_view sentence) {
+    auto Scaled = [pageScale](double x) { return ScaledBy(pageScale, x); };
+    const std::int32_t x = Scaled(14), y = Scaled(40);
+    const std::int32_t width = Sub32(PageWidth, x);
+    const std::int32_t designed = Canvas.Font.Height;
+    if (Canvas.TextWidth(sentence) <= width) {
+        Canvas.TextOut(x, y, sentence);
+        return;
+    }
+    auto fitsAt = [&](std::int32_t height) {
+        Canvas.Font.Height = height;
+        const std::size_t end = FirstLineEnd(Canvas, sentence, width);
+        return end > 0 && Canvas.TextWidth(sentence.substr(end)) <= width;
+    };
+    std::int32_t height = designed;
+    if (!fitsAt(designed)) {
+        std::int32_t fits = 0, fails = designed;
+        while (fails - fits > 1) {
+            const std::int32_t mid = fits + (fails - fits) / 2;
+            if (fitsAt(mid))
+                fits = mid;
+            else
+                fails = mid;
+        }
+        height = fits >= 1 ? fits : 1;
+    }
+    Canvas.Font.Height = height;
+    const std::size_t end = FirstLineEnd(Canvas, sentence, width);
+    Canvas.TextOut(x, y, sentence.substr(0, end));
+    Canvas.TextOut(x, Add32(y, height), sentence.substr(end));
+}
+
 }  // namespace
 
 std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
@@ -156,19 +266,29 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     Canvas.Pen.Color = clBlack;
     Canvas.Brush.Style = TBrushStyle::Clear;
 
-    Canvas.Font.Name = GothicFace;
-    Canvas.Font.Height = Scaled(6);
-    Canvas.TextOut(Scaled(14), Scaled(10), "小数のかけ算");
+    if (content.Style.Header == THeader::Plain) {
+        Canvas.Font.Name = GothicFace;
+        Canvas.Font.Height = Scaled(6);
+        Canvas.TextOut(Scaled(14), Scaled(10), "小数のかけ算");
+
+        Canvas.Font.Name = MinchoFace;
+        Canvas.Font.Height = Scaled(6);
+        Canvas.TextOut(Scaled(64), Scaled(10), "問題No." + FormatInteger(content.PrintNumber));
+    } else {
+        DrawReadableHeader(Canvas, pageScale, content);
+    }
 
     Canvas.Font.Name = MinchoFace;
-    Canvas.Font.Height = Scaled(6);
-    Canvas.TextOut(Scaled(64), Scaled(10), "問題No." + FormatInteger(content.PrintNumber));
-
     Canvas.Font.Height = Scaled(14);
     Canvas.TextOut(Scaled(140), Scaled(20), "（　　　　　　　　　　　）");
 
     Canvas.Font.Height = Scaled(10);
-    Canvas.TextOut(Scaled(14), Scaled(40), content.Sentence);
+    if (content.Style.WrapSentence) {
+        DrawWrappedSentence(Canvas, pageScale, PageWidth, content.Sentence);
+        Canvas.Font.Height = Scaled(10);
+    } else {
+        Canvas.TextOut(Scaled(14), Scaled(40), content.Sentence);
+    }
 
     const std::int32_t designed = Scaled(14);
     Canvas.Font.Height = designed;
@@ -181,12 +301,25 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     // The figures keep their places; only their size changes.
     Canvas.Font.Height = FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, designed);
 
+    if (content.Style.ProblemNumbers) {
+        const std::int32_t figureHeight = Canvas.Font.Height;
+        Canvas.Font.Height = Scaled(NumberHeight);
+        for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
+            for (std::int32_t j = 1; j <= 4; ++j) {
+                const int k = (i - 1) * 4 + j;
+                Canvas.TextOut(Sub32(grid.X(j), Scaled(NumberIndent)), Sub32(grid.Y(i), grid.numberBand),
+                               "(" + FormatInteger(k) + ")");
+            }
+        }
+        Canvas.Font.Height = figureHeight;
+    }
+
     const ProblemSet& problems = *content.Problems;
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         for (std::int32_t j = 1; j <= 4; ++j) {
             const int k = (i - 1) * 4 + j;
             Hissan(Canvas, grid.X(j), grid.Y(i), problems[k].MultiplicandText, problems[k].MultiplierText, "×",
-                   content.ShowAnswers);
+                   content.ShowAnswers, content.Style);
         }
     }
     Canvas.Font.Height = designed;

@@ -7,12 +7,15 @@
 
 #include "core/problem.h"
 #include "drawing/canvas.h"
+#include "drawing/page_style.h"
 
 // Draws one figure. The caller has set a fixed-pitch face, a positive Height, no underline
 // and a clear brush; the figure leaves Height as found and Style empty.
-// With showAnswers the partial products, the rule and the product are worked out below.
+// With showAnswers the partial products, the rule and the product are worked out below, as
+// Style writes them.
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
-            const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers);
+            const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
+            const TPageStyle& Style = TPageStyle::Plain());
 
 // The product as the figure writes it under the rule, point included ("22.714", "0.000001").
 // Raises EConvertError for a text that is no number.
@@ -33,7 +36,8 @@ struct TFigureBox {
 // Where Hissan with the same arguments would draw, measured with Canvas's own metrics at its
 // current font. Draws nothing; Canvas's font is as it was afterwards.
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
-                     const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers);
+                     const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
+                     const TPageStyle& Style = TPageStyle::Plain());
 
 // The name every document of sheets carries, whoever makes it: the print job's name and the
 // PDF's title.
@@ -48,6 +52,7 @@ struct PageContent {
     bool ShowAnswers = false;
     std::int32_t BaseWidth = 320;  // the preview area's size: the page is designed on it
     std::int32_t BaseHeight = 441;
+    TPageStyle Style;  // the window's pages keep the plain one
 };
 
 // The page's scale factor: the smaller of the two quotients page / base, held at single

@@ -182,6 +182,7 @@ int Run(const SheetOptions& options) {
     job.Sentence = options.Sentence;
     job.Answers = options.Answers;
     job.Paper = options.Paper;
+    job.Style = options.Style;
     job.Title = QString::fromUtf8(DocumentName);
     job.CreationDate = creationDate;
     job.Creator = QStringLiteral("%1 %2: %3")

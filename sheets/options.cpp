@@ -63,6 +63,9 @@ enum class Opt {
     Sentence,
     Answers,
     Paper,
+    Zeros,
+    Numbers,
+    Header,
     Seed,
     Preset,
     ListPresets,
@@ -112,6 +115,20 @@ std::vector<OptionEntry> OptionTable() {
          {"paper"},
          "A4|B5|B4|A3|Letter",
          "用紙（B5・B4 は JIS、既定 A4）\nPaper size (B5 and B4 are JIS sizes)."},
+        {Opt::Zeros,
+         {"zeros"},
+         "struck|omitted",
+         "答えの小数点より後の、値のない 0: 書いて斜線で消す / 書かない（既定 struck）\n"
+         "Zeros after the point that have no value in an answer: written and struck out, or left out."},
+        {Opt::Numbers,
+         {"numbers"},
+         "on|off",
+         "問題番号 (1)～(16) を各問題の左上に（既定 on）\nProblem numbers (1) to (16) at each problem's top left."},
+        {Opt::Header,
+         {"header"},
+         "name|name-date-score",
+         "見出し: 名前の欄 / 名前・月日・点数の欄（既定 name）\n"
+         "The header: a name box, or a name box, the date and a score box."},
         {Opt::Seed,
          {"seed"},
          "N",
@@ -295,6 +312,30 @@ void Apply(Opt id, const QString& value, SheetOptions& o) {
             o.PaperName = QLatin1String(found->name);
             break;
         }
+        case Opt::Zeros:
+            if (value == u"struck")
+                o.Style.StruckZeros = true;
+            else if (value == u"omitted")
+                o.Style.StruckZeros = false;
+            else
+                Fail(id, Quoted(value) + " は struck、omitted のどちらでもありません");
+            break;
+        case Opt::Numbers:
+            if (value == u"on")
+                o.Style.ProblemNumbers = true;
+            else if (value == u"off")
+                o.Style.ProblemNumbers = false;
+            else
+                Fail(id, Quoted(value) + " は on、off のどちらでもありません");
+            break;
+        case Opt::Header:
+            if (value == u"name")
+                o.Style.Header = THeader::Name;
+            else if (value == u"name-date-score")
+                o.Style.Header = THeader::NameDateScore;
+            else
+                Fail(id, Quoted(value) + " は name、name-date-score のどちらでもありません");
+            break;
         case Opt::Seed:
             o.Seed = SeedValue(value);
             break;
@@ -462,27 +503,34 @@ QString RemakeCommand(const SheetOptions& options, std::uint32_t seed) {
     const char* answers = options.Answers == AnswerPlacement::After ? "after"
                           : options.Answers == AnswerPlacement::End ? "end"
                                                                     : "none";
-    QStringList words{QStringLiteral("tavrelo-sheets"),
-                      QStringLiteral("--seed"),
-                      QString::number(seed),
-                      QStringLiteral("--multiplicand"),
-                      Utf8(FormatDigitPattern(MultiplicandPlaces(s))),
-                      QStringLiteral("--multiplier"),
-                      Utf8(FormatDigitPattern(MultiplierPlaces(s))),
-                      QStringLiteral("--answer"),
-                      Utf8(s.AnswerLowText + ":" + s.AnswerHighText),
-                      QStringLiteral("--problems"),
-                      QString::number(s.RequestedCount),
-                      QStringLiteral("--sheets"),
-                      QString::number(options.Sheets),
-                      QStringLiteral("--number"),
-                      QString::number(options.FirstNumber),
-                      QStringLiteral("--sentence"),
-                      Utf8(options.Sentence),
-                      QStringLiteral("--answers"),
-                      QLatin1String(answers),
-                      QStringLiteral("--paper"),
-                      options.PaperName};
+    QStringList words{
+        QStringLiteral("tavrelo-sheets"),
+        QStringLiteral("--seed"),
+        QString::number(seed),
+        QStringLiteral("--multiplicand"),
+        Utf8(FormatDigitPattern(MultiplicandPlaces(s))),
+        QStringLiteral("--multiplier"),
+        Utf8(FormatDigitPattern(MultiplierPlaces(s))),
+        QStringLiteral("--answer"),
+        Utf8(s.AnswerLowText + ":" + s.AnswerHighText),
+        QStringLiteral("--problems"),
+        QString::number(s.RequestedCount),
+        QStringLiteral("--sheets"),
+        QString::number(options.Sheets),
+        QStringLiteral("--number"),
+        QString::number(options.FirstNumber),
+        QStringLiteral("--sentence"),
+        Utf8(options.Sentence),
+        QStringLiteral("--answers"),
+        QLatin1String(answers),
+        QStringLiteral("--paper"),
+        options.PaperName,
+        QStringLiteral("--zeros"),
+        options.Style.StruckZeros ? QStringLiteral("struck") : QStringLiteral("omitted"),
+        QStringLiteral("--numbers"),
+        options.Style.ProblemNumbers ? QStringLiteral("on") : QStringLiteral("off"),
+        QStringLiteral("--header"),
+        options.Style.Header == THeader::NameDateScore ? QStringLiteral("name-date-score") : QStringLiteral("name")};
     for (QString& w : words) w = ShellWord(w);
     return words.join(' ');
 }

@@ -9,6 +9,7 @@
 
 #include "core/generator.h"
 #include "core/sheet_run.h"
+#include "drawing/page_style.h"
 
 struct SheetOptions {
     GenerationSettings Settings;  // count, answer texts and the twenty digit texts
@@ -21,6 +22,8 @@ struct SheetOptions {
     std::optional<std::uint32_t> Seed;  // none: from the clock
     QString Output;                     // "-" is standard output
     bool Quiet = false;
+    // Sheets are written the way pupils are taught to write them, unless told otherwise.
+    TPageStyle Style = TPageStyle::Textbook();
 };
 
 enum class OptionsOutcome { Run, Help, Version, ListPresets, Error };

@@ -43,6 +43,7 @@ void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
                       content.Problems = &set;
                       content.ProblemCount = count;
                       content.ShowAnswers = answers;
+                      content.Style = job.Style;
                       MakePrint(canvas, area.width(), area.height(), content);
                       ++done;
                       if (pageDone) pageDone(done, pages);

@@ -10,6 +10,7 @@
 
 #include "core/generator.h"
 #include "core/sheet_run.h"
+#include "drawing/page_style.h"
 
 class QIODevice;
 
@@ -21,6 +22,7 @@ struct SheetPdfJob {
     std::string Sentence;
     AnswerPlacement Answers = AnswerPlacement::After;
     QPageSize::PageSizeId Paper = QPageSize::A4;
+    TPageStyle Style;
     QString Title;    // the document's title
     QString Creator;  // what made it, with everything needed to make it again
     // The creation date written into the file; the clock's time when empty.

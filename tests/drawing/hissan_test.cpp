@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,6 +38,21 @@ Rendered Render(const std::vector<TRecordedCall>& calls, int y, int fh, int righ
     for (const auto& call : calls) {
         if (call.kind != TRecordedCall::Kind::TextOut) {
             ADD_FAILURE() << "a figure draws texts only";
+            continue;
+        }
+        if (call.font.Height == fh && call.text == "/") {
+            // A slash strikes out the zero drawn before it in its cell, shown as "Ø".
+            const int row = (call.y - y) / fh;
+            const int col = (rightEdge - 2 * w - call.x) / w;
+            EXPECT_EQ((call.y - y) % fh, 0) << "slash off the row grid";
+            EXPECT_EQ((rightEdge - 2 * w - call.x) % w, 0) << "slash off the column grid";
+            EXPECT_EQ(call.font.Style, TFontStyle::Empty) << "slash underlined";
+            auto cell = cells[row].find(col);
+            if (cell == cells[row].end() || cell->second.ch != "0") {
+                ADD_FAILURE() << "slash in row " << row << " column " << col << " strikes no zero";
+            } else {
+                cell->second.ch = "Ø";
+            }
             continue;
         }
         if (call.font.Height == fh) {
@@ -209,6 +225,121 @@ TEST(Hissan, MultiplierWithoutPointBeginsOneCharacterLeftOfX) {
     EXPECT_EQ(canvas.calls[1].text, "×45");
     EXPECT_EQ(canvas.calls[1].x, 200 - 10);
     EXPECT_EQ(canvas.calls[1].y, 20);
+}
+
+// The same figures in both styles. The plain style leaves the zeros the point makes
+// valueless out and keeps the product's columns empty; the textbook style writes every digit
+// the multiplication gives and strikes those zeros out (shown "Ø"), the point between the same
+// two columns as on the factors, and no point at all where every digit after it is struck.
+// It also gives a 0 digit of the multiplier no row: the next row is shifted past it, and a
+// single row left is the product itself.
+struct StyledCase {
+    const char* a;
+    const char* b;
+    std::vector<std::string> plain;
+    std::vector<std::string> textbook;
+};
+
+const std::vector<StyledCase> StyledCases = {
+    // A whole product: the point before the struck zeros is not drawn.
+    {"2.5", "4", {"2.5 ", "×  4 ", "10  "}, {"2.5 ", "×  4 ", "10Ø "}},
+    {"80", "2.5", {"80 ", "×2.5 ", "400 ", "160  ", "200  "}, {"80 ", "×2.5 ", "400 ", "160  ", "200Ø "}},
+    // One zero dropped, a leading "0." the product needs anyway.
+    {"0.5", "0.6", {"0.5 ", "×0.6 ", "0.3  "}, {"0.5 ", "×0.6 ", "0.3Ø "}},
+    {"0.5", "0.2", {"0.5 ", "×0.2 ", "0.1  "}, {"0.5 ", "×0.2 ", "0.1Ø "}},
+    // Two dropped.
+    {"1.25", "4", {"1.25 ", "×   4 ", "5   "}, {"1.25 ", "×   4 ", "5ØØ "}},
+    {"0.025", "0.004", {"0.025 ", "×0.004 ", "0.0001   "}, {"0.025 ", "×0.004 ", "0.0001ØØ "}},
+    // The rule reaches over the struck zero too.
+    {"2.35", "1.4", {"2.35 ", "× 1.4 ", "940 ", "235  ", "3.29  "}, {"2.35 ", "× 1.4 ", "940 ", " 235  ", "3.29Ø "}},
+    // Nothing dropped: the same in both, a leading "0." added or not.
+    {"0.2", "0.3", {"0.2 ", "×0.3 ", "0.06 "}, {"0.2 ", "×0.3 ", "0.06 "}},
+    {"23", "45", {"23 ", "×45 ", "115 ", " 92  ", "1035 "}, {"23 ", "×45 ", "115 ", " 92  ", "1035 "}},
+    // Rows of zeros: a multiplier's 0 digit, at the end, inside, or several.
+    {"8.7", "20", {"8.7 ", "× 20 ", "0 ", "174  ", "174  "}, {"8.7 ", "× 20 ", "174Ø "}},
+    {"2.3",
+     "1.05",
+     {"2.3 ", "×1.05 ", "115 ", "0  ", " 23   ", "2.415 "},
+     {"2.3 ", "×1.05 ", "115 ", " 23   ", "2.415 "}},
+    {"50.005",
+     "50.002",
+     {"50.005 ", "×50.002 ", "100010 ", "0  ", "0   ", "0    ", "250025     ", "2500.35001  "},
+     {"50.005 ", "×50.002 ", "100010 ", " 250025     ", "2500.35001Ø "}},
+    // A zero product drops nothing.
+    {"0", "0.5", {"0 ", "×0.5 ", "0 "}, {"0 ", "×0.5 ", "0 "}},
+};
+
+TEST(HissanStyle, BothStylesOfEachProductStandInTheirColumns) {
+    for (const int fh : {14, 20, 210}) {
+        for (const auto& c : StyledCases) {
+            for (const bool textbook : {false, true}) {
+                SCOPED_TRACE(std::string(c.a) + " x " + c.b + (textbook ? " textbook" : " plain") + " at height " +
+                             std::to_string(fh));
+                TRecordingCanvas canvas;
+                canvas.Font.Name = MinchoFace;
+                canvas.Font.Height = fh;
+                canvas.Brush.Style = TBrushStyle::Clear;
+                const int x = 100, y = 50;
+                Hissan(canvas, x, y, c.a, c.b, Times, true, textbook ? TPageStyle::Textbook() : TPageStyle::Plain());
+                const Rendered r = Render(canvas.calls, y, fh, x + RightEdgeOf(fh, c.a, c.b));
+                EXPECT_EQ(r.rows, textbook ? c.textbook : c.plain);
+                EXPECT_EQ(canvas.Font.Height, fh);
+                EXPECT_EQ(canvas.Font.Style, TFontStyle::Empty);
+            }
+        }
+    }
+}
+
+TEST(HissanStyle, EachChoiceAloneChangesOnlyItsOwnPart) {
+    TPageStyle struckOnly;
+    struckOnly.StruckZeros = true;
+    TPageStyle noZeroRowsOnly;
+    noZeroRowsOnly.ZeroRows = false;
+    auto rows = [](const TPageStyle& style) {
+        TRecordingCanvas canvas;
+        canvas.Font.Height = 14;
+        Hissan(canvas, 100, 50, "8.7", "20", Times, true, style);
+        return Render(canvas.calls, 50, 14, 100 + RightEdgeOf(14, "8.7", "20")).rows;
+    };
+    EXPECT_EQ(rows(struckOnly), (std::vector<std::string>{"8.7 ", "× 20 ", "0 ", "174  ", "174Ø "}));
+    EXPECT_EQ(rows(noZeroRowsOnly), (std::vector<std::string>{"8.7 ", "× 20 ", "174  "}));
+}
+
+TEST(HissanStyle, WithoutAnswersTheStylesDrawTheSame) {
+    for (const auto& c : StyledCases) {
+        SCOPED_TRACE(std::string(c.a) + " x " + c.b);
+        TRecordingCanvas plain, textbook;
+        plain.Font.Height = textbook.Font.Height = 14;
+        Hissan(plain, 0, 0, c.a, c.b, Times, false, TPageStyle::Plain());
+        Hissan(textbook, 0, 0, c.a, c.b, Times, false, TPageStyle::Textbook());
+        EXPECT_EQ(plain.calls, textbook.calls);
+    }
+}
+
+TEST(HissanStyle, TheBoxIsTheBoxOfWhatTheTextbookFigureDraws) {
+    for (const auto& c : StyledCases) {
+        SCOPED_TRACE(std::string(c.a) + " x " + c.b);
+        TRecordingCanvas drawn;
+        drawn.Font.Height = 14;
+        Hissan(drawn, 300, 40, c.a, c.b, Times, true, TPageStyle::Textbook());
+        TFigureBox want;
+        for (const auto& call : drawn.calls) {
+            const std::int64_t right = call.x + TRecordingCanvas::WidthAt(call.font.Height, call.text);
+            const std::int64_t bottom = call.y + call.font.Height;
+            if (want.Empty) {
+                want = {false, call.x, call.y, right, bottom};
+                continue;
+            }
+            want.Left = std::min<std::int64_t>(want.Left, call.x);
+            want.Top = std::min<std::int64_t>(want.Top, call.y);
+            want.Right = std::max(want.Right, right);
+            want.Bottom = std::max(want.Bottom, bottom);
+        }
+        TRecordingCanvas measured;
+        measured.Font.Height = 14;
+        EXPECT_EQ(HissanBox(measured, 300, 40, c.a, c.b, Times, true, TPageStyle::Textbook()), want);
+        EXPECT_TRUE(measured.calls.empty());
+    }
 }
 
 TEST(Hissan, NonNumberTextFailsBeforeAnythingIsDrawn) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "drawing/recording_canvas.h"
+#include "drawing/sample_page.h"
 #include "drawing/worksheet.h"
 #include "tests/common/user_locale.h"
 
@@ -280,6 +281,268 @@ TEST(MakePrint, TheSamePageUnderEveryLocale) {
         ASSERT_TRUE(locale.Applied()) << name << " is not installed: scripts/install-deps.sh makes it";
         EXPECT_EQ(page(), plain) << name;
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The textbook style's page.
+
+struct TextBox {
+    std::int64_t left, top, right, bottom;
+};
+
+TextBox BoxOf(const TRecordedCall& c) {
+    return {c.x, c.y, static_cast<std::int64_t>(c.x) + TRecordingCanvas::WidthAt(c.font.Height, c.text),
+            static_cast<std::int64_t>(c.y) + c.font.Height};
+}
+
+bool Overlap(const TextBox& a, const TextBox& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+bool IsProblemNumber(const std::string& text) {
+    return text.size() >= 3 && text.front() == '(' && text.back() == ')' &&
+           std::all_of(text.begin() + 1, text.end() - 1, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+PageContent TextbookPage(const ProblemSet& set, int count, bool answers, std::int32_t number = 7) {
+    PageContent c = SamplePage(set, answers);
+    c.ProblemCount = count;
+    c.PrintNumber = number;
+    c.Style = TPageStyle::Textbook();
+    return c;
+}
+
+// Printable areas at 1200 dpi (A4 and JIS B5 less 5 mm a side), a 600 dpi A4 and the preview.
+struct PaperCase {
+    const char* name;
+    std::int32_t width, height;
+};
+const std::vector<PaperCase> Papers = {
+    {"A4 1200 dpi", 9449, 13559}, {"B5 1200 dpi", 8126, 11669}, {"A4 600 dpi", 4724, 6780}, {"preview", 320, 441}};
+
+TEST(TextbookPage, ProblemNumbersStandAtTheTopLeftOfTheirCellsTouchingNothing) {
+    const ProblemSet set = SampleProblems();
+    for (const auto& paper : Papers) {
+        for (int count : {12, 16}) {
+            for (bool answers : {false, true}) {
+                SCOPED_TRACE(std::string(paper.name) + ", " + std::to_string(count) + (answers ? " answers" : ""));
+                TRecordingCanvas canvas;
+                MakePrint(canvas, paper.width, paper.height, TextbookPage(set, count, answers));
+                const auto texts = canvas.TextOuts();
+                std::vector<TRecordedCall> numbers, multipliers;
+                for (const auto& t : texts) {
+                    if (IsProblemNumber(t.text)) numbers.push_back(t);
+                    if (t.text.rfind("×", 0) == 0) multipliers.push_back(t);
+                }
+                ASSERT_EQ(numbers.size(), static_cast<std::size_t>(count));
+                ASSERT_EQ(multipliers.size(), static_cast<std::size_t>(count));
+                for (int k = 1; k <= count; ++k) {
+                    const TRecordedCall& n = numbers[static_cast<std::size_t>(k - 1)];
+                    EXPECT_EQ(n.text, "(" + std::to_string(k) + ")");
+                    const TextBox box = BoxOf(n);
+                    EXPECT_GE(box.left, 0);
+                    EXPECT_GE(box.top, 0);
+                    EXPECT_LE(box.right, paper.width);
+                    EXPECT_LE(box.bottom, paper.height);
+                    // Above and left of its figure's first row (the multiplicand, one row above
+                    // the multiplier row), smaller than the figure's digits.
+                    const TRecordedCall& m = multipliers[static_cast<std::size_t>(k - 1)];
+                    EXPECT_LE(box.bottom, m.y - m.font.Height);
+                    EXPECT_LT(box.left, m.x);
+                    EXPECT_LT(n.font.Height, m.font.Height);
+                    for (const auto& other : texts) {
+                        if (other.text == n.text) continue;
+                        EXPECT_FALSE(Overlap(box, BoxOf(other))) << n.text << " touches \"" << other.text << "\"";
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(TextbookPage, HeaderIsReadableSaysWhichSheetAndOverlapsNothing) {
+    const ProblemSet set = SampleProblems();
+    const std::int32_t fourMillimetres = 4 * 1200 * 10 / 254;  // at 1200 dpi
+    for (const auto& paper : Papers) {
+        for (bool answers : {false, true}) {
+            for (std::int32_t number : {7, -2147483647 - 1}) {
+                SCOPED_TRACE(std::string(paper.name) + (answers ? " answers " : " problems ") + std::to_string(number));
+                TRecordingCanvas canvas;
+                MakePrint(canvas, paper.width, paper.height, TextbookPage(set, 16, answers, number));
+                const auto texts = canvas.TextOuts();
+                std::vector<TRecordedCall> header;
+                for (const auto& t : texts) {
+                    if (t.text == TitleText || t.text.rfind("問題No.", 0) == 0 || t.text == "こたえ" ||
+                        t.text == "名前" || t.text == NameBox || t.text == "次の計算をしましょう。")
+                        header.push_back(t);
+                }
+                ASSERT_EQ(header.size(), answers ? 6u : 5u);
+                EXPECT_EQ(canvas.HasText("こたえ"), answers);
+                for (const auto& h : header) {
+                    const TextBox box = BoxOf(h);
+                    EXPECT_GE(box.left, 0) << h.text;
+                    // The name box ends in its right parenthesis's empty half, which these metrics
+                    // count in full.
+                    if (h.text != NameBox) {
+                        EXPECT_LE(box.right, paper.width) << h.text;
+                    }
+                    for (const auto& t : texts) {
+                        if (t.text == h.text && t.x == h.x && t.y == h.y) continue;
+                        EXPECT_FALSE(Overlap(box, BoxOf(t))) << h.text << " touches " << t.text;
+                    }
+                    if (std::string(paper.name) == "A4 1200 dpi" && h.text != NameBox && h.text != "名前" &&
+                        h.text.rfind("次", 0) != 0) {
+                        EXPECT_GE(h.font.Height, fourMillimetres) << h.text;
+                    }
+                }
+                // 名前 labels the box: on its line, just left of it.
+                const auto name = std::find_if(header.begin(), header.end(), [](auto& h) { return h.text == "名前"; });
+                const auto box = std::find_if(header.begin(), header.end(), [](auto& h) { return h.text == NameBox; });
+                ASSERT_NE(name, header.end());
+                ASSERT_NE(box, header.end());
+                EXPECT_LE(BoxOf(*name).right, box->x);
+                EXPECT_GE(name->y, box->y);
+                EXPECT_LE(BoxOf(*name).bottom, BoxOf(*box).bottom);
+            }
+        }
+    }
+}
+
+TEST(TextbookPage, ThePlainStyleHasNoneOfIt) {
+    const ProblemSet set = SampleProblems();
+    for (bool answers : {false, true}) {
+        PageContent c = TextbookPage(set, 16, answers);
+        c.Style = TPageStyle::Plain();
+        TRecordingCanvas canvas;
+        MakePrint(canvas, 4724, 6780, c);
+        EXPECT_FALSE(canvas.HasText("こたえ"));
+        EXPECT_FALSE(canvas.HasText("名前"));
+        for (const auto& t : canvas.Texts()) EXPECT_FALSE(IsProblemNumber(t)) << t;
+    }
+}
+
+TEST(TextbookPage, DateAndScoreShareTheTitlesLineWithoutTouchingIt) {
+    const ProblemSet set = SampleProblems();
+    for (const auto& paper : Papers) {
+        for (bool answers : {false, true}) {
+            SCOPED_TRACE(std::string(paper.name) + (answers ? " answers" : ""));
+            PageContent c = TextbookPage(set, 16, answers, -2147483647 - 1);
+            c.Style.Header = THeader::NameDateScore;
+            TRecordingCanvas canvas;
+            MakePrint(canvas, paper.width, paper.height, c);
+            std::vector<TextBox> boxes;
+            std::vector<std::string> names;
+            for (const auto& call : canvas.calls) {
+                if (call.kind == TRecordedCall::Kind::Rectangle) {
+                    if (call.x == 0 && call.y == 0) continue;  // the page's white
+                    EXPECT_EQ(call.brush.Style, TBrushStyle::Clear);
+                    boxes.push_back({call.x, call.y, call.x2, call.y2});
+                    names.push_back("score box");
+                } else {
+                    boxes.push_back(BoxOf(call));
+                    names.push_back(call.text);
+                }
+            }
+            EXPECT_EQ(std::count(names.begin(), names.end(), "score box"), 1);
+            EXPECT_EQ(std::count(names.begin(), names.end(), "　　月　　日"), 1);
+            EXPECT_EQ(std::count(names.begin(), names.end(), "点"), 1);
+            for (std::size_t a = 0; a < boxes.size(); ++a) {
+                if (names[a] != "score box" && names[a] != "点" && names[a] != "　　月　　日") continue;
+                EXPECT_GE(boxes[a].left, 0);
+                EXPECT_LE(boxes[a].right, paper.width) << names[a];
+                for (std::size_t b = 0; b < boxes.size(); ++b) {
+                    if (a != b) {
+                        EXPECT_FALSE(Overlap(boxes[a], boxes[b])) << names[a] << " touches " << names[b];
+                    }
+                }
+            }
+        }
+    }
+}
+
+// The sentence in the textbook style: as on the plain page while it fits; otherwise two lines
+// broken at a character, each inside the page, smaller only when two lines at the designed
+// height are not enough.
+TEST(TextbookPage, ALongSentenceWrapsOntoASecondLineAndShrinksOnlyIfItMust) {
+    const ProblemSet set = SampleProblems();
+    auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += s;
+        return out;
+    };
+    struct Case {
+        std::string sentence;
+        int lines;
+        bool smaller;
+    };
+    const std::string fits = "次の計算をしましょう。";
+    for (const Case& c : std::vector<Case>{
+             {fits, 1, false},
+             {repeat("かけ算", 10) + "しましょう。", 2, false},  // 35 characters
+             {repeat("筆算で計算しましょう", 6), 2, false},      // 60
+             {repeat("小数のかけ算の筆算", 20), 2, true},        // 180
+             {repeat("ab", 60), 2, false},                       // half-width characters
+         }) {
+        for (const auto& paper : Papers) {
+            SCOPED_TRACE(std::string(paper.name) + ": " + c.sentence);
+            PageContent content = TextbookPage(set, 16, true);
+            content.Sentence = c.sentence;
+            TRecordingCanvas canvas;
+            MakePrint(canvas, paper.width, paper.height, content);
+            const float scale = PageScaleFor(paper.width, paper.height, 320, 441);
+            const std::int32_t designed = ScaledBy(scale, 10);
+            std::vector<TRecordedCall> lines;
+            for (const auto& t : canvas.TextOuts()) {
+                if (t.x == ScaledBy(scale, 14) && t.y >= ScaledBy(scale, 40) && t.y < ScaledBy(scale, 60) &&
+                    !IsProblemNumber(t.text))
+                    lines.push_back(t);
+            }
+            ASSERT_EQ(lines.size(), static_cast<std::size_t>(c.lines));
+            std::string joined;
+            for (const auto& l : lines) {
+                joined += l.text;
+                EXPECT_LE(BoxOf(l).right, paper.width) << l.text;
+                EXPECT_EQ(l.font.Height, lines[0].font.Height);
+            }
+            EXPECT_EQ(joined, c.sentence);
+            EXPECT_EQ(lines[0].y, ScaledBy(scale, 40));
+            if (c.lines == 2) {
+                EXPECT_EQ(lines[1].y, lines[0].y + lines[0].font.Height);
+                // The first line takes as much as fits: one more character would not.
+                const std::string& rest = lines[1].text;
+                const std::size_t next = rest.size() > 0 && static_cast<unsigned char>(rest[0]) >= 0x80 ? 3 : 1;
+                EXPECT_GT(TRecordingCanvas::WidthAt(lines[0].font.Height, lines[0].text + rest.substr(0, next)),
+                          paper.width - ScaledBy(scale, 14));
+            }
+            if (c.smaller) {
+                EXPECT_LT(lines[0].font.Height, designed);
+            } else {
+                EXPECT_EQ(lines[0].font.Height, designed);
+            }
+            // The figures keep their places: the sentence ends above the problem numbers.
+            for (const auto& t : canvas.TextOuts()) {
+                if (IsProblemNumber(t.text)) {
+                    EXPECT_GE(t.y, BoxOf(lines.back()).bottom);
+                }
+            }
+        }
+    }
+}
+
+TEST(TextbookPage, NoLineBeginsWithAClosingMark) {
+    // At the preview's size 30 full-width characters fit a line; the 31st is "。".
+    const ProblemSet set = SampleProblems();
+    PageContent content = TextbookPage(set, 16, false);
+    const std::string sentence =
+        std::string("あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほ") + "。まみむ";
+    content.Sentence = sentence;
+    TRecordingCanvas canvas;
+    MakePrint(canvas, 320, 441, content);
+    std::vector<std::string> lines;
+    for (const auto& t : canvas.TextOuts())
+        if (t.x == 14 && t.y >= 40 && t.y < 60) lines.push_back(t.text);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "ほ。まみむ");
 }
 
 }  // namespace

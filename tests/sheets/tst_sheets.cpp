@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -70,8 +71,23 @@ int PdfPages(const QString& pdf) { return PdfInfo(pdf, "Pages").toInt(); }
 
 struct Figure {
     QString multiplicand, multiplier;
-    QStringList worked;  // partial products and the product, on an answer sheet
+    QStringList worked;    // partial products and the product, on an answer sheet, by value
+    QString shownProduct;  // the product as pdftotext reads it, struck zeros followed by a "/" each
 };
+
+// A product read with its struck zeros ("3770/" for 377.0 with the 0 struck, "0.30/") as the
+// value it stands for: the struck zeros are dropped, and where no point is drawn they stood
+// after it.
+QString StruckValue(const QString& shown) {
+    qsizetype struck = 0;
+    while (struck < shown.size() && shown[shown.size() - 1 - struck] == u'/') ++struck;
+    QString digits = shown.left(shown.size() - struck);
+    if (struck == 0) return digits;
+    if (!digits.endsWith(QString(struck, u'0'))) return shown;  // a slash across anything else stays visible
+    digits.chop(struck);
+    if (digits.endsWith(u'.')) digits.chop(1);
+    return digits;
+}
 
 struct Page {
     int number = INT_MIN;
@@ -88,8 +104,8 @@ struct Page {
 // pdftotext gives the page in drawing order: the header, then per figure the multiplicand,
 // "×", the multiplier and, on an answer sheet, the worked lines down to the product.
 QVector<Page> ReadPages(const QString& pdf) {
-    static const QRegularExpression number("^問題No\\.(-?\\d+)$"), operand("^\\d+(\\.\\d+)?$"),
-        multiplier("^× ?(\\d+(\\.\\d+)?)$");
+    static const QRegularExpression number("問題No\\.(-?\\d+)(\\s|$)"), operand("^\\d+(\\.\\d+)?$"),
+        multiplier("^× ?(\\d+(\\.\\d+)?)$"), worked("^\\d+(\\.\\d+)?/*$");
     QVector<Page> pages;
     QStringList texts = PdfText(pdf).split('\f');
     if (!texts.isEmpty() && texts.last().trimmed().isEmpty()) texts.removeLast();
@@ -102,7 +118,7 @@ QVector<Page> ReadPages(const QString& pdf) {
             if (n.hasMatch()) page.number = n.captured(1).toInt();
             if (i + 1 >= l.size() || !operand.match(l[i]).hasMatch()) continue;
             // Where the gap after "×" is wide, pdftotext puts the multiplier on a line of its own.
-            Figure f{l[i], {}, {}};
+            Figure f{l[i], {}, {}, {}};
             qsizetype j = i + 2;
             const auto m = multiplier.match(l[i + 1]);
             if (m.hasMatch()) {
@@ -113,7 +129,15 @@ QVector<Page> ReadPages(const QString& pdf) {
             } else {
                 continue;
             }
-            while (j < l.size() && operand.match(l[j]).hasMatch()) f.worked << l[j++];
+            while (j < l.size() && worked.match(l[j]).hasMatch()) {
+                f.shownProduct = l[j];
+                f.worked << StruckValue(l[j++]);
+            }
+            // Slashes over more than one zero may come on a line of their own.
+            if (!f.worked.isEmpty() && j < l.size() && !l[j].isEmpty() && l[j].count(u'/') == l[j].size()) {
+                f.shownProduct += l[j++];
+                f.worked.last() = StruckValue(f.shownProduct);
+            }
             page.figures << f;
             i = j - 1;
         }
@@ -143,6 +167,33 @@ QString Order(const QVector<Page>& pages) {
     return order.join(' ');
 }
 
+// One word of pdftotext -bbox, in points from the page's top left.
+struct Word {
+    double left, top, right, bottom;
+    QString text;
+};
+
+bool Overlap(const Word& a, const Word& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The words of each page, as pdftotext -bbox gives them.
+QVector<QVector<Word>> PageWords(const QString& pdf) {
+    static const QRegularExpression word(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>");
+    QVector<QVector<Word>> pages;
+    for (const QString& page : Tool("pdftotext", {"-bbox", pdf, "-"}).split(QStringLiteral("<page ")).mid(1)) {
+        QVector<Word> words;
+        for (auto it = word.globalMatch(page); it.hasNext();) {
+            const auto m = it.next();
+            words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                             m.captured(4).toDouble(), m.captured(5)});
+        }
+        pages.push_back(words);
+    }
+    return pages;
+}
+
 QStringList EntriesOf(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
@@ -161,6 +212,12 @@ private slots:
     void aSetDateMakesTheSameBytesAgain();
     void aMalformedDateIsRefused_data();
     void aMalformedDateIsRefused();
+    void answersAreWrittenAsPupilsWriteThem_data();
+    void answersAreWrittenAsPupilsWriteThem();
+    void problemNumbersAndTheAnswerSheetsHeader();
+    void dateScoreAndALongSentence();
+    void textbookPagesKeepEveryWordApartAndOnThePaper_data();
+    void textbookPagesKeepEveryWordApartAndOnThePaper();
     void failuresWriteNothing_data();
     void failuresWriteNothing();
     void anExistingFileSurvivesFailedAndInterruptedRuns();
@@ -398,6 +455,203 @@ void TestSheets::aMalformedDateIsRefused() {
     QVERIFY(!QFile::exists(dir.filePath("a.pdf")));
 }
 
+// The product as pupils are taught to write it: every digit the column multiplication gives,
+// each zero after the point that has no value followed by its slash, no point before nothing
+// but struck zeros. Worked out here from the factors' digits alone.
+QString TextbookProduct(const QString& a, const QString& b) {
+    const int places = int(a.section('.', 1).size() + b.section('.', 1).size());
+    const qint64 digits = QString(a).remove('.').toLongLong() * QString(b).remove('.').toLongLong();
+    if (digits == 0) return QStringLiteral("0");
+    QString text = QString::number(digits).rightJustified(places + 1, '0');
+    int zeros = 0;
+    while (zeros < places && text[text.size() - 1 - zeros] == u'0') ++zeros;
+    if (zeros < places) text.insert(text.size() - places, '.');
+    return text + QString(zeros, u'/');
+}
+
+void TestSheets::answersAreWrittenAsPupilsWriteThem_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("struck");
+    // Products with zeros to strike: a factor ending in 5 times an even one, or a multiplier
+    // ending in 0 (which has no row of its own either); the odd ones drop nothing.
+    const QStringList tens{"--multiplicand", "[1-9].[1-9]", "--multiplier", "[1-9]0"};
+    const QStringList fives{"--multiplicand", "[1-9].[1-9]5", "--multiplier", "[2-8]"};
+    QTest::newRow("tens, default") << tens << true;
+    QTest::newRow("tens, omitted") << tens + QStringList{"--zeros", "omitted"} << false;
+    QTest::newRow("fives, struck") << QStringList{"--zeros", "omitted"} + fives + QStringList{"--zeros", "struck"}
+                                   << true;
+    QTest::newRow("fives, omitted") << fives + QStringList{"--zeros", "omitted"} << false;
+    QTest::newRow("preset") << QStringList{"--preset", "g5-tenths-x-tenths"} << true;
+}
+
+void TestSheets::answersAreWrittenAsPupilsWriteThem() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, struck);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("s.pdf");
+    const Outcome o = Run(args + QStringList{"--sheets", "3", "--seed", "17", "-o", pdf});
+    QVERIFY2(o.status == 0, qPrintable(o.err));
+    int slashes = 0;
+    for (const Page& page : ReadPages(pdf)) {
+        for (const Figure& f : page.figures) {
+            if (f.worked.isEmpty()) continue;
+            const QString product = MillionthsText(Scaled(f.multiplicand, 3) * Scaled(f.multiplier, 3));
+            QCOMPARE(f.worked.last(), product);
+            QCOMPARE(f.shownProduct, struck ? TextbookProduct(f.multiplicand, f.multiplier) : product);
+            slashes += int(f.shownProduct.count(u'/'));
+            // A multiplier of one digit besides its zeros has no partial products, only the product.
+            if (struck && QString(f.multiplier).remove('.').remove('0').size() == 1) QCOMPARE(f.worked.size(), 1);
+        }
+    }
+    QCOMPARE(slashes > 0, struck);
+    // The style is part of the command line the file keeps, and that line makes the same sheets.
+    const QString creator = PdfInfo(pdf, "Creator");
+    QVERIFY2(creator.contains(struck ? " --zeros struck" : " --zeros omitted"), qPrintable(creator));
+    QStringList words = ShellWords(creator.section(": ", 1));
+    words.removeFirst();
+    QCOMPARE(Run(words + QStringList{"-o", dir.filePath("again.pdf")}).status, 0);
+    QCOMPARE(PdfText(dir.filePath("again.pdf")), PdfText(pdf));
+}
+
+// Each problem carries its number, unless told not to; the answer sheet says it is one.
+void TestSheets::problemNumbersAndTheAnswerSheetsHeader() {
+    QTemporaryDir dir;
+    for (const bool numbers : {true, false}) {
+        const QString pdf = dir.filePath(numbers ? "on.pdf" : "off.pdf");
+        QStringList args{"--problems", "12", "--seed", "4", "-o", pdf};
+        if (!numbers)
+            args << "--numbers"
+                 << "off";
+        QCOMPARE(Run(args).status, 0);
+        const QVector<Page> pages = ReadPages(pdf);
+        QCOMPARE(pages.size(), 2);
+        for (const Page& page : pages) {
+            QCOMPARE(page.figures.size(), 12);
+            const QString text = page.lines.join('\n');
+            QVERIFY(text.contains(QStringLiteral("名前")));
+            QCOMPARE(text.contains(QStringLiteral("こたえ")), page.answers());
+            for (int k = 1; k <= 16; ++k) {
+                const QString label = QStringLiteral("(%1)").arg(k);
+                QVERIFY2(page.lines.contains(label) == (numbers && k <= 12), qPrintable(label));
+            }
+        }
+        QVERIFY(PdfInfo(pdf, "Creator").contains(numbers ? "--numbers on" : "--numbers off"));
+    }
+}
+
+// The date and the score box on request; a sentence too long for one line is all on the page.
+void TestSheets::dateScoreAndALongSentence() {
+    QTemporaryDir dir;
+    const QString sentence = QStringLiteral(
+        "つぎの小数のかけ算を筆算でしましょう。答えの小数点をわすれずに、"
+        "いらない0は斜線で消しましょう。ぜんぶたしかめましょう。");
+    QCOMPARE(sentence.size(), 60);
+    for (const QString& header : {QStringLiteral("name"), QStringLiteral("name-date-score")}) {
+        const QString pdf = dir.filePath(header + ".pdf");
+        QCOMPARE(Run({"--header", header, "--sentence", sentence, "--seed", "2", "-o", pdf}).status, 0);
+        for (const Page& page : ReadPages(pdf)) {
+            const QString text = page.lines.join('\n');
+            QVERIFY(QString(text).remove('\n').contains(sentence));
+            const bool dated = text.contains(u'月') && text.contains(u'日') && text.contains(u'点');
+            QCOMPARE(dated, header == u"name-date-score");
+            QCOMPARE(page.figures.size(), 16);
+        }
+        QVERIFY(PdfInfo(pdf, "Creator").contains("--header " + header));
+    }
+}
+
+void TestSheets::textbookPagesKeepEveryWordApartAndOnThePaper_data() {
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<double>("widthMm");
+    QTest::addColumn<double>("heightMm");
+    QTest::addColumn<int>("problems");
+    QTest::newRow("A4, 16") << "A4" << 210.0 << 297.0 << 16;
+    QTest::newRow("A4, 12") << "A4" << 210.0 << 297.0 << 12;
+    QTest::newRow("B5, 16") << "B5" << 182.0 << 257.0 << 16;
+    QTest::newRow("B5, 12") << "B5" << 182.0 << 257.0 << 12;
+}
+
+// The textbook pages read back word by word: every word, problem number and slash on the
+// printable area (the paper less 5 mm a side), each figure's words clear of every other
+// figure's and of every problem number, and a 60-character sentence whole. A figure's words
+// are those whose top left lies in its cell: right of and below its number, left of the next
+// number on the row and above the next row's numbers.
+void TestSheets::textbookPagesKeepEveryWordApartAndOnThePaper() {
+    QFETCH(QString, paper);
+    QFETCH(double, widthMm);
+    QFETCH(double, heightMm);
+    QFETCH(int, problems);
+    const QString sentence = QStringLiteral(
+        "つぎの小数のかけ算を筆算でしましょう。答えの小数点をわすれずに、"
+        "いらない0は斜線で消しましょう。ぜんぶたしかめましょう。");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("t.pdf");
+    const Outcome o = Run({"--paper", paper, "--problems", QString::number(problems), "--multiplicand", "[1-9].[1-9]",
+                           "--multiplier", "[1-9][0-9].[0-9][0-9][0-9]", "--header", "name-date-score", "--sentence",
+                           sentence, "--sheets", "2", "--seed", "23", "-o", pdf});
+    QVERIFY2(o.status == 0, qPrintable(o.err));
+    const double ptPerMm = 72 / 25.4, border = 5 * ptPerMm, slack = 0.05;
+    const double right = (widthMm - 5) * ptPerMm, bottom = (heightMm - 5) * ptPerMm;
+    static const QRegularExpression numberText("^\\((\\d+)\\)$");
+    const QVector<QVector<Word>> pages = PageWords(pdf);
+    QCOMPARE(pages.size(), 4);
+    int slashes = 0;
+    for (const QVector<Word>& words : pages) {
+        QString all;
+        QVector<Word> numbers;
+        for (const Word& w : words) {
+            all += w.text;
+            slashes += int(w.text.count(u'/'));
+            QVERIFY2(
+                w.left >= border - slack && w.right <= right + slack && w.top >= border - slack &&
+                    w.bottom <= bottom + slack,
+                qPrintable(
+                    QStringLiteral("%1 at %2,%3-%4,%5").arg(w.text).arg(w.left).arg(w.top).arg(w.right).arg(w.bottom)));
+            const auto n = numberText.match(w.text);
+            if (n.hasMatch()) numbers.push_back(w);
+        }
+        QVERIFY(all.contains(sentence));
+        QCOMPARE(numbers.size(), problems);
+        std::sort(numbers.begin(), numbers.end(), [](const Word& a, const Word& b) {
+            return numberText.match(a.text).captured(1).toInt() < numberText.match(b.text).captured(1).toInt();
+        });
+        for (int k = 0; k < problems; ++k) QCOMPARE(numbers[k].text, QStringLiteral("(%1)").arg(k + 1));
+        QVector<QVector<Word>> figures(problems);
+        for (const Word& w : words) {
+            if (numberText.match(w.text).hasMatch() || w.top < numbers[0].top) continue;
+            int cell = -1;
+            for (int k = 0; k < problems; ++k) {
+                if (numbers[k].left <= w.left && numbers[k].top <= w.top)
+                    cell = cell < 0 || numbers[k].top >= numbers[cell].top ? k : cell;
+            }
+            QVERIFY2(cell >= 0, qPrintable(w.text + " is in no problem's cell"));
+            figures[cell].push_back(w);
+        }
+        QVector<Word> boxes;
+        for (int k = 0; k < problems; ++k) {
+            QVERIFY2(figures[k].size() >= 2, qPrintable(numbers[k].text));
+            Word box = figures[k].first();
+            for (const Word& w : figures[k]) {
+                box.left = qMin(box.left, w.left);
+                box.top = qMin(box.top, w.top);
+                box.right = qMax(box.right, w.right);
+                box.bottom = qMax(box.bottom, w.bottom);
+            }
+            box.text = numbers[k].text;
+            boxes.push_back(box);
+        }
+        for (int a = 0; a < problems; ++a) {
+            for (int b = 0; b < problems; ++b) {
+                if (a != b)
+                    QVERIFY2(!Overlap(boxes[a], boxes[b]), qPrintable(boxes[a].text + " meets " + boxes[b].text));
+                QVERIFY2(!Overlap(numbers[a], boxes[b]),
+                         qPrintable(numbers[a].text + " touches figure " + boxes[b].text));
+            }
+        }
+    }
+    QVERIFY(slashes > 0);
+}
+
 void TestSheets::failuresWriteNothing_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
@@ -418,6 +672,9 @@ void TestSheets::failuresWriteNothing_data() {
     row("numbers run out", {"--number", "2147483647", "--sheets", "2"}, 2, "--number: 2147483647 から 2 枚では");
     row("answers placement", {"--answers", "later"}, 2, "--answers: 'later' は after、end、none のどれでもありません");
     row("paper", {"--paper", "A5"}, 2, "--paper: 'A5' は A4、B5、B4、A3、Letter のどれでもありません");
+    row("header", {"--header", "date"}, 2, "--header: 'date' は name、name-date-score のどちらでもありません");
+    row("numbers", {"--numbers", "yes"}, 2, "--numbers: 'yes' は on、off のどちらでもありません");
+    row("zeros", {"--zeros", "crossed"}, 2, "--zeros: 'crossed' は struck、omitted のどちらでもありません");
     row("negative seed", {"--seed", "-1"}, 2, "--seed: '-1' は 0 から 4294967295 までの整数ではありません");
     row("seed too large", {"--seed", "4294967296"}, 2, "--seed: '4294967296' は 0 から 4294967295");
     row("unknown preset", {"--preset", "g9"}, 2, "--preset: 'g9' という設定はありません");
@@ -563,7 +820,8 @@ void TestSheets::helpVersionAndPresets() {
     const QString h = QString::fromUtf8(help.out);
     for (const char* expected :
          {"使い方 (Usage):", "-o OUTPUT.pdf", "--multiplicand <PATTERN>", "かけられる数の各位に使う数字",
-          "Digits allowed in each place of the", "--answers <after|end|none>", "-q, --quiet", "--list-presets",
+          "Digits allowed in each place of the", "--answers <after|end|none>", "--zeros <struck|omitted>",
+          "--numbers <on|off>", "--header <name|name-date-score>", "-q, --quiet", "--list-presets",
           "終了コード (Exit status)"}) {
         QVERIFY2(h.contains(QString::fromUtf8(expected)), expected);
     }

@@ -1,0 +1,38 @@
+#pragma once
+// How a page writes its figures. The window always draws the plain style (the value a
+// default-constructed TPageStyle has); a run of sheets may choose the way pupils are taught to
+// write a worked product, which teachers mark against.
+
+// What the header carries besides the sentence.
+enum class THeader {
+    Plain,          // a small title and sheet number, the name box unlabelled; the same on both sheets
+    Name,           // title and number a class can read from the board, 名前 by the box, こたえ on answer sheets
+    NameDateScore,  // the same with 月　日 and a score box (点) on the title's line
+};
+
+struct TPageStyle {
+    // The product written with every digit the column multiplication gives, the zeros that the
+    // point leaves without value struck out ("10.0" for 2.5 x 4), instead of left out.
+    bool StruckZeros = false;
+    // A 0 digit of the multiplier gets its own partial-product row of "0".
+    bool ZeroRows = true;
+    // (1), (2), ... at the top left of each figure's cell, so that a problem can be named.
+    bool ProblemNumbers = false;
+    THeader Header = THeader::Plain;
+    // A sentence wider than the page goes on to a second line, smaller if it must, rather
+    // than off the paper's edge.
+    bool WrapSentence = false;
+
+    bool operator==(const TPageStyle&) const = default;
+
+    static constexpr TPageStyle Plain() { return {}; }
+    static constexpr TPageStyle Textbook() {
+        TPageStyle style;
+        style.StruckZeros = true;
+        style.ZeroRows = false;
+        style.ProblemNumbers = true;
+        style.Header = THeader::Name;
+        style.WrapSentence = true;
+        return style;
+    }
+};
