@@ -157,7 +157,7 @@ public:
         if (struck > 0) {
             shownProduct = WorkedDigits(multiplicandDigits, multiplierDigits, fractionDigits);
             if (struck < fractionDigits)
-                shownProduct.insert(shownProduct.size() - static_cast<std::size_t>(fractionDigits), ".");
+                shownProduct.insert(shownProduct.size() - static_cast<std::size_t>(fractionDigits), 1, '.');
         }
         const bool shownHasPoint = shownProduct.find('.') != std::string::npos;
         const int shiftColumns = struck > 0 ? 0 : wholeShiftColumns;

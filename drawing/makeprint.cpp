@@ -306,9 +306,11 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
         Canvas.Font.Height = Scaled(NumberHeight);
         for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
             for (std::int32_t j = 1; j <= 4; ++j) {
-                const int k = (i - 1) * 4 + j;
-                Canvas.TextOut(Sub32(grid.X(j), Scaled(NumberIndent)), Sub32(grid.Y(i), grid.numberBand),
-                               "(" + FormatInteger(k) + ")");
+                // Built by appending: GCC 12 at -O3 warns (-Wrestrict) on "(" + text + ")".
+                std::string number = "(";
+                number += FormatInteger((i - 1) * 4 + j);
+                number += ')';
+                Canvas.TextOut(Sub32(grid.X(j), Scaled(NumberIndent)), Sub32(grid.Y(i), grid.numberBand), number);
             }
         }
         Canvas.Font.Height = figureHeight;
