@@ -10,6 +10,22 @@
 
 namespace {
 
+// The largest height below `fails` for which fitsAt holds, or 0 when none does. A smaller font
+// never makes text wider or taller, so the heights that fit form one range from 1 upwards and
+// halving finds its top.
+template <typename Fits>
+std::int32_t LargestFitting(std::int32_t fails, const Fits& fitsAt) {
+    std::int32_t fits = 0;
+    while (fails - fits > 1) {
+        const std::int32_t mid = fits + (fails - fits) / 2;
+        if (fitsAt(mid))
+            fits = mid;
+        else
+            fails = mid;
+    }
+    return fits;
+}
+
 const char* const GothicFace = "ＭＳ ゴシック";
 const char* const MinchoFace = "ＭＳ 明朝";
 
@@ -125,17 +141,7 @@ std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::in
     };
     std::int32_t chosen = designed;
     if (!fitsAt(designed)) {
-        // A smaller font never makes a figure wider or taller, so the heights that fit form
-        // one range from 1 upwards and halving finds its top.
-        std::int32_t fits = 0;
-        std::int32_t fails = designed;
-        while (fails - fits > 1) {
-            const std::int32_t mid = fits + (fails - fits) / 2;
-            if (fitsAt(mid))
-                fits = mid;
-            else
-                fails = mid;
-        }
+        const std::int32_t fits = LargestFitting(designed, fitsAt);
         // A page too small for any figure keeps the designed height rather than specks.
         if (fits >= 1) chosen = fits;
     }
@@ -225,14 +231,7 @@ void DrawWrappedSentence(TCanvas& Canvas, float pageScale, std::int32_t PageWidt
     };
     std::int32_t height = designed;
     if (!fitsAt(designed)) {
-        std::int32_t fits = 0, fails = designed;
-        while (fails - fits > 1) {
-            const std::int32_t mid = fits + (fails - fits) / 2;
-            if (fitsAt(mid))
-                fits = mid;
-            else
-                fails = mid;
-        }
+        const std::int32_t fits = LargestFitting(designed, fitsAt);
         height = fits >= 1 ? fits : 1;
     }
     Canvas.Font.Height = height;
