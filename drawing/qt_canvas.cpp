@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPen>
 #include <QRect>
+#include <QTextLayout>
+#include <QTextLine>
 #include <QThread>
 #include <algorithm>
 
@@ -145,16 +147,43 @@ std::int32_t TQtCanvas::Width(Resolved& r, std::string_view text) {
     return width;
 }
 
+const TQtCanvas::Resolved::Shaped& TQtCanvas::Shape(Resolved& r, std::string_view text) {
+    if (const auto known = r.shaped.find(text); known != r.shaped.end()) return known->second;
+    // Laid out as drawText lays out one line: the same itemizing, the same fallback faces for
+    // characters the font lacks, the same device metrics.
+    QTextLayout layout(Utf8(text), r.font, device_);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    Resolved::Shaped shaped;
+    if (line.isValid()) {
+        shaped.runs = layout.glyphRuns();
+        shaped.lineAscent = line.ascent();
+    }
+    if (r.shaped.size() >= WidthsKept) r.shaped.clear();
+    return r.shaped.emplace(text, std::move(shaped)).first->second;
+}
+
 void TQtCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
     Resolved& r = Current();
-    const QString s = Utf8(text);
     if (Brush.Style == TBrushStyle::Solid) {
         // An opaque text paints its own cell first, as wide as TextWidth says.
         painter_.fillRect(QRect(x, y, Width(r, text), r.cell), ToQColor(Brush.Color));
     }
     painter_.setFont(r.font);
     painter_.setPen(QPen(QColor(Qt::black)));
-    painter_.drawText(QPoint(x, y + r.ascent), s);
+    const Resolved::Shaped& shaped = Shape(r, text);
+    if (shaped.runs.size() == 1) {
+        // The run's glyphs stand on the layout line's baseline; the text's baseline is the font's.
+        painter_.drawGlyphRun(QPointF(x, y + r.ascent - shaped.lineAscent), shaped.runs.front());
+    } else {
+        // Several faces (a character from a fallback face): drawText lines an underline up
+        // across them as one, which separate runs would not.
+        painter_.drawText(QPoint(x, y + r.ascent), Utf8(text));
+    }
 }
 
 std::int32_t TQtCanvas::TextWidth(std::string_view text) { return Width(Current(), text); }

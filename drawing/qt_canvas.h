@@ -2,6 +2,8 @@
 // TCanvas drawn through a QPainter: the preview widget, a printer page, a PDF or an image.
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <map>
@@ -54,6 +56,14 @@ private:
         // Shaping a string is most of what measuring costs, and a page measures the same short
         // strings (digits, a point, a column's width) over and over.
         std::unordered_map<std::string, std::int32_t, StringHash, std::equal_to<>> widths{};
+        // What drawing a string needs once it is shaped: its glyphs and where they stand. Kept
+        // for the same reason as the widths; drawing shaped glyphs is the same as drawing the
+        // text, without shaping it again for every figure of every page.
+        struct Shaped {
+            QList<QGlyphRun> runs;
+            qreal lineAscent = 0;
+        };
+        std::unordered_map<std::string, Shaped, StringHash, std::equal_to<>> shaped{};
     };
     using Key = std::tuple<std::string, std::int32_t, bool>;
 
@@ -61,6 +71,7 @@ private:
     // Shared by every canvas of the thread on a device of the same kind and resolution.
     static std::shared_ptr<Resolved> Resolve(const Key& key, QPaintDevice* device);
     static std::int32_t Width(Resolved& r, std::string_view text);
+    const Resolved::Shaped& Shape(Resolved& r, std::string_view text);
 
     QPainter& painter_;
     QPaintDevice* device_;

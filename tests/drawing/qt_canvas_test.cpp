@@ -222,6 +222,51 @@ TEST(QtCanvas, RememberedWidthsBelongToTheirFont) {
     check(std::to_string(TQtCanvas::WidthsKept * 7));
 }
 
+// Texts are drawn from glyphs shaped once and remembered: every pixel must be where Qt's own
+// drawText puts it, for each face, size and underline, for a character the face lacks (drawn
+// from a fallback face), drawn again from memory, and after the memory was emptied.
+TEST(QtCanvas, RememberedGlyphsDrawWhatDrawTextDraws) {
+    struct Case {
+        std::string face;
+        int height;
+        TFontStyle style;
+    };
+    const std::vector<Case> fonts{{MinchoFace, 14, TFontStyle::Empty},
+                                  {MinchoFace, 29, TFontStyle::Underline},
+                                  {GothicFace, 11, TFontStyle::Empty},
+                                  {"ＭＳ Ｐゴシック", 40, TFontStyle::Empty}};
+    const std::vector<std::string> texts{"12.375", "× 0.6", "名前　（16）", "こたえ 月　日 点", "Ωµ€𝟘", " "};
+    for (const Case& f : fonts)
+        for (const std::string& text : texts) {
+            QImage ours = WhiteImage(600, 80), theirs = WhiteImage(600, 80);
+            {
+                QPainter p(&ours);
+                TQtCanvas canvas(p);
+                canvas.Font = TFont{f.face, f.height, f.style};
+                canvas.Brush.Style = TBrushStyle::Clear;
+                canvas.TextOut(3, 5, text);
+                // From memory, and once more after the memory was emptied for being full.
+                canvas.TextOut(3, 40, text);
+                for (std::size_t k = 0; k <= TQtCanvas::WidthsKept; ++k) canvas.TextOut(-900, 0, std::to_string(k));
+                canvas.TextOut(303, 40, text);
+            }
+            {
+                QPainter p(&theirs);
+                TQtCanvas canvas(p);
+                canvas.Font = TFont{f.face, f.height, f.style};
+                const QFont& font = canvas.CurrentQFont();
+                const int ascent = QFontMetrics(font, &theirs).ascent();
+                p.setFont(font);
+                p.setPen(Qt::black);
+                const QString s = QString::fromStdString(text);
+                p.drawText(QPoint(3, 5 + ascent), s);
+                p.drawText(QPoint(3, 40 + ascent), s);
+                p.drawText(QPoint(303, 40 + ascent), s);
+            }
+            EXPECT_TRUE(ours == theirs) << f.face << " " << f.height << " '" << text << "'";
+        }
+}
+
 TEST(QtCanvas, UnderlineClearBrushAndRectangle) {
     QImage img(200, 100, QImage::Format_RGB32);
     img.fill(QColor(255, 0, 0));
