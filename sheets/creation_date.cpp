@@ -2,14 +2,28 @@
 
 #include <QTimeZone>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
-// The information dictionary is the writer's first object; a head this long without the stamp
-// means there is none to replace.
+// The information dictionary and the document's XMP metadata are the writer's first objects,
+// the catalog comes right after them; a head this long without the catalog means there is no
+// more to replace.
 constexpr qsizetype HeadLimit = 64 * 1024;
 
-constexpr char Key[] = "/CreationDate (D:";
+constexpr char CatalogKey[] = "/Type /Catalog";
+
+// Where the writer stamps its clock. Qt 6.4 writes the creation date alone; Qt 6.8 also a
+// modification date, and the same instant three times in the XMP metadata, as ISO 8601.
+struct DateStamp {
+    const char* key;  // what stands just before the date
+    char end;         // what ends it
+    bool iso;
+};
+constexpr DateStamp Stamps[] = {
+    {"/CreationDate (D:", ')', false}, {"/ModDate (D:", ')', false},       {"xmp:CreateDate=\"", '"', true},
+    {"xmp:ModifyDate=\"", '"', true},  {"xmp:MetadataDate=\"", '"', true},
+};
 
 }  // namespace
 
@@ -42,22 +56,29 @@ qint64 TCreationDateDevice::writeData(const char* data, qint64 size) {
     return written ? size : -1;
 }
 
-// True once the stamp is replaced; false while its end has not arrived yet.
+// True once the head holds everything stamped (the catalog has begun); false before.
 bool TCreationDateDevice::Stamp() {
-    const qsizetype key = head_.indexOf(Key);
-    if (key < 0) return false;
-    const qsizetype from = key + qsizetype(sizeof Key) - 1;
-    const qsizetype end = head_.indexOf(')', from);
-    if (end < 0) return false;
-    // The writer gives local time with its offset, "Z" in UTC or "+09'00'" elsewhere: the same
-    // instant in UTC is written in the same shape, so the length does not change.
-    const QByteArray stamp = date_.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
-    QByteArray replacement;
-    if (end - from == stamp.size() + 1)
-        replacement = stamp + "Z";
-    else if (end - from == stamp.size() + 7)
-        replacement = stamp + "+00'00'";
-    if (!replacement.isEmpty()) head_.replace(from, end - from, replacement);
+    if (!head_.contains(CatalogKey) && head_.size() < HeadLimit) return false;
+    // The writer gives local time with its offset ("Z" in UTC, "+09'00'" or "+09:00"
+    // elsewhere): the same instant in UTC is written in the same shape, so that no length, and
+    // so no offset the writer has noted, changes.
+    const QByteArray pdfStamp = date_.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
+    const QByteArray isoStamp = date_.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1();
+    for (const DateStamp& s : Stamps) {
+        const qsizetype key = head_.indexOf(s.key);
+        if (key < 0) continue;
+        const qsizetype from = key + qsizetype(std::strlen(s.key));
+        const qsizetype end = head_.indexOf(s.end, from);
+        if (end < 0) continue;
+        const QByteArray& stamp = s.iso ? isoStamp : pdfStamp;
+        const QByteArray zero = s.iso ? QByteArray("+00:00") : QByteArray("+00'00'");
+        QByteArray replacement;
+        if (end - from == stamp.size() + 1)
+            replacement = stamp + "Z";
+        else if (end - from == stamp.size() + zero.size())
+            replacement = stamp + zero;
+        if (!replacement.isEmpty()) head_.replace(from, end - from, replacement);
+    }
     return true;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The creation date a PDF of sheets carries. Qt's PDF writer stamps the clock's time into the
-// document's information and offers no way to choose it, so a run that must give the same bytes
-// twice passes its output through a device that writes the chosen time over the stamp.
+// document's information (and, from Qt 6.8, into its XMP metadata) and offers no way to choose
+// it, so a run that must give the same bytes twice passes its output through a device that
+// writes the chosen time over every stamp.
 #include <QByteArray>
 #include <QDateTime>
 #include <QIODevice>
@@ -12,9 +13,10 @@
 // says whether a value was given that is not such a number.
 std::optional<QDateTime> SourceDate(const QByteArray& value, bool& malformed);
 
-// Passes everything on to `target` and replaces the date of the first "/CreationDate (D:...)"
-// with `date` in UTC, keeping its length so that the writer's offsets stay true. Only the head of
-// the file is held back (the information dictionary comes first); Finish() hands on what is left.
+// Passes everything on to `target` and replaces the dates of the first "/CreationDate (D:...)",
+// "/ModDate (D:...)" and XMP xmp:CreateDate, xmp:ModifyDate and xmp:MetadataDate with `date` in
+// UTC, keeping their lengths so that the writer's offsets stay true. Only the head of the file is
+// held back (up to the catalog, which follows those); Finish() hands on what is left.
 class TCreationDateDevice : public QIODevice {
 public:
     TCreationDateDevice(QIODevice& target, QDateTime date);

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRect>
+#include <QUuid>
+#include <QtGlobal>
 #include <memory>
 #include <optional>
 
@@ -22,6 +24,15 @@ void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
     auto pdf = std::make_unique<QPdfWriter>(&out);
     pdf->setTitle(job.Title);
     pdf->setCreator(job.Creator);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // Qt 6.8 gives every document a random identifier; a dated run must come out the same
+    // twice, so its identifier is made from what makes the run (the command line) and its date.
+    if (job.CreationDate) {
+        const QUuid space = QUuid::fromString(QLatin1String("{6c1e3a52-9a0f-4d57-b3c4-1f8e2d7a9b60}"));
+        pdf->setDocumentId(QUuid::createUuidV5(
+            space, job.Creator + QLatin1Char('\n') + job.CreationDate->toUTC().toString(Qt::ISODate)));
+    }
+#endif
     pdf->setResolution(SheetDotsPerInch);
     const double b = SheetBorderMillimetres;
     pdf->setPageLayout(
