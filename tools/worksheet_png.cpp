@@ -1,5 +1,6 @@
 // Developer tool, not part of the program: writes a worksheet page with and without answers
-// as images (preview size and an A4 page at 600 dpi) and as an A4 PDF, to look at.
+// as images (preview size and an A4 page at 600 dpi) and as an A4 PDF, to look at; and the same
+// pages in the textbook style as A4 PDFs (the README's pictures come from those).
 //   worksheet_png [output directory]
 #include <QDir>
 #include <QGuiApplication>
@@ -69,6 +70,9 @@ int main(int argc, char** argv) {
         // A4 at 600 dpi, the printable area inside 3.53 mm margins.
         ok &= WriteImage(out.filePath("a4_" + suffix + ".png"), 4794, 6849, 600, content);
         ok &= WritePdf(out.filePath("a4_" + suffix + ".pdf"), content);
+        PageContent textbook = content;
+        textbook.Style = TPageStyle::Textbook();
+        ok &= WritePdf(out.filePath("a4_" + suffix + "_textbook.pdf"), textbook);
     }
     return ok ? 0 : 1;
 }
