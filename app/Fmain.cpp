@@ -23,6 +23,7 @@
 #include "core/generator.h"
 #include "core/numtext.h"
 #include "core/random.h"
+#include "core/window_texts.h"
 #include "drawing/worksheet.h"
 #include "output/sheet_view.h"
 
@@ -148,12 +149,12 @@ void TForm1::CreateControls() {
     const QColor purple(128, 0, 128), teal(0, 128, 128);
     Label14 = label(16, 16, QStringLiteral("Tavrelo For かけ算（小数編） Ver1.22"), &mincho13, &purple);
     Label12 = label(568, 4, QStringLiteral("ﾌﾟﾚﾋﾞｭｰ画面↓"), &mincho13, &teal);
-    Label1 = label(16, 96, QStringLiteral("問題文"));
-    Label13 = label(16, 168, QStringLiteral("設定"));
+    Label1 = label(16, 96, QString::fromUtf8(SentenceLabel));
+    Label13 = label(16, 168, QString::fromUtf8(SettingsLabel));
     Label2 = label(24, 224, QStringLiteral("×"), &gothic33);
-    Label16 = label(32, 284, QStringLiteral("答えの範囲"));
+    Label16 = label(32, 284, QString::fromUtf8(AnswerRangeLabel));
     Label11 = label(264, 284, QStringLiteral("～"), &gothic20);
-    Label15 = label(16, 320, QStringLiteral("プリント番号"));
+    Label15 = label(16, 320, QString::fromUtf8(NumberLabel));
     const QString wave = QStringLiteral("～");
     Label17 = label(80, 180, wave);
     Label18 = label(80, 228, wave);
@@ -178,11 +179,11 @@ void TForm1::CreateControls() {
     constexpr int NoLimit = std::numeric_limits<int>::max();
     const QString zero = QStringLiteral("0");
     // Each hint names the place its field is for.
-    const QString hint5 = QStringLiteral("十の位の範囲を入力");
-    const QString hint4 = QStringLiteral("一の位の範囲を入力");
-    const QString hint3 = QStringLiteral("小数第一位の範囲を入力");
-    const QString hint2 = QStringLiteral("小数第二位の範囲を入力");
-    const QString hint1 = QStringLiteral("小数第三位の範囲を入力");
+    const QString hint5 = QString::fromUtf8(DigitFieldHints[4]);
+    const QString hint4 = QString::fromUtf8(DigitFieldHints[3]);
+    const QString hint3 = QString::fromUtf8(DigitFieldHints[2]);
+    const QString hint2 = QString::fromUtf8(DigitFieldHints[1]);
+    const QString hint1 = QString::fromUtf8(DigitFieldHints[0]);
     u5l = edit(64, 176, 17, zero, 1, hint5);
     u5h = edit(96, 176, 17, zero, 1, hint5);
     u4l = edit(136, 176, 17, zero, 1, hint4);
@@ -208,20 +209,17 @@ void TForm1::CreateControls() {
         LimitToOneCharacter(field);
     }
 
-    QstSentence =
-        edit(16, 120, 393, QStringLiteral("つぎの計算をしましょう。"), NoLimit, QStringLiteral("問題文を入力"));
-    AnsLow = edit(144, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
-    AnsHigh = edit(304, 280, 97, zero, 11, QStringLiteral("答えの範囲を入力"));
-    PrnNum = edit(104, 320, 57, QStringLiteral("1"), NoLimit, QStringLiteral("プリント番号を入力"));
+    QstSentence = edit(16, 120, 393, QString::fromUtf8(DefaultSentence), NoLimit, QString::fromUtf8(SentenceFieldHint));
+    AnsLow = edit(144, 280, 97, zero, 11, QString::fromUtf8(AnswerFieldHint));
+    AnsHigh = edit(304, 280, 97, zero, 11, QString::fromUtf8(AnswerFieldHint));
+    PrnNum = edit(104, 320, 57, QStringLiteral("1"), NoLimit, QString::fromUtf8(NumberFieldHint));
 
     // A screen reader reads a field's name, not its hint, and one hint serves four fields:
     // the name says which number, place and bound the field is for.
-    const QString places[5] = {QStringLiteral("小数第三位"), QStringLiteral("小数第二位"), QStringLiteral("小数第一位"),
-                               QStringLiteral("一の位"), QStringLiteral("十の位")};
     const auto digitFields = DigitFields();
     for (std::size_t k = 0; k < 5; ++k) {
-        const QString multiplicand = QStringLiteral("かけられる数 ") + places[k];
-        const QString multiplier = QStringLiteral("かける数 ") + places[k];
+        const QString multiplicand = QStringLiteral("かけられる数 ") + QString::fromUtf8(PlaceNames[k]);
+        const QString multiplier = QStringLiteral("かける数 ") + QString::fromUtf8(PlaceNames[k]);
         digitFields[4 * k]->setAccessibleName(multiplicand + QStringLiteral(" 下限"));
         digitFields[4 * k + 1]->setAccessibleName(multiplicand + QStringLiteral(" 上限"));
         digitFields[4 * k + 2]->setAccessibleName(multiplier + QStringLiteral(" 下限"));
@@ -236,8 +234,8 @@ void TForm1::CreateControls() {
     for (QLineEdit* field : DigitFields()) field->setInputMethodHints(NumberInput);
     for (QLineEdit* field : {AnsLow, AnsHigh, PrnNum}) field->setInputMethodHints(NumberInput);
 
-    QNumPattern =
-        new TRadioGroup(QStringLiteral("問題数"), {QStringLiteral("３段４列"), QStringLiteral("４段４列")}, 2, client_);
+    QNumPattern = new TRadioGroup(QString::fromUtf8(CountLabel),
+                                  {QString::fromUtf8(CountChoices[0]), QString::fromUtf8(CountChoices[1])}, 2, client_);
     QNumPattern->setGeometry(184, 312, 161, 49);
 
     auto button = [this](int x, int y, const QString& caption, const QString& hint, const QIcon& glyph) {
@@ -252,9 +250,9 @@ void TForm1::CreateControls() {
         return b;
     };
     const QIcon printer(QStringLiteral(":/glyphs/printer.xpm"));
-    btnPreview = button(40, 376, QStringLiteral("プレビュー"), QStringLiteral("印刷イメージを見る"),
+    btnPreview = button(40, 376, QString::fromUtf8(PreviewLabel), QStringLiteral("印刷イメージを見る"),
                         QIcon(QStringLiteral(":/glyphs/preview.xpm")));
-    btnPrint = button(216, 376, QStringLiteral("印刷"), QStringLiteral("解答なしで印刷"), printer);
+    btnPrint = button(216, 376, QString::fromUtf8(PrintLabel), QStringLiteral("解答なしで印刷"), printer);
     btnMaintenance = button(40, 416, QStringLiteral("印刷設定"), QStringLiteral("印刷の設定を変更"),
                             QIcon(QStringLiteral(":/glyphs/maintenance.xpm")));
     btnPrintWithAns = button(216, 416, QStringLiteral("印刷（答えつき）"), QStringLiteral("解答ありで印刷"), printer);
@@ -434,8 +432,7 @@ void TForm1::btnPreviewClick() {
 
     if (GenerateProblems(settings, State.Problems, State.ProblemCount) == GenerationResult::GaveUp) {
         Dialogs().Beep();
-        Dialogs().WarningBox(this, QStringLiteral("警告"),
-                             QStringLiteral("今の条件では、指定された問題数が確保できません。"));
+        Dialogs().WarningBox(this, QString::fromUtf8(ShortSetCaption), QString::fromUtf8(ShortSetWarning));
     }
 
     // The set and its texts are complete here: show it and allow printing.

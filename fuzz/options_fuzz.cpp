@@ -31,8 +31,8 @@ QString Settings(const SheetOptions& o, std::uint32_t seed) {
                        QString::number(o.FirstNumber),
                        QString::fromStdString(o.Sentence),
                        QString::number(static_cast<int>(o.Answers)),
-                       o.PaperName,
-                       QString::number(o.Paper)};
+                       QString::fromUtf8(PaperName(o.Paper)),
+                       QString::number(static_cast<int>(o.Paper))};
     for (const DigitRangeTexts& r : s.DigitRanges)
         fields << QString::fromStdString(r.MultiplicandLow + r.MultiplicandHigh + r.MultiplierLow + r.MultiplierHigh);
     return fields.join(QLatin1Char('|'));

@@ -181,7 +181,7 @@ int Run(const SheetOptions& options) {
     job.FirstNumber = options.FirstNumber;
     job.Sentence = options.Sentence;
     job.Answers = options.Answers;
-    job.Paper = options.Paper;
+    job.Paper = PageSizeOf(options.Paper);
     job.Style = options.Style;
     job.Title = QString::fromUtf8(DocumentName);
     job.CreationDate = creationDate;

@@ -18,12 +18,6 @@
 
 namespace {
 
-constexpr const char* DefaultMultiplicand = "[1-9].[1-9]";
-constexpr const char* DefaultMultiplier = "[2-9]";
-constexpr const char* DefaultAnswer = "0:1000";
-constexpr const char* DefaultSentence = "つぎの計算をしましょう。";
-constexpr std::int32_t MaxSheets = 1000;
-
 // Qt's parser words its own errors and headings through the translation system; these are
 // the only ones it has.
 class ParserTranslator : public QTranslator {
@@ -168,189 +162,70 @@ struct OptionError {
 
 QString Utf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// The core's messages start with the text they were given, quoted whole: it is quoted again
-// the way this program quotes every value. `texts` are the ones the message may start with.
-QString CoreMessage(const Exception& error, std::initializer_list<std::string> texts) {
-    const QString message = QString::fromUtf8(error.what());
-    for (const std::string& text : texts) {
-        const QString given = Utf8(text);
-        const QString quoted = "'" + given + "'";
-        if (message.startsWith(quoted)) return Quoted(given) + message.mid(quoted.size());
+// The long name the shared reader knows an option by; the rest are the command line's own.
+const char* RunOptionName(Opt id) {
+    switch (id) {
+        case Opt::Multiplicand:
+            return "multiplicand";
+        case Opt::Multiplier:
+            return "multiplier";
+        case Opt::Answer:
+            return "answer";
+        case Opt::Problems:
+            return "problems";
+        case Opt::Sheets:
+            return "sheets";
+        case Opt::Number:
+            return "number";
+        case Opt::Sentence:
+            return "sentence";
+        case Opt::Answers:
+            return "answers";
+        case Opt::Paper:
+            return "paper";
+        case Opt::Zeros:
+            return "zeros";
+        case Opt::Numbers:
+            return "numbers";
+        case Opt::Header:
+            return "header";
+        case Opt::Seed:
+            return "seed";
+        case Opt::Preset:
+            return "preset";
+        case Opt::ListPresets:
+        case Opt::Output:
+        case Opt::Quiet:
+        case Opt::Help:
+        case Opt::Version:
+            break;
     }
-    return message;
-}
-
-QString OptionLabel(Opt id) {
-    for (const OptionEntry& entry : OptionTable()) {
-        if (entry.id != id) continue;
-        QStringList shown;
-        for (const QString& n : entry.names) shown << (n.size() == 1 ? "-" + n : "--" + n);
-        return shown.join('/');
-    }
-    return {};
-}
-
-[[noreturn]] void Fail(Opt id, const QString& message) { throw OptionError{OptionLabel(id) + ": " + message}; }
-
-// The window's integer conversion, with its own message.
-std::int32_t IntegerValue(Opt id, const QString& value) {
-    try {
-        return ParseInteger(value.toStdString());
-    } catch (const EConvertError& e) {
-        Fail(id, CoreMessage(e, {value.toStdString()}));
-    }
-}
-
-OperandPlaces PatternValue(Opt id, const QString& value) {
-    try {
-        return ParseDigitPattern(value.toStdString());
-    } catch (const EPatternError& e) {
-        Fail(id, CoreMessage(e, {value.toStdString()}));
-    }
-}
-
-void SetAnswer(Opt id, const QString& value, GenerationSettings& settings) {
-    AnswerRangeTexts texts;
-    try {
-        texts = SplitAnswerRange(value.toStdString());
-        // Judged now, as the window would, so that a bad bound is refused before any work.
-        (void)ParseDecimal(texts.Low);
-        (void)ParseDecimal(texts.High);
-        settings.AnswerLowText = texts.Low;
-        settings.AnswerHighText = texts.High;
-    } catch (const Exception& e) {
-        Fail(id, CoreMessage(e, {value.toStdString(), texts.Low, texts.High}));
-    }
-}
-
-std::uint32_t SeedValue(const QString& value) {
-    bool digitsOnly = !value.isEmpty() && value.size() <= 10;
-    for (QChar c : value) digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
-    const qulonglong n = digitsOnly ? value.toULongLong() : 0;
-    if (!digitsOnly || n > std::numeric_limits<std::uint32_t>::max())
-        Fail(Opt::Seed, Quoted(value) + " は 0 から 4294967295 までの整数ではありません");
-    return static_cast<std::uint32_t>(n);
-}
-
-struct PaperEntry {
-    const char* name;
-    QPageSize::PageSizeId id;
-};
-// Japanese schools mean the JIS B sizes when they say B5 or B4.
-const PaperEntry Papers[] = {
-    {"A4", QPageSize::A4}, {"B5", QPageSize::JisB5},      {"B4", QPageSize::JisB4},
-    {"A3", QPageSize::A3}, {"Letter", QPageSize::Letter},
-};
-
-void ApplyPreset(const QString& name, GenerationSettings& settings) {
-    const SheetPreset* preset = FindSheetPreset(name.toStdString());
-    if (!preset) Fail(Opt::Preset, Quoted(name) + " という設定はありません（--list-presets で一覧を表示します）");
-    SetDigitRanges(settings, ParseDigitPattern(preset->Multiplicand), ParseDigitPattern(preset->Multiplier));
-    const AnswerRangeTexts answer = SplitAnswerRange(preset->Answer);
-    settings.AnswerLowText = answer.Low;
-    settings.AnswerHighText = answer.High;
+    return nullptr;
 }
 
 SheetOptions Defaults() {
     SheetOptions o;
-    o.Settings.RequestedCount = 16;
-    SetDigitRanges(o.Settings, ParseDigitPattern(DefaultMultiplicand), ParseDigitPattern(DefaultMultiplier));
-    const AnswerRangeTexts answer = SplitAnswerRange(DefaultAnswer);
-    o.Settings.AnswerLowText = answer.Low;
-    o.Settings.AnswerHighText = answer.High;
-    o.Sentence = DefaultSentence;
-    o.PaperName = QStringLiteral("A4");
+    static_cast<RunOptions&>(o) = DefaultRunOptions();
     return o;
 }
 
 void Apply(Opt id, const QString& value, SheetOptions& o) {
+    if (const char* name = RunOptionName(id)) {
+        try {
+            ApplyRunOption(name, value.toStdString(), o);
+        } catch (const EOptionError& e) {
+            throw OptionError{QString::fromUtf8(e.what())};
+        }
+        return;
+    }
     switch (id) {
-        case Opt::Multiplicand:
-            SetDigitRanges(o.Settings, PatternValue(id, value), MultiplierPlaces(o.Settings));
-            break;
-        case Opt::Multiplier:
-            SetDigitRanges(o.Settings, MultiplicandPlaces(o.Settings), PatternValue(id, value));
-            break;
-        case Opt::Answer:
-            SetAnswer(id, value, o.Settings);
-            break;
-        case Opt::Problems: {
-            const std::int32_t n = IntegerValue(id, value);
-            if (n != 12 && n != 16) Fail(id, Quoted(value) + " は 12 か 16 ではありません");
-            o.Settings.RequestedCount = n;
-            break;
-        }
-        case Opt::Sheets: {
-            const std::int32_t n = IntegerValue(id, value);
-            if (n < 1 || n > MaxSheets) Fail(id, Quoted(value) + " は 1 から 1000 までの枚数ではありません");
-            o.Sheets = n;
-            break;
-        }
-        case Opt::Number:
-            o.FirstNumber = IntegerValue(id, value);
-            break;
-        case Opt::Sentence:
-            o.Sentence = value.toStdString();
-            break;
-        case Opt::Answers:
-            if (value == u"after")
-                o.Answers = AnswerPlacement::After;
-            else if (value == u"end")
-                o.Answers = AnswerPlacement::End;
-            else if (value == u"none")
-                o.Answers = AnswerPlacement::None;
-            else
-                Fail(id, Quoted(value) + " は after、end、none のどれでもありません");
-            break;
-        case Opt::Paper: {
-            const PaperEntry* found = nullptr;
-            for (const PaperEntry& p : Papers) {
-                if (value.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) found = &p;
-            }
-            if (!found) Fail(id, Quoted(value) + " は A4、B5、B4、A3、Letter のどれでもありません");
-            o.Paper = found->id;
-            o.PaperName = QLatin1String(found->name);
-            break;
-        }
-        case Opt::Zeros:
-            if (value == u"struck")
-                o.Style.StruckZeros = true;
-            else if (value == u"omitted")
-                o.Style.StruckZeros = false;
-            else
-                Fail(id, Quoted(value) + " は struck、omitted のどちらでもありません");
-            break;
-        case Opt::Numbers:
-            if (value == u"on")
-                o.Style.ProblemNumbers = true;
-            else if (value == u"off")
-                o.Style.ProblemNumbers = false;
-            else
-                Fail(id, Quoted(value) + " は on、off のどちらでもありません");
-            break;
-        case Opt::Header:
-            if (value == u"name")
-                o.Style.Header = THeader::Name;
-            else if (value == u"name-date-score")
-                o.Style.Header = THeader::NameDateScore;
-            else
-                Fail(id, Quoted(value) + " は name、name-date-score のどちらでもありません");
-            break;
-        case Opt::Seed:
-            o.Seed = SeedValue(value);
-            break;
-        case Opt::Preset:
-            ApplyPreset(value, o.Settings);
-            break;
         case Opt::Output:
             o.Output = value;
             break;
         case Opt::Quiet:
             o.Quiet = true;
             break;
-        case Opt::ListPresets:
-        case Opt::Help:
-        case Opt::Version:
+        default:
             break;
     }
 }
@@ -387,21 +262,22 @@ QString QuotedInParserText(const QString& text) {
 
 }  // namespace
 
-QString Quoted(const QString& value) {
-    constexpr qsizetype Longest = 80;
-    QString shown;
-    for (const char32_t c : value.toUcs4()) {
-        // C0, DEL and C1: an escape sequence in a message would be obeyed by the terminal.
-        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
-        const QString one =
-            control ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0')) : QString::fromUcs4(&c, 1);
-        if (shown.size() + one.size() > Longest) {
-            shown += QChar(0x2026);  // …
-            break;
-        }
-        shown += one;
+QString Quoted(const QString& value) { return QString::fromStdString(QuotedValue(value.toStdString())); }
+
+QPageSize::PageSizeId PageSizeOf(TPaper paper) {
+    switch (paper) {
+        case TPaper::A4:
+            return QPageSize::A4;
+        case TPaper::B5:
+            return QPageSize::JisB5;
+        case TPaper::B4:
+            return QPageSize::JisB4;
+        case TPaper::A3:
+            return QPageSize::A3;
+        case TPaper::Letter:
+            return QPageSize::Letter;
     }
-    return "'" + shown + "'";
+    return QPageSize::A4;
 }
 
 void InstallParserTranslations() {
@@ -483,11 +359,10 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
             Apply(id, index < values.size() ? values[index] : QString(), options);
         }
         if (options.Output.isEmpty()) throw OptionError{"-o/--output: 書き出す PDF のファイル名がありません"};
-        const std::int64_t last = static_cast<std::int64_t>(options.FirstNumber) + options.Sheets - 1;
-        if (last > std::numeric_limits<std::int32_t>::max()) {
-            throw OptionError{QStringLiteral("--number: %1 から %2 枚では、最後の番号が 2147483647 を超えます")
-                                  .arg(options.FirstNumber)
-                                  .arg(options.Sheets)};
+        try {
+            CheckRunOptions(options);
+        } catch (const EOptionError& e) {
+            throw OptionError{QString::fromUtf8(e.what())};
         }
     } catch (const OptionError& e) {
         result.Text = e.message;
@@ -499,38 +374,9 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
 }
 
 QString RemakeCommand(const SheetOptions& options, std::uint32_t seed) {
-    const GenerationSettings& s = options.Settings;
-    const char* answers = options.Answers == AnswerPlacement::After ? "after"
-                          : options.Answers == AnswerPlacement::End ? "end"
-                                                                    : "none";
-    QStringList words{
-        QStringLiteral("tavrelo-sheets"),
-        QStringLiteral("--seed"),
-        QString::number(seed),
-        QStringLiteral("--multiplicand"),
-        Utf8(FormatDigitPattern(MultiplicandPlaces(s))),
-        QStringLiteral("--multiplier"),
-        Utf8(FormatDigitPattern(MultiplierPlaces(s))),
-        QStringLiteral("--answer"),
-        Utf8(s.AnswerLowText + ":" + s.AnswerHighText),
-        QStringLiteral("--problems"),
-        QString::number(s.RequestedCount),
-        QStringLiteral("--sheets"),
-        QString::number(options.Sheets),
-        QStringLiteral("--number"),
-        QString::number(options.FirstNumber),
-        QStringLiteral("--sentence"),
-        Utf8(options.Sentence),
-        QStringLiteral("--answers"),
-        QLatin1String(answers),
-        QStringLiteral("--paper"),
-        options.PaperName,
-        QStringLiteral("--zeros"),
-        options.Style.StruckZeros ? QStringLiteral("struck") : QStringLiteral("omitted"),
-        QStringLiteral("--numbers"),
-        options.Style.ProblemNumbers ? QStringLiteral("on") : QStringLiteral("off"),
-        QStringLiteral("--header"),
-        options.Style.Header == THeader::NameDateScore ? QStringLiteral("name-date-score") : QStringLiteral("name")};
-    for (QString& w : words) w = ShellWord(w);
+    QStringList words{QStringLiteral("tavrelo-sheets")};
+    for (const auto& [name, value] : RunOptionValues(options, seed)) {
+        words << ShellWord(QStringLiteral("--") + QString::fromStdString(name)) << ShellWord(Utf8(value));
+    }
     return words.join(' ');
 }

@@ -7,24 +7,16 @@
 #include <optional>
 #include <string>
 
-#include "core/generator.h"
-#include "core/sheet_run.h"
-#include "drawing/page_style.h"
+#include "drawing/run_options.h"
 
-struct SheetOptions {
-    GenerationSettings Settings;  // count, answer texts and the twenty digit texts
-    std::int32_t Sheets = 1;
-    std::int32_t FirstNumber = 1;
-    std::string Sentence;
-    AnswerPlacement Answers = AnswerPlacement::After;
-    QString PaperName;
-    QPageSize::PageSizeId Paper = QPageSize::A4;
-    std::optional<std::uint32_t> Seed;  // none: from the clock
-    QString Output;                     // "-" is standard output
+// The run's settings, read as every edition reads them, and what only the command line has.
+struct SheetOptions : RunOptions {
+    QString Output;  // "-" is standard output
     bool Quiet = false;
-    // Sheets are written the way pupils are taught to write them, unless told otherwise.
-    TPageStyle Style = TPageStyle::Textbook();
 };
+
+// The paper the PDF's pages have.
+QPageSize::PageSizeId PageSizeOf(TPaper paper);
 
 enum class OptionsOutcome { Run, Help, Version, ListPresets, Error };
 

@@ -1,0 +1,181 @@
+#include "drawing/svg_canvas.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Numbers in the image never follow the C library's locale (a German desktop's "2,5").
+void AppendNumber(std::string& out, double value) {
+    char buffer[32];
+    // Two decimals are far below a device pixel; whole numbers stay whole.
+    const double rounded = std::round(value * 100.0) / 100.0;
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::general, 10);
+    if (error == std::errc()) out.append(buffer, end);
+}
+
+void AppendNumber(std::string& out, std::int32_t value) {
+    char buffer[16];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    if (error == std::errc()) out.append(buffer, end);
+}
+
+void AppendColor(std::string& out, TColor color) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "#%06x", static_cast<unsigned>(color & 0xFFFFFFu));
+    out += buffer;
+}
+
+// Text as character data: never markup, and always well-formed UTF-8 (a byte that starts no
+// character becomes U+FFFD; so do the control characters XML does not allow).
+void AppendEscaped(std::string& out, std::string_view text) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = byte(i);
+        if (lead < 0x80) {
+            switch (lead) {
+                case '&':
+                    out += "&amp;";
+                    break;
+                case '<':
+                    out += "&lt;";
+                    break;
+                case '>':
+                    out += "&gt;";
+                    break;
+                case '"':
+                    out += "&quot;";
+                    break;
+                case '\'':
+                    out += "&#39;";
+                    break;
+                default:
+                    if (lead < 0x20 && lead != '\t' && lead != '\n' && lead != '\r')
+                        out += "\xEF\xBF\xBD";
+                    else
+                        out += static_cast<char>(lead);
+            }
+            ++i;
+            continue;
+        }
+        std::size_t extra = (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : 0;
+        bool valid = extra > 0 && i + extra < text.size();
+        char32_t c = lead & (0x7F >> (extra + 1));
+        for (std::size_t k = 1; valid && k <= extra; ++k) {
+            valid = (byte(i + k) & 0xC0) == 0x80;
+            c = (c << 6) | (byte(i + k) & 0x3F);
+        }
+        static constexpr char32_t Least[] = {0, 0x80, 0x800, 0x10000};
+        valid =
+            valid && c >= Least[extra] && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF) && c != 0xFFFE && c != 0xFFFF;
+        if (valid) {
+            out.append(text.substr(i, extra + 1));
+            i += extra + 1;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+std::string SvgFontFamily(std::string_view faceName) {
+    // The faces the tests and a Debian desktop have first, then Windows', macOS' and iPadOS',
+    // then ChromeOS'. The figures need a fixed pitch: every family named for the fixed-pitch
+    // faces is one.
+    if (faceName == "ＭＳ 明朝") {
+        return "'IPAMincho', 'IPA明朝', 'MS Mincho', 'ＭＳ 明朝', 'Hiragino Mincho ProN', 'Noto Serif CJK JP', "
+               "'Noto Sans Mono CJK JP', monospace";
+    }
+    if (faceName == "ＭＳ ゴシック") {
+        return "'IPAGothic', 'IPAゴシック', 'MS Gothic', 'ＭＳ ゴシック', 'Osaka-Mono', 'Noto Sans Mono CJK JP', "
+               "monospace";
+    }
+    if (faceName == "ＭＳ Ｐゴシック") {
+        return "'IPAPGothic', 'IPAPゴシック', 'MS PGothic', 'ＭＳ Ｐゴシック', 'Yu Gothic', 'Hiragino Sans', "
+               "'Noto Sans CJK JP', sans-serif";
+    }
+    std::string family = "'";
+    for (char c : faceName) {
+        if (c != '\'' && c != '"' && c != '<' && c != '>' && c != '&' && c != '\\') family += c;
+    }
+    return family + "', sans-serif";
+}
+
+TSvgCanvas::TSvgCanvas(std::int32_t width, std::int32_t height, TTextMeasurer& measurer)
+    : width_(width), height_(height), measurer_(measurer) {}
+
+void TSvgCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
+    const TSvgFontMetrics metrics = measurer_.Metrics(Font);
+    if (Brush.Style == TBrushStyle::Solid) {
+        // An opaque text paints its own cell first, as wide as TextWidth says.
+        body_ += "<rect x=\"";
+        AppendNumber(body_, x);
+        body_ += "\" y=\"";
+        AppendNumber(body_, y);
+        body_ += "\" width=\"";
+        AppendNumber(body_, measurer_.Width(Font, text));
+        body_ += "\" height=\"";
+        AppendNumber(body_, Font.Height);
+        body_ += "\" fill=\"";
+        AppendColor(body_, Brush.Color);
+        body_ += "\"/>\n";
+    }
+    // Texts are black whatever the pen, as on every other surface.
+    body_ += "<text x=\"";
+    AppendNumber(body_, x);
+    body_ += "\" y=\"";
+    AppendNumber(body_, static_cast<double>(y) + metrics.Ascent);
+    body_ += "\" font-size=\"";
+    AppendNumber(body_, metrics.Size);
+    body_ += "\" font-family=\"";
+    AppendEscaped(body_, SvgFontFamily(Font.Name));
+    body_ += "\"";
+    if (Font.Style == TFontStyle::Underline) body_ += " text-decoration=\"underline\"";
+    body_ += ">";
+    AppendEscaped(body_, text);
+    body_ += "</text>\n";
+}
+
+std::int32_t TSvgCanvas::TextWidth(std::string_view text) { return measurer_.Width(Font, text); }
+
+std::int32_t TSvgCanvas::TextHeight(std::string_view /*text*/) { return Font.Height; }
+
+void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+    // Covers x1..x2-1 and y1..y2-1, outline included: the outline is the one-pixel border inside.
+    if (x2 <= x1 || y2 <= y1) return;
+    const std::int64_t w = static_cast<std::int64_t>(x2) - x1, h = static_cast<std::int64_t>(y2) - y1;
+    body_ += "<rect x=\"";
+    AppendNumber(body_, x1 + 0.5);
+    body_ += "\" y=\"";
+    AppendNumber(body_, y1 + 0.5);
+    body_ += "\" width=\"";
+    AppendNumber(body_, static_cast<double>(w) - 1.0);
+    body_ += "\" height=\"";
+    AppendNumber(body_, static_cast<double>(h) - 1.0);
+    body_ += "\" fill=\"";
+    if (Brush.Style == TBrushStyle::Solid)
+        AppendColor(body_, Brush.Color);
+    else
+        body_ += "none";
+    body_ += "\" stroke=\"";
+    AppendColor(body_, Pen.Color);
+    body_ += "\" stroke-width=\"1\"/>\n";
+}
+
+std::string TSvgCanvas::Svg() const {
+    std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
+    AppendNumber(out, width_);
+    out += "\" height=\"";
+    AppendNumber(out, height_);
+    out += "\" viewBox=\"0 0 ";
+    AppendNumber(out, width_);
+    out += " ";
+    AppendNumber(out, height_);
+    out += "\" shape-rendering=\"crispEdges\" xml:space=\"preserve\">\n";
+    out += body_;
+    out += "</svg>\n";
+    return out;
+}
