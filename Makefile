@@ -3,7 +3,7 @@
 #   make test  installs what is missing, builds and runs the whole test suite
 # The rest are for developers (make package builds the Debian package).
 
-.PHONY: run test deps build display test-asan test-arm64 format-check fuzz bench package check-package check-debian13 clean
+.PHONY: run test deps build web display test-asan test-arm64 format-check fuzz bench package check-package check-debian13 clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -11,6 +11,13 @@ deps:
 build: deps
 	cmake --preset dev
 	cmake --build --preset dev
+
+# The browser edition: build/web/tavrelo.html, one file with everything inlined. Debian's
+# emscripten runs its tools with node and looks for its modules where Debian's node keeps them.
+export NODE_PATH = /usr/share/nodejs
+web: deps
+	cmake --preset web
+	cmake --build --preset web
 
 # Checked before anything is installed or built, so that it fails at once.
 display:
@@ -23,7 +30,7 @@ display:
 run: display build
 	./build/dev/app/tavrelo
 
-test: build
+test: build web
 	ctest --preset dev
 
 test-asan: deps

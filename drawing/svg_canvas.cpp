@@ -8,11 +8,19 @@ namespace {
 
 // Numbers in the image never follow the C library's locale (a German desktop's "2,5").
 void AppendNumber(std::string& out, double value) {
-    char buffer[32];
-    // Two decimals are far below a device pixel; whole numbers stay whole.
-    const double rounded = std::round(value * 100.0) / 100.0;
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::general, 10);
-    if (error == std::errc()) out.append(buffer, end);
+    // Hundredths are far below a device pixel; whole numbers stay whole. Written digit by digit:
+    // not every standard library has to_chars for floating point yet.
+    const long long hundredths = std::llround(value * 100.0);
+    const unsigned long long magnitude = hundredths < 0 ? 0ULL - static_cast<unsigned long long>(hundredths)
+                                                        : static_cast<unsigned long long>(hundredths);
+    if (hundredths < 0) out += '-';
+    out += std::to_string(magnitude / 100);
+    const unsigned fraction = static_cast<unsigned>(magnitude % 100);
+    if (fraction != 0) {
+        out += '.';
+        out += static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0) out += static_cast<char>('0' + fraction % 10);
+    }
 }
 
 void AppendNumber(std::string& out, std::int32_t value) {

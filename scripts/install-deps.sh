@@ -21,6 +21,8 @@ PACKAGES=(
   # Debian 13): libclang-rt-dev is the one that follows it.
   clang libclang-rt-dev
   librsvg2-bin desktop-file-utils appstream man-db
+  # The browser edition: built by emscripten, tested in Debian's chromium driven by selenium.
+  emscripten chromium chromium-driver python3-selenium
 )
 while [ $# -gt 0 ]; do
   case $1 in

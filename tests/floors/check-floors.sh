@@ -56,6 +56,7 @@ forbid core "$qt|fontconfig/" 'core builds without Qt'
 # font setup know Qt and fontconfig.
 forbid drawing "$qt|fontconfig/" 'the page layout draws on TCanvas only' \
   --exclude='qt_canvas.h' --exclude='qt_canvas.cpp' --exclude='fonts.h' --exclude='fonts.cpp'
+forbid web "$qt|fontconfig/" 'the browser edition stands on the Qt-free libraries'
 for folder in core drawing sheets web; do
   forbid "$folder" 'cups/' 'only output talks to the print scheduler'
 done

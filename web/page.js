@@ -1,0 +1,323 @@
+"use strict";
+// The page: the window's fields and the run's settings in, the sheets out. Everything a sheet
+// says (the problems, the layout, the messages) comes from the WebAssembly module, the same code
+// as the window's and tavrelo-sheets'; this script only moves values between it and the page.
+(function () {
+  const root = document.documentElement;
+  const $ = (id) => document.getElementById(id);
+  const timings = (window.tavreloTimings = { ready: null, firstDraw: null, lastDraw: null });
+  const StorageKey = "tavrelo.settings";
+  // The window's field names: u multiplicand, d multiplier; 1 thousandths .. 5 tens; l low, h high.
+  const digitIds = [];
+  for (let k = 1; k <= 5; ++k) for (const f of ["u", "d"]) for (const b of ["l", "h"]) digitIds.push(f + k + b);
+  // The options the page offers, by the command line's names, and the field that holds each.
+  const optionFields = {
+    problems: null, sheets: "sheets", number: "PrnNum", sentence: "QstSentence", answers: "answers",
+    paper: "paper", zeros: "zeros", numbers: "numbers", header: "header", seed: "seed",
+  };
+  const paperSizes = {
+    A4: ["210mm", "297mm", 200, 287], B5: ["182mm", "257mm", 172, 247], B4: ["257mm", "364mm", 247, 354],
+    A3: ["297mm", "420mm", 287, 410], Letter: ["215.9mm", "279.4mm", 205.9, 269.4],
+  };
+  let api = null;
+  let shown = null;  // the run on the page: its query and the answer the module gave
+
+  function call(name, argument) {
+    return JSON.parse(api[name](argument));
+  }
+
+  function buildDigitRows(texts) {
+    const body = $("digit-rows");
+    const rows = [["u", "かけられる数"], ["d", "かける数"]];
+    // The window's tab order: the four lower places of the multiplicand, of the multiplier,
+    // ... and the tens last.
+    const tabOf = (f, k, b) => (k === 5 ? 25 + (f === "u" ? 0 : 2) + (b === "l" ? 0 : 1)
+                                        : 1 + (f === "u" ? 0 : 8) + (k - 1) * 2 + (b === "l" ? 0 : 1));
+    for (const [f, name] of rows) {
+      const tr = document.createElement("tr");
+      const th = document.createElement("td");
+      th.className = "rowname";
+      th.textContent = name;
+      tr.appendChild(th);
+      for (const k of [5, 4, 0, 3, 2, 1]) {
+        if (k === 0) {
+          const td = document.createElement("td");
+          td.className = "point";
+          td.textContent = ".";
+          td.setAttribute("aria-hidden", "true");
+          tr.appendChild(td);
+          continue;
+        }
+        for (const b of ["l", "", "h"]) {
+          const td = document.createElement("td");
+          if (b === "") {
+            td.textContent = "～";
+          } else {
+            const input = document.createElement("input");
+            input.type = "text";
+            input.id = f + k + b;
+            input.maxLength = 1;
+            input.inputMode = "numeric";
+            input.tabIndex = tabOf(f, k, b);
+            input.title = texts.hints[k - 1];
+            input.placeholder = "0";
+            input.setAttribute("aria-label", name + " " + texts.places[k - 1] + " " + (b === "l" ? "下限" : "上限"));
+            td.appendChild(input);
+          }
+          tr.appendChild(td);
+        }
+      }
+      body.appendChild(tr);
+    }
+    for (let k = 1; k <= 5; ++k) $("place" + k).textContent = texts.places[k - 1];
+    const errors = $("digit-errors");
+    for (const id of digitIds.concat(["multiplicand", "multiplier"])) {
+      const span = document.createElement("span");
+      span.className = "field-error";
+      span.id = "err-" + id;
+      span.setAttribute("role", "alert");
+      errors.appendChild(span);
+    }
+  }
+
+  function applyTexts(texts) {
+    $("QstSentence").title = texts.sentenceHint;
+    $("QstSentence").placeholder = texts.sentenceHint;
+    $("QstSentence").setAttribute("aria-label", texts.sentenceLabel);
+    for (const id of ["AnsLow", "AnsHigh"]) $(id).title = texts.answerHint;
+    $("PrnNum").title = texts.numberHint;
+    $("sentenceLabel").textContent = texts.sentenceLabel;
+    $("settingsLabel").textContent = texts.settingsLabel;
+    $("answerLabel").textContent = texts.answerLabel;
+    $("numberLabel").textContent = texts.numberLabel;
+    $("countLabel").textContent = texts.countLabel;
+    $("count12").textContent = texts.countChoices[0];
+    $("count16").textContent = texts.countChoices[1];
+    $("btnPreview").textContent = texts.preview;
+    $("btnPrint").textContent = texts.print;
+  }
+
+  function fillPresets(presets) {
+    const select = $("preset");
+    for (const p of presets) {
+      const option = document.createElement("option");
+      option.value = p.name;
+      option.textContent = p.title;
+      select.appendChild(option);
+    }
+  }
+
+  // What the fields hold, as the address's syntax: the options, then the window's fields.
+  function queryFromFields() {
+    const pairs = [];
+    const add = (k, v) => pairs.push(encodeURIComponent(k) + "=" + encodeURIComponent(v));
+    add("problems", $("QNum12").checked ? "12" : "16");
+    for (const [name, id] of Object.entries(optionFields)) {
+      if (!id) continue;
+      const value = $(id).value;
+      if (name === "seed" && value.trim() === "") continue;
+      add(name, value);
+    }
+    for (const id of digitIds) add(id, $(id).value);
+    add("AnsLow", $("AnsLow").value);
+    add("AnsHigh", $("AnsHigh").value);
+    return pairs.join("&");
+  }
+
+  function setFields(fields) {
+    for (const id of digitIds.concat(["AnsLow", "AnsHigh"])) if (id in fields) $(id).value = fields[id];
+    $("QNum12").checked = fields.problems === "12";
+    $("QNum16").checked = fields.problems !== "12";
+    for (const [name, id] of Object.entries(optionFields)) {
+      if (id && name in fields) $(id).value = fields[name];
+    }
+  }
+
+  function clearMessages() {
+    for (const span of document.querySelectorAll(".field-error")) span.textContent = "";
+    for (const field of document.querySelectorAll("[aria-invalid]")) field.removeAttribute("aria-invalid");
+  }
+
+  const errorField = { number: "PrnNum", sentence: "QstSentence", answer: null };
+
+  // Each message beside its field, without the option's name that the field already says.
+  function showErrors(errors, fromAddress) {
+    clearMessages();
+    const lines = [];
+    for (const e of errors) {
+      const field = e.key in errorField ? errorField[e.key] : e.key;
+      const span = $("err-" + e.key) || (field && $("err-" + field));
+      const bare = e.message.replace(/^--[a-z-]+: /, "");
+      if (span) span.textContent = fromAddress ? e.message : bare;
+      const input = field && $(field);
+      if (input && input.tagName !== "SPAN") input.setAttribute("aria-invalid", "true");
+      lines.push(fromAddress ? e.message : bare);
+    }
+    if (fromAddress && lines.length) openDialog("エラー", lines.join("\n"));
+    const first = errors.length && $(errorField[errors[0].key] || errors[0].key);
+    if (first && first.focus && !fromAddress) first.focus();
+  }
+
+  function openDialog(title, text) {
+    $("dialogTitle").textContent = title;
+    $("dialogText").textContent = text;
+    const dialog = $("dialog");
+    if (!dialog.open) {
+      if (dialog.showModal) dialog.showModal();
+      else dialog.setAttribute("open", "");
+    }
+  }
+
+  function setPaper(paper) {
+    const size = paperSizes[paper] || paperSizes.A4;
+    $("page-size").textContent = "@media print { @page { size: " + size[0] + " " + size[1] + "; margin: 5mm; } " +
+      "section.sheet svg { width: " + size[2] + "mm; height: " + size[3] + "mm; } }";
+  }
+
+  function showSheets(answer) {
+    const area = $("sheets-area");
+    const parser = new DOMParser();
+    const fragment = document.createDocumentFragment();
+    for (const page of answer.pages) {
+      const section = document.createElement("section");
+      section.className = "sheet";
+      section.dataset.sheet = String(page.sheet);
+      section.dataset.answers = page.answers ? "true" : "false";
+      section.dataset.number = String(page.number);
+      const caption = document.createElement("h2");
+      caption.textContent = page.sheet + " 枚目 " + (page.answers ? "答えの用紙" : "問題用紙") + "（問題No." + page.number + "）";
+      section.appendChild(caption);
+      const svg = parser.parseFromString(page.svg, "image/svg+xml").documentElement;
+      svg.setAttribute("role", "img");
+      svg.setAttribute("aria-label", caption.textContent);
+      section.appendChild(document.importNode(svg, true));
+      fragment.appendChild(section);
+    }
+    area.replaceChildren(fragment);
+    $("empty").hidden = answer.pages.length > 0;
+    setPaper(answer.paper);
+  }
+
+  function remember(query) {
+    try { localStorage.setItem(StorageKey, query); } catch (e) { /* private windows may refuse */ }
+  }
+
+  function writeAddress(address) {
+    try {
+      history.replaceState(null, "", "#" + address);
+    } catch (e) {
+      /* a page opened from some file viewers cannot rewrite its address */
+    }
+  }
+
+  // Preview: draws the run from what the fields hold, or from an address.
+  function draw(query, fromAddress) {
+    const started = performance.now();
+    const answer = call("make", query);
+    if (answer.errors.length) {
+      showErrors(answer.errors, fromAddress);
+      root.dataset.state = "error";
+      return false;
+    }
+    clearMessages();
+    if (!$("seed").value.trim() && fromAddress === false) {
+      /* the field stays blank: a new seed at the next preview, as asked */
+    }
+    showSheets(answer);
+    shown = { query: query, answer: answer };
+    $("seedShown").textContent = String(answer.seed);
+    $("btnPrint").disabled = answer.pages.length === 0;
+    if (answer.address) writeAddress(answer.address);
+    remember(queryFromFields());
+    const pageCount = answer.pages.length;
+    $("status").textContent = pageCount + " ページ（seed " + answer.seed + "）";
+    timings.lastDraw = performance.now() - started;
+    if (timings.firstDraw === null) timings.firstDraw = performance.now();
+    root.dataset.draws = String(Number(root.dataset.draws) + 1);
+    root.dataset.state = "drawn";
+    if (answer.warning) openDialog(call("texts", "").warningCaption, answer.warning);
+    return true;
+  }
+
+  function readAddress(hash) {
+    const query = hash.replace(/^#/, "");
+    const read = call("read", query);
+    setFields(read.fields);
+    return { query: query, errors: read.errors };
+  }
+
+  function drawAddress() {
+    const { query, errors } = readAddress(location.hash);
+    if (errors.length) {
+      showErrors(errors, true);
+      root.dataset.state = "error";
+      return;
+    }
+    draw(query, true);
+  }
+
+  function afterPrint() {
+    if (!shown) return;
+    // As the window does after printing: the next sheets carry the next numbers.
+    const printed = shown.answer.pages.filter((p) => !p.answers).length;
+    const last = shown.answer.pages.reduce((n, p) => Math.max(n, p.sheet), 0);
+    if (!printed || !last) return;
+    const next = (Number($("PrnNum").value) + last) | 0;
+    $("PrnNum").value = String(next);
+    const seed = $("seed").value;
+    $("seed").value = String(shown.answer.seed);
+    draw(queryFromFields(), false);
+    $("seed").value = seed;
+  }
+
+  function start(module) {
+    api = {
+      presets: module.cwrap("tavrelo_presets", "string", []),
+      texts: module.cwrap("tavrelo_texts", "string", []),
+      read: module.cwrap("tavrelo_read", "string", ["string"]),
+      make: module.cwrap("tavrelo_make", "string", ["string"]),
+    };
+    const texts = call("texts", "");
+    buildDigitRows(texts);
+    applyTexts(texts);
+    fillPresets(call("presets", ""));
+
+    // The window's rule: a digit field left blank means 0.
+    for (const id of digitIds) {
+      $(id).addEventListener("blur", () => { if ($(id).value === "") $(id).value = "0"; });
+    }
+    $("preset").addEventListener("change", () => {
+      const name = $("preset").value;
+      if (!name) return;
+      const read = call("read", "preset=" + encodeURIComponent(name));
+      for (const id of digitIds.concat(["AnsLow", "AnsHigh"])) $(id).value = read.fields[id];
+    });
+    $("btnPreview").addEventListener("click", () => draw(queryFromFields(), false));
+    $("btnPrint").addEventListener("click", () => {
+      if (!shown) return;
+      window.print();
+    });
+    window.addEventListener("afterprint", afterPrint);
+    window.addEventListener("hashchange", drawAddress);
+    $("form").addEventListener("submit", (e) => e.preventDefault());
+
+    timings.ready = performance.now();
+    if (location.hash.length > 1) {
+      drawAddress();
+      if (root.dataset.state === "loading") root.dataset.state = "ready";
+      return;
+    }
+    let stored = null;
+    try { stored = localStorage.getItem(StorageKey); } catch (e) { stored = null; }
+    const read = call("read", stored || "");
+    setFields(read.fields);
+    if (stored === null) $("QstSentence").value = texts.defaultSentence;
+    root.dataset.state = "ready";
+  }
+
+  const fontsReady = document.fonts && document.fonts.ready ? document.fonts.ready : Promise.resolve();
+  Promise.all([Tavrelo(), fontsReady]).then(([module]) => start(module)).catch((error) => {
+    root.dataset.state = "error";
+    $("status").textContent = "読み込めませんでした: " + error;
+  });
+})();

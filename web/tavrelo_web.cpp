@@ -1,0 +1,367 @@
+// The browser edition's entry: the page hands its settings over in the address's own syntax
+// (tavrelo-sheets' long option names and values, URL-encoded, "&"-separated), plus the window's
+// field names for the fields a teacher typed into, and gets back JSON: the messages, or the
+// sheets as SVG drawn by the same page layout as every other edition.
+// Built by `make web` (em++, see web/CMakeLists.txt) into one HTML file with web/page.html.
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/digit_pattern.h"
+#include "core/errors.h"
+#include "core/generator.h"
+#include "core/presets.h"
+#include "core/random.h"
+#include "core/sheet_run.h"
+#include "core/window_texts.h"
+#include "drawing/run_options.h"
+#include "drawing/svg_canvas.h"
+#include "drawing/worksheet.h"
+
+// The browser measures: in the page's font, at a size chosen for the cell height.
+EM_JS(double, tavrelo_font_size, (const char* family, int cell),
+      { return tavreloMeasure.size(UTF8ToString(family), cell); });
+EM_JS(double, tavrelo_font_ascent, (const char* family, int cell),
+      { return tavreloMeasure.ascent(UTF8ToString(family), cell); });
+EM_JS(int, tavrelo_text_width, (const char* family, int cell, const char* text, int length),
+      { return tavreloMeasure.width(UTF8ToString(family), cell, UTF8ToString(text, length)); });
+
+namespace {
+
+class BrowserMeasurer : public TTextMeasurer {
+public:
+    TSvgFontMetrics Metrics(const TFont& font) override {
+        const std::string family = SvgFontFamily(font.Name);
+        return {tavrelo_font_size(family.c_str(), font.Height), tavrelo_font_ascent(family.c_str(), font.Height)};
+    }
+    std::int32_t Width(const TFont& font, std::string_view text) override {
+        const std::string family = SvgFontFamily(font.Name);
+        return tavrelo_text_width(family.c_str(), font.Height, text.data(), static_cast<int>(text.size()));
+    }
+};
+
+// The printable area of a sheet at 96 pixels to the inch, inside a 5 mm border.
+struct PageSize {
+    std::int32_t Width, Height;
+};
+PageSize PrintableArea(TPaper paper) {
+    double w = 210, h = 297;
+    switch (paper) {
+        case TPaper::A4:
+            break;
+        case TPaper::B5:
+            w = 182, h = 257;
+            break;
+        case TPaper::B4:
+            w = 257, h = 364;
+            break;
+        case TPaper::A3:
+            w = 297, h = 420;
+            break;
+        case TPaper::Letter:
+            w = 215.9, h = 279.4;
+            break;
+    }
+    const auto px = [](double mm) { return static_cast<std::int32_t>((mm - 10) / 25.4 * 96 + 0.5); };
+    return {px(w), px(h)};
+}
+
+std::string Json(std::string_view text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '<':
+                // Never "</script>" in what the page may print into the document.
+                out += "\\u003c";
+                break;
+            default:
+                if (c < 0x20) {
+                    char escape[8];
+                    std::snprintf(escape, sizeof escape, "\\u%04x", c);
+                    out += escape;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string UrlDecoded(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+') {
+            out += ' ';
+        } else if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string UrlEncoded(std::string_view text) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+            c == '.' || c == '~' || c == ':' || c == '[' || c == ']') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs QueryPairs(std::string_view query) {
+    Pairs pairs;
+    while (!query.empty()) {
+        const std::size_t amp = query.find('&');
+        const std::string_view part = query.substr(0, amp);
+        if (!part.empty()) {
+            const std::size_t eq = part.find('=');
+            pairs.emplace_back(UrlDecoded(part.substr(0, eq)),
+                               eq == std::string_view::npos ? std::string() : UrlDecoded(part.substr(eq + 1)));
+        }
+        if (amp == std::string_view::npos) break;
+        query.remove_prefix(amp + 1);
+    }
+    return pairs;
+}
+
+// The window's field names, in the order of GenerationSettings::DigitRanges' four texts.
+constexpr const char* DigitFieldNames[5][4] = {{"u1l", "u1h", "d1l", "d1h"},
+                                               {"u2l", "u2h", "d2l", "d2h"},
+                                               {"u3l", "u3h", "d3l", "d3h"},
+                                               {"u4l", "u4h", "d4l", "d4h"},
+                                               {"u5l", "u5h", "d5l", "d5h"}};
+
+std::string* DigitText(GenerationSettings& s, std::string_view field) {
+    for (std::size_t k = 0; k < 5; ++k) {
+        DigitRangeTexts& r = s.DigitRanges[k];
+        std::string* texts[4] = {&r.MultiplicandLow, &r.MultiplicandHigh, &r.MultiplierLow, &r.MultiplierHigh};
+        for (std::size_t i = 0; i < 4; ++i) {
+            if (field == DigitFieldNames[k][i]) return texts[i];
+        }
+    }
+    return nullptr;
+}
+
+struct Request {
+    RunOptions Options = DefaultRunOptions();
+    std::string Errors;  // JSON objects, comma-separated
+    bool FieldsGiven = false;
+};
+
+void AddError(Request& r, std::string_view key, std::string_view message) {
+    if (!r.Errors.empty()) r.Errors += ",";
+    r.Errors += "{\"key\":" + Json(key) + ",\"message\":" + Json(message) + "}";
+}
+
+// Options first, in their order, as the command line takes them; then the window's fields,
+// which hold what the teacher typed and are judged later, by the generator, as the window's are.
+Request Read(std::string_view query) {
+    Request r;
+    for (const auto& [key, value] : QueryPairs(query)) {
+        if (IsRunOption(key)) {
+            try {
+                ApplyRunOption(key, value, r.Options);
+            } catch (const Exception& e) {
+                AddError(r, key, e.what());
+            }
+        } else if (std::string* text = DigitText(r.Options.Settings, key)) {
+            *text = value;
+            r.FieldsGiven = true;
+        } else if (key == "AnsLow") {
+            r.Options.Settings.AnswerLowText = value;
+        } else if (key == "AnsHigh") {
+            r.Options.Settings.AnswerHighText = value;
+        }
+        // Other keys (a newer page's) are left alone, so that an old file opens a new link.
+    }
+    if (r.Errors.empty()) {
+        try {
+            CheckRunOptions(r.Options);
+        } catch (const Exception& e) {
+            AddError(r, "number", e.what());
+        }
+    }
+    return r;
+}
+
+std::string FieldsJson(const RunOptions& o) {
+    std::string out = "{";
+    for (std::size_t k = 0; k < 5; ++k) {
+        const DigitRangeTexts& r = o.Settings.DigitRanges[k];
+        const std::string* texts[4] = {&r.MultiplicandLow, &r.MultiplicandHigh, &r.MultiplierLow, &r.MultiplierHigh};
+        for (std::size_t i = 0; i < 4; ++i) out += Json(DigitFieldNames[k][i]) + ":" + Json(*texts[i]) + ",";
+    }
+    out += "\"AnsLow\":" + Json(o.Settings.AnswerLowText) + ",\"AnsHigh\":" + Json(o.Settings.AnswerHighText);
+    for (const auto& [name, value] : RunOptionValues(o, o.Seed.value_or(0))) {
+        if (name == "seed" && !o.Seed) {
+            out += ",\"seed\":\"\"";
+            continue;
+        }
+        if (name == "multiplicand" || name == "multiplier" || name == "answer") continue;
+        out += "," + Json(name) + ":" + Json(value);
+    }
+    return out + "}";
+}
+
+// The address of a run: the options that make it again.
+std::string Address(const RunOptions& o, std::uint32_t seed) {
+    std::string out;
+    for (const auto& [name, value] : RunOptionValues(o, seed)) {
+        if (!out.empty()) out += "&";
+        out += name + "=" + UrlEncoded(value);
+    }
+    return out;
+}
+
+const char* Answer(std::string json) {
+    static std::string kept;
+    kept = std::move(json);
+    return kept.c_str();
+}
+
+}  // namespace
+
+extern "C" {
+
+// The presets as the command line lists them.
+EMSCRIPTEN_KEEPALIVE const char* tavrelo_presets() {
+    std::string out = "[";
+    for (const SheetPreset& p : SheetPresets()) {
+        if (out.size() > 1) out += ",";
+        out += "{\"name\":" + Json(p.Name) + ",\"title\":" + Json(p.Title) +
+               ",\"multiplicand\":" + Json(p.Multiplicand) + ",\"multiplier\":" + Json(p.Multiplier) +
+               ",\"answer\":" + Json(p.Answer) + "}";
+    }
+    return Answer(out + "]");
+}
+
+// The window's words the page shows.
+EMSCRIPTEN_KEEPALIVE const char* tavrelo_texts() {
+    std::string out = "{\"hints\":[";
+    for (std::size_t k = 0; k < 5; ++k) out += std::string(k ? "," : "") + Json(DigitFieldHints[k]);
+    out += "],\"places\":[";
+    for (std::size_t k = 0; k < 5; ++k) out += std::string(k ? "," : "") + Json(PlaceNames[k]);
+    out += "],\"answerHint\":" + Json(AnswerFieldHint) + ",\"sentenceHint\":" + Json(SentenceFieldHint) +
+           ",\"numberHint\":" + Json(NumberFieldHint) + ",\"sentenceLabel\":" + Json(SentenceLabel) +
+           ",\"settingsLabel\":" + Json(SettingsLabel) + ",\"answerLabel\":" + Json(AnswerRangeLabel) +
+           ",\"numberLabel\":" + Json(NumberLabel) + ",\"countLabel\":" + Json(CountLabel) + ",\"countChoices\":[" +
+           Json(CountChoices[0]) + "," + Json(CountChoices[1]) + "],\"preview\":" + Json(PreviewLabel) +
+           ",\"print\":" + Json(PrintLabel) + ",\"warningCaption\":" + Json(ShortSetCaption) +
+           ",\"warning\":" + Json(ShortSetWarning) + ",\"defaultSentence\":" + Json(DefaultSentence) + "}";
+    return Answer(out);
+}
+
+// An address read into what the fields show: {"errors": [...], "fields": {...}}.
+EMSCRIPTEN_KEEPALIVE const char* tavrelo_read(const char* query) {
+    const Request r = Read(query);
+    return Answer("{\"errors\":[" + r.Errors + "],\"fields\":" + FieldsJson(r.Options) + "}");
+}
+
+// Draws the run: {"errors": [...]} when a value is refused, else {"errors": [], "warning": ...,
+// "seed": N, "address": "...", "pages": [{"sheet": S, "answers": B, "number": N, "svg": "..."}]}.
+EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) {
+    Request r = Read(query);
+    if (!r.Errors.empty()) return Answer("{\"errors\":[" + r.Errors + "]}");
+    const RunOptions& o = r.Options;
+    std::uint32_t seed = 0;
+    if (o.Seed) {
+        seed = *o.Seed;
+    } else {
+        SeedRandom();
+        seed = RandomSeed;
+    }
+    std::string warning = "null";
+    try {
+        if (FindShortSheet(o.Settings, seed, o.Sheets)) warning = Json(ShortSetWarning);
+    } catch (const Exception& e) {
+        // The window's message for a field it cannot read; the page puts it by the field.
+        std::string key = "answer";
+        const std::string message = e.what();
+        for (std::size_t k = 0; k < 5 && key == "answer"; ++k) {
+            const DigitRangeTexts& d = o.Settings.DigitRanges[k];
+            const std::string* texts[4] = {&d.MultiplicandLow, &d.MultiplicandHigh, &d.MultiplierLow,
+                                           &d.MultiplierHigh};
+            for (std::size_t i = 0; i < 4; ++i) {
+                if (message.starts_with("'" + *texts[i] + "'")) {
+                    key = DigitFieldNames[k][i];
+                    break;
+                }
+            }
+        }
+        if (key == "answer") {
+            if (message.starts_with("'" + o.Settings.AnswerLowText + "'"))
+                key = "AnsLow";
+            else if (message.starts_with("'" + o.Settings.AnswerHighText + "'"))
+                key = "AnsHigh";
+        }
+        AddError(r, key, message);
+        return Answer("{\"errors\":[" + r.Errors + "]}");
+    }
+
+    BrowserMeasurer measurer;
+    const PageSize area = PrintableArea(o.Paper);
+    std::string pages;
+    RunSheets(o.Settings, seed, o.Sheets, o.Answers,
+              [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
+                  TSvgCanvas canvas(area.Width, area.Height, measurer);
+                  PageContent content;
+                  content.Sentence = o.Sentence;
+                  content.PrintNumber = SheetNumber(o.FirstNumber, sheet);
+                  content.Problems = &set;
+                  content.ProblemCount = count;
+                  content.ShowAnswers = answers;
+                  content.Style = o.Style;
+                  MakePrint(canvas, area.Width, area.Height, content);
+                  if (!pages.empty()) pages += ",";
+                  pages += "{\"sheet\":" + std::to_string(sheet + 1) + ",\"answers\":" + (answers ? "true" : "false") +
+                           ",\"number\":" + std::to_string(content.PrintNumber) + ",\"svg\":" + Json(canvas.Svg()) +
+                           "}";
+              });
+    std::string address;
+    try {
+        address = Address(o, seed);
+    } catch (const Exception&) {
+        // Fields that no pattern writes (the window allows a digit field to hold any one
+        // character): the sheets are drawn, the address keeps the settings it had.
+    }
+    return Answer("{\"errors\":[],\"warning\":" + warning + ",\"seed\":" + std::to_string(seed) +
+                  ",\"address\":" + Json(address) + ",\"paper\":" + Json(PaperName(o.Paper)) +
+                  ",\"width\":" + std::to_string(area.Width) + ",\"height\":" + std::to_string(area.Height) +
+                  ",\"pages\":[" + pages + "]}");
+}
+
+}  // extern "C"
