@@ -146,7 +146,7 @@
     const lines = [];
     for (const e of errors) {
       const field = e.key in errorField ? errorField[e.key] : e.key;
-      const span = $("err-" + e.key) || (field && $("err-" + field));
+      const span = (field && $("err-" + field)) || $("err-" + e.key);
       const bare = e.message.replace(/^--[a-z-]+: /, "");
       if (span) span.textContent = fromAddress ? e.message : bare;
       const input = field && $(field);

@@ -1,0 +1,262 @@
+"""The browser edition in a real browser: the fields, the sheets, the address, printing to PDF."""
+import os
+import re
+import subprocess
+import tempfile
+import unittest
+from decimal import Decimal
+
+import browser
+from browser import PageTest, pdf_pages, sheets_pdf
+
+NUMBER = r"[0-9]+(?:\.[0-9]+)?"
+
+
+def problems_of(page_text):
+    """(multiplicand, multiplier, the line under the factors' rule) of each figure, in order, from
+    the layout text of a printed page: a row of multiplicands, then a row of "×multiplier"."""
+    lines = page_text.split("\n")
+    found = []
+    for i, line in enumerate(lines):
+        multipliers = [(m.start(), m.group(1)) for m in re.finditer(r"×\s*(" + NUMBER + ")", line)]
+        if not multipliers:
+            continue
+        above = next(l for l in reversed(lines[:i]) if l.strip())
+        below = lines[i + 1] if i + 1 < len(lines) else ""
+        multiplicands = re.findall(NUMBER, above)
+        products = re.findall(NUMBER, below)
+        for k, (_, multiplier) in enumerate(multipliers):
+            product = products[k] if k < len(products) else None
+            found.append((multiplicands[k], multiplier, product))
+    return found
+
+
+def plain(value):
+    """A product as it is written when the zeros without value are left out: 3.40 -> 3.4, 6.0 -> 6."""
+    text = format(value, "f")
+    if "." in text:
+        text = text.rstrip("0").rstrip(".")
+    return text
+
+
+class Sheets(PageTest):
+    def test_the_run_in_print_order(self):
+        cases = [("after", "12", [(1, False), (1, True), (2, False), (2, True)]),
+                 ("end", "16", [(1, False), (2, False), (1, True), (2, True)]),
+                 ("none", "12", [(1, False), (2, False)])]
+        for answers, problems, order in cases:
+            with self.subTest(answers=answers):
+                self.page.open()
+                self.page.set("sheets", "2")
+                self.page.set("answers", answers)
+                self.page.element("QNum" + problems).click()
+                self.page.set("PrnNum", "41")
+                self.page.set("QstSentence", "小数のかけ算をしよう。")
+                self.assertEqual(self.page.press("btnPreview"), "drawn")
+                pages = self.page.sheets()
+                self.assertEqual([(s, a) for s, a, _, _ in pages], order)
+                for sheet, is_answers, number, texts in pages:
+                    self.assertEqual(number, 40 + sheet)
+                    self.assertEqual(sum(t.startswith("×") for t in texts), int(problems))
+                    self.assertIn("問題No.%d" % number, texts)
+                    self.assertIn("小数のかけ算をしよう。", texts)
+                    self.assertEqual("こたえ" in texts, is_answers)
+
+    def test_printed_products_are_exact_distinct_and_in_range(self):
+        low, high = Decimal("1"), Decimal("5")
+        self.page.open("multiplicand=[1-9].[1-9]&multiplier=0.[1-9]&answer=1:5&zeros=omitted&sheets=3"
+                       "&answers=after&seed=11&number=7&sentence=" + "よく見て計算しましょう")
+        self.assertEqual(self.page.state(), "drawn")
+        with tempfile.TemporaryDirectory() as folder:
+            pages = pdf_pages(self.page.print_pdf(os.path.join(folder, "page.pdf")))
+        self.assertEqual(len(pages), 6)
+        for sheet in range(3):
+            problem_page, answer_page = pages[2 * sheet], pages[2 * sheet + 1]
+            self.assertIn("問題No.%d" % (7 + sheet), problem_page)
+            self.assertIn("よく見て計算しましょう", problem_page)
+            self.assertNotIn("こたえ", problem_page)
+            self.assertIn("こたえ", answer_page)
+            problems = problems_of(problem_page)
+            answered = problems_of(answer_page)
+            self.assertEqual(len(problems), 16)
+            self.assertEqual(len({(a, b) for a, b, _ in problems}), 16, "distinct within a sheet")
+            self.assertEqual([(a, b) for a, b, _ in answered], [(a, b) for a, b, _ in problems])
+            for a, b, product in answered:
+                exact = Decimal(a) * Decimal(b)
+                self.assertTrue(low <= exact <= high, (a, b))
+                self.assertEqual(product, plain(exact), (a, b))
+
+    def test_the_same_problems_as_tavrelo_sheets(self):
+        options = {"preset": "g5-hundredths-x-tenths", "seed": "2024", "sheets": "2", "problems": "12",
+                   "answers": "none", "paper": "B5"}
+        self.page.open("&".join(k + "=" + v for k, v in options.items()))
+        with tempfile.TemporaryDirectory() as folder:
+            ours = pdf_pages(self.page.print_pdf(os.path.join(folder, "page.pdf")))
+            theirs_path = os.path.join(folder, "sheets.pdf")
+            arguments = []
+            for k, v in options.items():
+                arguments += ["--" + k, v]
+            self.assertEqual(sheets_pdf(arguments, theirs_path).returncode, 0)
+            theirs = pdf_pages(theirs_path)
+        self.assertEqual(len(ours), 2)
+        self.assertEqual(len(theirs), 2)
+        for a, b in zip(ours, theirs):
+            self.assertEqual(len(problems_of(a)), 12)
+            self.assertEqual(problems_of(a), problems_of(b))
+
+    def test_a_set_that_cannot_be_completed_warns_and_shows_what_it_has(self):
+        self.page.open()
+        self.page.set("AnsLow", "1")
+        self.page.set("AnsHigh", "1.5")
+        self.assertEqual(self.page.press("btnPreview"), "drawn")
+        self.assertEqual(self.page.dialog(), ["警告", "今の条件では、指定された問題数が確保できません。"])
+        self.page.close_dialog()
+
+    def test_one_hundred_sheets_print_as_one_pdf(self):
+        self.page.open("sheets=100&answers=after&seed=3")
+        self.assertEqual(self.page.state(), "drawn")
+        self.assertEqual(self.page.js("return document.querySelectorAll('section.sheet').length"), 200)
+        with tempfile.TemporaryDirectory() as folder:
+            path = self.page.print_pdf(os.path.join(folder, "hundred.pdf"))
+            info = subprocess.run(["pdfinfo", path], check=True, capture_output=True, text=True).stdout
+            pages = pdf_pages(path)
+        self.assertRegex(info, r"Pages:\s+200\n")
+        self.assertIn("問題No.100", pages[198])
+        self.assertIn("こたえ", pages[199])
+
+
+class Fields(PageTest):
+    def sheets_message(self, option, value):
+        """What tavrelo-sheets says of the same value, without its program and option name."""
+        with tempfile.TemporaryDirectory() as folder:
+            run = sheets_pdf(["--" + option, value], os.path.join(folder, "x.pdf"))
+        self.assertEqual(run.returncode, 2)
+        return re.sub(r"^tavrelo-sheets: --[a-z]+: ", "", run.stderr.strip())
+
+    def test_bad_fields_get_the_shared_messages_and_nothing_typed_is_lost(self):
+        cases = [("u3h", "a", "problems", "a"), ("AnsLow", "x", "answer", "x:1"), ("PrnNum", "1.5", "number", "1.5"),
+                 ("sheets", "0", "sheets", "0"), ("seed", "-1", "seed", "-1")]
+        for field, value, option, sheets_value in cases:
+            with self.subTest(field=field):
+                self.page.open()
+                self.page.set(field, value)
+                self.assertEqual(self.page.press("btnPreview"), "error")
+                self.assertEqual(self.page.error(field), self.sheets_message(option, sheets_value))
+                self.assertEqual(self.page.element(field).get_attribute("aria-invalid"), "true")
+                self.assertEqual(self.page.value(field), value)
+                self.assertEqual(self.page.sheets(), [])
+
+    def test_a_blank_digit_field_becomes_0(self):
+        self.page.open()
+        for field in ("u3h", "d4l"):
+            self.page.set(field, "")
+            self.assertEqual(self.page.value(field), "0")
+        # The answer range and the sentence keep what they hold, as the window's do.
+        self.page.set("QstSentence", "")
+        self.assertEqual(self.page.value("QstSentence"), "")
+
+    def test_the_address_holds_the_run(self):
+        self.page.open("multiplicand=[1-9].[0-9][1-9]&multiplier=[2-9]&answer=0:30&problems=12&number=5&seed=77"
+                       "&header=name-date-score&zeros=omitted&numbers=off&sentence=" + "%E3%81%8B%E3%81%91%E7%AE%97")
+        self.assertEqual(self.page.state(), "drawn")
+        expected = {"u4l": "1", "u4h": "9", "u3l": "0", "u3h": "9", "u2l": "1", "u2h": "9", "u1l": "0", "u5h": "0",
+                    "d4l": "2", "d4h": "9", "d3h": "0", "AnsLow": "0", "AnsHigh": "30", "PrnNum": "5", "seed": "77",
+                    "QstSentence": "かけ算", "header": "name-date-score", "zeros": "omitted", "numbers": "off"}
+        for field, value in expected.items():
+            self.assertEqual(self.page.value(field), value, field)
+        self.assertTrue(self.page.element("QNum12").is_selected())
+        first = self.page.sheets()
+        self.assertEqual(first[0][2], 5)
+        self.assertIn("月", "".join(first[0][3]))
+        # A Preview writes its run into the address; the address opens the same sheets anywhere.
+        self.page.set("seed", "")
+        self.page.set("PrnNum", "9")
+        self.assertEqual(self.page.press("btnPreview"), "drawn")
+        drawn = self.page.sheets()
+        fragment = self.page.js("return location.hash").lstrip("#")
+        self.assertIn("seed=" + self.page.element("seedShown").text, fragment)
+        self.page.open(fragment)
+        self.assertEqual(self.page.sheets(), drawn)
+
+    def test_bad_values_in_an_address_draw_nothing(self):
+        self.page.open("problems=14&sheets=3")
+        self.assertEqual(self.page.state(), "error")
+        self.assertEqual(self.page.sheets(), [])
+        title, text = self.page.dialog()
+        self.assertIn("--problems: '14' は 12 か 16 ではありません", text)
+        self.page.close_dialog()
+
+    def test_the_sentence_is_printed_as_written_never_run(self):
+        sentence = "<img src=x onerror=alert(1)> & <b>太字</b>"
+        self.page.open()
+        self.page.set("QstSentence", sentence)
+        self.assertEqual(self.page.press("btnPreview"), "drawn")
+        self.assertIn(sentence, self.page.sheets()[0][3])
+        self.assertEqual(self.page.js("return document.querySelectorAll('img, b').length"), 0)
+        self.assertEqual(self.page.js("return document.querySelectorAll('#sheets-area script').length"), 0)
+
+    def test_the_last_settings_come_back(self):
+        self.page.open()
+        self.page.set("QstSentence", "また会いましょう")
+        self.page.set("u4h", "5")
+        self.page.set("paper", "B5")
+        self.assertEqual(self.page.press("btnPreview"), "drawn")
+        self.page.open(fresh=False)
+        self.assertEqual(self.page.value("QstSentence"), "また会いましょう")
+        self.assertEqual(self.page.value("u4h"), "5")
+        self.assertEqual(self.page.value("paper"), "B5")
+        self.page.js("localStorage.clear()")
+
+
+class Keyboard(PageTest):
+    def test_the_window_tab_order_and_enter_on_a_button(self):
+        from selenium.webdriver.common.keys import Keys
+        self.page.open()
+        self.page.element("u1l").click()
+        order = ["u1l", "u1h", "u2l", "u2h", "u3l", "u3h", "u4l", "u4h", "d1l", "d1h", "d2l", "d2h", "d3l", "d3h",
+                 "d4l", "d4h", "AnsLow", "AnsHigh", "PrnNum", "QstSentence", "btnPreview", "QNum16", "u5l", "u5h",
+                 "d5l", "d5h"]
+        seen = []
+        for _ in order:
+            seen.append(self.page.js("return document.activeElement.id"))
+            self.page.driver.switch_to.active_element.send_keys(Keys.TAB)
+        # The print button is skipped while it is disabled; one radio button of a group takes the tab.
+        self.assertEqual(seen, order)
+        self.page.js("document.getElementById('btnPreview').focus()")
+        before = self.page.draws()
+        self.page.driver.switch_to.active_element.send_keys(Keys.ENTER)
+        self.page.wait(lambda d: self.page.draws() > before)
+        self.assertEqual(self.page.state(), "drawn")
+
+
+class Screens(unittest.TestCase):
+    def test_no_sideways_scrolling_on_small_screens(self):
+        if not browser.HTML or not os.path.exists(browser.HTML):
+            self.skipTest("no page")
+        for width, height in ((1366, 768), (1024, 768), (768, 1024)):
+            with self.subTest(size=(width, height)):
+                page = browser.Page(width, height)
+                try:
+                    page.open("seed=1")
+                    sizes = page.js("const e = document.documentElement; return [e.scrollWidth, e.clientWidth];")
+                    self.assertLessEqual(sizes[0], sizes[1])
+                    small = page.js("return Array.from(document.querySelectorAll('button, input[type=text], select'))"
+                                    ".filter(e => e.offsetParent && e.getBoundingClientRect().height < 36).length")
+                    self.assertEqual(small, 0, "controls large enough for a finger")
+                finally:
+                    page.close()
+
+
+class Offline(PageTest):
+    offline = True
+
+    def test_works_with_the_network_blocked_and_asks_it_nothing(self):
+        self.page.open("seed=8&sheets=2")
+        self.assertEqual(self.page.state(), "drawn")
+        self.assertEqual(len(self.page.sheets()), 4)
+        requests = self.page.js("return performance.getEntriesByType('resource').map(e => e.name)")
+        self.assertEqual([r for r in requests if not r.startswith(("data:", "blob:"))], [])
+
+
+if __name__ == "__main__":
+    browser.main()
