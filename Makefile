@@ -78,7 +78,7 @@ bench:
 # linker flags (hardening; build paths mapped out of the binaries).
 # Given on the command line, the flags apply again even when build/package already exists.
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
-package: deps
+package: deps web
 	cmake --preset package \
 	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"

@@ -81,6 +81,7 @@ required=(
   usr/share/man/ja/man1/tavrelo-sheets.1.gz
   usr/share/doc/tavrelo/copyright
   usr/share/doc/tavrelo/changelog.gz
+  usr/share/tavrelo/tavrelo.html
 )
 for s in 16 24 32 48 64 128 256; do required+=("usr/share/icons/hicolor/${s}x${s}/apps/$id.png"); done
 for f in "${required[@]}"; do grep -qx "$f" "$tmp/files" || fail "the package lacks $f"; done
@@ -198,6 +199,29 @@ if (cd "$tmp" && env -u DISPLAY -u WAYLAND_DISPLAY tavrelo-sheets -q --seed 11 -
   pdftoppm -r 50 -png -f 1 -l 1 "$tmp/sheet.pdf" "$out/sheet"
 else
   fail "tavrelo-sheets did not write a sheet"
+fi
+
+step "the browser edition"
+page=/usr/share/tavrelo/tavrelo.html
+# Opened from where the package put it, offline, and printed as a teacher's browser would.
+if command -v chromium >/dev/null 2>&1; then
+  # The command line's print does not wait for the page's module, only for a time budget: a
+  # print that came too early (no sheets yet) is made again.
+  for attempt in 1 2 3; do
+    rm -f "$tmp/web.pdf"
+    timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-background-networking --no-first-run \
+      --proxy-server=127.0.0.1:9 --user-data-dir="$tmp/chromium" --virtual-time-budget=20000 \
+      --run-all-compositor-stages-before-draw --no-pdf-header-footer --print-to-pdf="$tmp/web.pdf" \
+      "file://$page#seed=11&sheets=1&answers=after" >/dev/null 2>&1 || true
+    [ -s "$tmp/web.pdf" ] && pdfinfo "$tmp/web.pdf" | grep -qE '^Pages: +2$' && break
+  done
+  [ -s "$tmp/web.pdf" ] || fail "chromium printed nothing from $page"
+  pdfinfo "$tmp/web.pdf" | grep -qE '^Pages: +2$' || fail "the browser edition's print does not have 2 pages"
+  pdftotext -enc UTF-8 "$tmp/web.pdf" - | grep -q 'つぎの計算をしましょう。' || fail "the browser edition's print lacks the sentence"
+  echo "$page printed 2 pages in chromium"
+else
+  grep -q 'WebAssembly' "$page" || fail "$page holds no module"
+  echo "no chromium here: $page checked as a file only"
 fi
 
 step "remove"

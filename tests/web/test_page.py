@@ -208,6 +208,36 @@ class Fields(PageTest):
         self.page.js("localStorage.clear()")
 
 
+class Printing(PageTest):
+    def test_print_then_the_next_numbers_as_the_window_does(self):
+        self.page.open("seed=5&sheets=2&number=10")
+        before = self.page.sheets()
+        # The print dialog is the browser's own: a stand-in that, like it, reports when it closes.
+        self.page.js("window.print = () => { window.printed = (window.printed || 0) + 1;"
+                     "window.dispatchEvent(new Event('afterprint')); };")
+        draws = self.page.draws()
+        self.page.element("btnPrint").click()
+        self.page.wait(lambda d: self.page.draws() > draws)
+        self.assertEqual(self.page.js("return window.printed"), 1)
+        self.assertEqual(self.page.value("PrnNum"), "12")
+        after = self.page.sheets()
+        self.assertEqual([p[2] for p in after], [12, 12, 13, 13])
+        # The same problems, renumbered.
+        strip = lambda texts: [t for t in texts if not t.startswith("問題No.")]
+        self.assertEqual([strip(p[3]) for p in after], [strip(p[3]) for p in before])
+
+    def test_nothing_may_come_from_the_network(self):
+        self.page.open()
+        policy = self.page.js("return document.querySelector('meta[http-equiv=Content-Security-Policy]').content")
+        self.assertIn("default-src 'none'", policy)
+        self.assertNotIn("http", policy)
+        # A request the page might make is refused by the policy itself, network or not.
+        refused = self.page.driver.execute_async_script(
+            "const done = arguments[0];"
+            "fetch('https://example.org/').then(() => done('fetched'), () => done('refused'));")
+        self.assertEqual(refused, "refused")
+
+
 class Keyboard(PageTest):
     def test_the_window_tab_order_and_enter_on_a_button(self):
         from selenium.webdriver.common.keys import Keys
