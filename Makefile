@@ -65,13 +65,14 @@ fuzz: deps
 	QT_QPA_PLATFORM=offscreen ./build/fuzz/fuzz/options_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 -artifact_prefix=build/fuzz/ \
 	  build/fuzz/corpus-options fuzz/seeds-options
 
-bench:
+bench: web
 	@bash scripts/install-deps.sh --bench
 	cmake --preset release
 	cmake --build --preset release
 	./build/release/bench/core_bench
 	QT_QPA_PLATFORM=offscreen ./build/release/bench/drawing_bench
 	bash bench/sheets.sh build/release/sheets/tavrelo-sheets
+	/usr/bin/python3 bench/web.py build/web/tavrelo.html build/release/sheets/tavrelo-sheets
 
 # The Debian package build/package/tavrelo_<version>_<architecture>.deb (amd64 on a PC), for the
 # Debian release it is built on, from a release build of its own with Debian's compiler and
