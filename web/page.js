@@ -243,6 +243,9 @@
     const query = hash.replace(/^#/, "");
     const read = call("read", query);
     setFields(read.fields);
+    // The preset the link was made from, so that the list says what the fields hold.
+    const preset = new URLSearchParams(query).get("preset");
+    $("preset").value = preset && Array.from($("preset").options).some((o) => o.value === preset) ? preset : "";
     return { query: query, errors: read.errors };
   }
 
