@@ -30,7 +30,8 @@ display:
 run: display build
 	./build/dev/app/tavrelo
 
-test: build web
+# The page first, so that the build installs it as the package does.
+test: web build
 	ctest --preset dev
 
 test-asan: deps

@@ -34,6 +34,9 @@ expected=(
 )
 for s in "${sizes[@]}"; do expected+=("share/icons/hicolor/${s}x${s}/apps/$id.png"); done
 for p in "${pages[@]}"; do expected+=("share/man/man1/$p.1.gz" "share/man/ja/man1/$p.1.gz"); done
+# The browser edition's page is installed when the build found it made (make web; the package
+# build requires it).
+[ -f "$root/share/tavrelo/tavrelo.html" ] && expected+=(share/tavrelo/tavrelo.html)
 if ! diff <(printf '%s\n' "${expected[@]}" | sort) \
           <(cd "$root" && find . ! -type d | sed 's|^\./||' | sort) >"$tmp/files.diff"; then
   cat "$tmp/files.diff" >&2
