@@ -34,6 +34,8 @@ EM_JS(int, tavrelo_text_width, (const char* family, int cell, const char* text, 
 
 namespace {
 
+constexpr std::int32_t MaxPageSheets = 100;
+
 class BrowserMeasurer : public TTextMeasurer {
 public:
     TSvgFontMetrics Metrics(const TFont& font) override {
@@ -207,6 +209,13 @@ Request Read(std::string_view query) {
             r.Options.Settings.AnswerHighText = value;
         }
         // Other keys (a newer page's) are left alone, so that an old file opens a new link.
+    }
+    // A browser holds every page in memory at once: a hundred sheets is the page's limit, where
+    // tavrelo-sheets, writing page by page, takes a thousand.
+    if (r.Options.Sheets > MaxPageSheets) {
+        AddError(
+            r, "sheets",
+            "--sheets: " + QuotedValue(std::to_string(r.Options.Sheets)) + " は 1 から 100 までの枚数ではありません");
     }
     if (r.Errors.empty()) {
         try {

@@ -179,12 +179,22 @@ class Fields(PageTest):
         self.assertEqual(self.page.sheets(), drawn)
 
     def test_bad_values_in_an_address_draw_nothing(self):
-        self.page.open("problems=14&sheets=3")
-        self.assertEqual(self.page.state(), "error")
-        self.assertEqual(self.page.sheets(), [])
-        title, text = self.page.dialog()
-        self.assertIn("--problems: '14' は 12 か 16 ではありません", text)
-        self.page.close_dialog()
+        cases = [("problems=14&sheets=3", "--problems: '14' は 12 か 16 ではありません"),
+                 ("sheets=101", "--sheets: '101' は 1 から 100 までの枚数ではありません"),
+                 ("multiplier=[2-9&seed=1", None)]
+        for fragment, message in cases:
+            with self.subTest(fragment=fragment):
+                self.page.open(fragment)
+                self.assertEqual(self.page.state(), "error")
+                self.assertEqual(self.page.sheets(), [])
+                title, text = self.page.dialog()
+                if message is None:
+                    # The same words as tavrelo-sheets for the same value.
+                    with tempfile.TemporaryDirectory() as folder:
+                        run = sheets_pdf(["--multiplier", "[2-9"], os.path.join(folder, "x.pdf"))
+                    message = run.stderr.strip().replace("tavrelo-sheets: ", "")
+                self.assertIn(message, text)
+                self.page.close_dialog()
 
     def test_the_sentence_is_printed_as_written_never_run(self):
         sentence = "<img src=x onerror=alert(1)> & <b>太字</b>"
