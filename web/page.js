@@ -220,9 +220,6 @@
       return false;
     }
     clearMessages();
-    if (!$("seed").value.trim() && fromAddress === false) {
-      /* the field stays blank: a new seed at the next preview, as asked */
-    }
     showSheets(answer);
     shown = { query: query, answer: answer };
     $("seedShown").textContent = String(answer.seed);
