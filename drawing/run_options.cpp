@@ -9,6 +9,7 @@
 #include "core/numtext.h"
 #include "core/presets.h"
 #include "core/window_texts.h"
+#include "drawing/utf8.h"
 
 namespace {
 
@@ -112,66 +113,6 @@ T Choice(std::string_view name, std::string_view value, const std::array<std::pa
 constexpr const char* Names[] = {"multiplicand", "multiplier", "answer", "problems", "sheets", "number", "sentence",
                                  "answers",      "paper",      "zeros",  "numbers",  "header", "seed",   "preset"};
 
-// The next code point of UTF-8 text at `i`, or U+FFFD for a byte that starts none.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    int extra = 0;
-    char32_t c = 0;
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        c = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        c = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        c = lead & 0x07;
-    } else {
-        ++i;
-        return 0xFFFD;
-    }
-    if (i + static_cast<std::size_t>(extra) >= text.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    for (int k = 1; k <= extra; ++k) {
-        if ((byte(i + static_cast<std::size_t>(k)) & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (byte(i + static_cast<std::size_t>(k)) & 0x3F);
-    }
-    static constexpr char32_t Least[] = {0, 0x80, 0x800, 0x10000};
-    if (c < Least[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += static_cast<std::size_t>(extra) + 1;
-    return c;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 }  // namespace
 
 RunOptions DefaultRunOptions() {
@@ -256,6 +197,7 @@ std::string QuotedValue(std::string_view value) {
     std::string shown;
     std::size_t units = 0;
     for (std::size_t i = 0; i < value.size();) {
+        const std::size_t start = i;
         const char32_t c = NextCodePoint(value, i);
         // C0, DEL and C1: an escape sequence in a message would be obeyed by the terminal.
         const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
@@ -267,7 +209,7 @@ std::string QuotedValue(std::string_view value) {
             one = escape;
             oneUnits = one.size();
         } else {
-            AppendUtf8(one, c);
+            one = c == 0xFFFD ? ReplacementCharacter : value.substr(start, i - start);
             oneUnits = c >= 0x10000 ? 2 : 1;
         }
         if (units + oneUnits > Longest) {

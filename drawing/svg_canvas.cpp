@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "drawing/utf8.h"
+
 namespace {
 
 // Numbers in the image never follow the C library's locale (a German desktop's "2,5").
@@ -60,30 +62,20 @@ void AppendEscaped(std::string& out, std::string_view text) {
                     break;
                 default:
                     if (lead < 0x20 && lead != '\t' && lead != '\n' && lead != '\r')
-                        out += "\xEF\xBF\xBD";
+                        out += ReplacementCharacter;
                     else
                         out += static_cast<char>(lead);
             }
             ++i;
             continue;
         }
-        std::size_t extra = (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : 0;
-        bool valid = extra > 0 && i + extra < text.size();
-        char32_t c = lead & (0x7F >> (extra + 1));
-        for (std::size_t k = 1; valid && k <= extra; ++k) {
-            valid = (byte(i + k) & 0xC0) == 0x80;
-            c = (c << 6) | (byte(i + k) & 0x3F);
-        }
-        static constexpr char32_t Least[] = {0, 0x80, 0x800, 0x10000};
-        valid =
-            valid && c >= Least[extra] && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF) && c != 0xFFFE && c != 0xFFFF;
-        if (valid) {
-            out.append(text.substr(i, extra + 1));
-            i += extra + 1;
-        } else {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        }
+        const std::size_t start = i;
+        const char32_t c = NextCodePoint(text, i);
+        // U+FFFE and U+FFFF are no characters in XML either.
+        if (c == 0xFFFD || c == 0xFFFE || c == 0xFFFF)
+            out += ReplacementCharacter;
+        else
+            out.append(text.substr(start, i - start));
     }
 }
 
