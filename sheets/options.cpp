@@ -6,14 +6,10 @@
 #include <QSet>
 #include <QTranslator>
 #include <algorithm>
-#include <initializer_list>
-#include <limits>
 #include <map>
 #include <vector>
 
-#include "core/digit_pattern.h"
 #include "core/errors.h"
-#include "core/numtext.h"
 #include "core/presets.h"
 
 namespace {
@@ -162,57 +158,18 @@ struct OptionError {
 
 QString Utf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// The long name the shared reader knows an option by; the rest are the command line's own.
-const char* RunOptionName(Opt id) {
-    switch (id) {
-        case Opt::Multiplicand:
-            return "multiplicand";
-        case Opt::Multiplier:
-            return "multiplier";
-        case Opt::Answer:
-            return "answer";
-        case Opt::Problems:
-            return "problems";
-        case Opt::Sheets:
-            return "sheets";
-        case Opt::Number:
-            return "number";
-        case Opt::Sentence:
-            return "sentence";
-        case Opt::Answers:
-            return "answers";
-        case Opt::Paper:
-            return "paper";
-        case Opt::Zeros:
-            return "zeros";
-        case Opt::Numbers:
-            return "numbers";
-        case Opt::Header:
-            return "header";
-        case Opt::Seed:
-            return "seed";
-        case Opt::Preset:
-            return "preset";
-        case Opt::ListPresets:
-        case Opt::Output:
-        case Opt::Quiet:
-        case Opt::Help:
-        case Opt::Version:
-            break;
-    }
-    return nullptr;
-}
-
 SheetOptions Defaults() {
     SheetOptions o;
     static_cast<RunOptions&>(o) = DefaultRunOptions();
     return o;
 }
 
-void Apply(Opt id, const QString& value, SheetOptions& o) {
-    if (const char* name = RunOptionName(id)) {
+// `name` as the parser found it: the run's options have their long name alone, the one the
+// shared reader knows them by.
+void Apply(const QString& name, Opt id, const QString& value, SheetOptions& o) {
+    if (const std::string longName = name.toStdString(); IsRunOption(longName)) {
         try {
-            ApplyRunOption(name, value.toStdString(), o);
+            ApplyRunOption(longName, value.toStdString(), o);
         } catch (const EOptionError& e) {
             throw OptionError{QString::fromUtf8(e.what())};
         }
@@ -356,7 +313,7 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
             // A switch has no values to ask for: Qt 6.8 warns on standard error when asked.
             const QStringList values = switches.contains(name) ? QStringList() : parser.values(name);
             const qsizetype index = used[id]++;
-            Apply(id, index < values.size() ? values[index] : QString(), options);
+            Apply(name, id, index < values.size() ? values[index] : QString(), options);
         }
         if (options.Output.isEmpty()) throw OptionError{"-o/--output: 書き出す PDF のファイル名がありません"};
         try {
