@@ -76,11 +76,23 @@ std::uint32_t SeedValue(std::string_view value) {
 struct PaperEntry {
     const char* name;
     TPaper paper;
+    TPaperSize size;
 };
 // Japanese schools mean the JIS B sizes when they say B5 or B4.
 constexpr PaperEntry Papers[] = {
-    {"A4", TPaper::A4}, {"B5", TPaper::B5}, {"B4", TPaper::B4}, {"A3", TPaper::A3}, {"Letter", TPaper::Letter},
+    {"A4", TPaper::A4, {210, 297}},
+    {"B5", TPaper::B5, {182, 257}},
+    {"B4", TPaper::B4, {257, 364}},
+    {"A3", TPaper::A3, {297, 420}},
+    {"Letter", TPaper::Letter, {215.9, 279.4}},
 };
+
+const PaperEntry& Paper(TPaper paper) {
+    for (const PaperEntry& p : Papers) {
+        if (p.paper == paper) return p;
+    }
+    return Papers[0];
+}
 
 bool SameLetters(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -222,12 +234,9 @@ std::string QuotedValue(std::string_view value) {
     return "'" + shown + "'";
 }
 
-const char* PaperName(TPaper paper) {
-    for (const PaperEntry& p : Papers) {
-        if (p.paper == paper) return p.name;
-    }
-    return "A4";
-}
+const char* PaperName(TPaper paper) { return Paper(paper).name; }
+
+TPaperSize PaperSize(TPaper paper) { return Paper(paper).size; }
 
 std::vector<std::pair<std::string, std::string>> RunOptionValues(const RunOptions& options, std::uint32_t seed) {
     const GenerationSettings& s = options.Settings;

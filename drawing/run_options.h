@@ -55,5 +55,11 @@ std::string QuotedValue(std::string_view value);
 
 const char* PaperName(TPaper paper);
 
+// A sheet of the paper, upright, in millimetres.
+struct TPaperSize {
+    double Width, Height;
+};
+TPaperSize PaperSize(TPaper paper);
+
 // The options, in the command line's order, that make the same run again with `seed`.
 std::vector<std::pair<std::string, std::string>> RunOptionValues(const RunOptions& options, std::uint32_t seed);

@@ -15,10 +15,6 @@
     problems: null, sheets: "sheets", number: "PrnNum", sentence: "QstSentence", answers: "answers",
     paper: "paper", zeros: "zeros", numbers: "numbers", header: "header", seed: "seed",
   };
-  const paperSizes = {
-    A4: ["210mm", "297mm", 200, 287], B5: ["182mm", "257mm", 172, 247], B4: ["257mm", "364mm", 247, 354],
-    A3: ["297mm", "420mm", 287, 410], Letter: ["215.9mm", "279.4mm", 205.9, 269.4],
-  };
   let api = null;
   let shown = null;  // the run on the page: its query and the answer the module gave
 
@@ -168,10 +164,10 @@
     }
   }
 
+  // The module gives the paper's size, the border and the area inside it, as CSS lengths.
   function setPaper(paper) {
-    const size = paperSizes[paper] || paperSizes.A4;
-    $("page-size").textContent = "@media print { @page { size: " + size[0] + " " + size[1] + "; margin: 5mm; } " +
-      "section.sheet svg { width: " + size[2] + "mm; height: " + size[3] + "mm; } }";
+    $("page-size").textContent = "@media print { @page { size: " + paper.size + "; margin: " + paper.border + "; } " +
+      "section.sheet svg { width: " + paper.areaWidth + "; height: " + paper.areaHeight + "; } }";
   }
 
   function showSheets(answer) {

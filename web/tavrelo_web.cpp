@@ -5,6 +5,7 @@
 // Built by `make web` (em++, see web/CMakeLists.txt) into one HTML file with web/page.html.
 #include <emscripten/emscripten.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -48,30 +49,23 @@ public:
     }
 };
 
-// The printable area of a sheet at 96 pixels to the inch, inside a 5 mm border.
+// Every sheet is printed inside a border of this width, in millimetres.
+constexpr double BorderMillimetres = 5;
+
+// The printable area of a sheet at 96 pixels to the inch (the browser's CSS pixel).
 struct PageSize {
     std::int32_t Width, Height;
 };
 PageSize PrintableArea(TPaper paper) {
-    double w = 210, h = 297;
-    switch (paper) {
-        case TPaper::A4:
-            break;
-        case TPaper::B5:
-            w = 182, h = 257;
-            break;
-        case TPaper::B4:
-            w = 257, h = 364;
-            break;
-        case TPaper::A3:
-            w = 297, h = 420;
-            break;
-        case TPaper::Letter:
-            w = 215.9, h = 279.4;
-            break;
-    }
-    const auto px = [](double mm) { return static_cast<std::int32_t>((mm - 10) / 25.4 * 96 + 0.5); };
-    return {px(w), px(h)};
+    const TPaperSize size = PaperSize(paper);
+    const auto px = [](double mm) { return static_cast<std::int32_t>((mm - 2 * BorderMillimetres) / 25.4 * 96 + 0.5); };
+    return {px(size.Width), px(size.Height)};
+}
+
+// A length in millimetres as CSS takes it ("215.9mm").
+std::string Millimetres(double mm) {
+    const auto tenths = static_cast<long long>(mm * 10 + 0.5);
+    return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") + "mm";
 }
 
 std::string Json(std::string_view text) {
@@ -102,6 +96,17 @@ std::string Json(std::string_view text) {
         }
     }
     return out + "\"";
+}
+
+// What the page's print style needs: the paper's name and size, the border, the area inside it.
+std::string PaperJson(TPaper paper) {
+    const TPaperSize size = PaperSize(paper);
+    const double border = 2 * BorderMillimetres;
+    return "{\"name\":" + Json(PaperName(paper)) +
+           ",\"size\":" + Json(Millimetres(size.Width) + " " + Millimetres(size.Height)) +
+           ",\"border\":" + Json(Millimetres(BorderMillimetres)) +
+           ",\"areaWidth\":" + Json(Millimetres(size.Width - border)) +
+           ",\"areaHeight\":" + Json(Millimetres(size.Height - border)) + "}";
 }
 
 int HexValue(char c) {
@@ -167,15 +172,26 @@ constexpr const char* DigitFieldNames[5][4] = {{"u1l", "u1h", "d1l", "d1h"},
                                                {"u4l", "u4h", "d4l", "d4h"},
                                                {"u5l", "u5h", "d5l", "d5h"}};
 
-std::string* DigitText(GenerationSettings& s, std::string_view field) {
+// Calls f(name, text) for each of the window's twenty digit fields and the text it holds; stops
+// at the first call that returns true.
+template <typename Settings, typename F>
+void ForEachDigitField(Settings& s, F f) {
     for (std::size_t k = 0; k < 5; ++k) {
-        DigitRangeTexts& r = s.DigitRanges[k];
-        std::string* texts[4] = {&r.MultiplicandLow, &r.MultiplicandHigh, &r.MultiplierLow, &r.MultiplierHigh};
+        auto& r = s.DigitRanges[k];
+        const std::array texts{&r.MultiplicandLow, &r.MultiplicandHigh, &r.MultiplierLow, &r.MultiplierHigh};
         for (std::size_t i = 0; i < 4; ++i) {
-            if (field == DigitFieldNames[k][i]) return texts[i];
+            if (f(std::string_view(DigitFieldNames[k][i]), *texts[i])) return;
         }
     }
-    return nullptr;
+}
+
+std::string* DigitText(GenerationSettings& s, std::string_view field) {
+    std::string* found = nullptr;
+    ForEachDigitField(s, [&](std::string_view name, std::string& text) {
+        if (name == field) found = &text;
+        return found != nullptr;
+    });
+    return found;
 }
 
 struct Request {
@@ -229,11 +245,10 @@ Request Read(std::string_view query) {
 
 std::string FieldsJson(const RunOptions& o) {
     std::string out = "{";
-    for (std::size_t k = 0; k < 5; ++k) {
-        const DigitRangeTexts& r = o.Settings.DigitRanges[k];
-        const std::string* texts[4] = {&r.MultiplicandLow, &r.MultiplicandHigh, &r.MultiplierLow, &r.MultiplierHigh};
-        for (std::size_t i = 0; i < 4; ++i) out += Json(DigitFieldNames[k][i]) + ":" + Json(*texts[i]) + ",";
-    }
+    ForEachDigitField(o.Settings, [&](std::string_view name, const std::string& text) {
+        out += Json(name) + ":" + Json(text) + ",";
+        return false;
+    });
     out += "\"AnsLow\":" + Json(o.Settings.AnswerLowText) + ",\"AnsHigh\":" + Json(o.Settings.AnswerHighText);
     for (const auto& [name, value] : RunOptionValues(o, o.Seed.value_or(0))) {
         if (name == "seed" && !o.Seed) {
@@ -320,17 +335,10 @@ EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) {
         // The window's message for a field it cannot read; the page puts it by the field.
         std::string key = "answer";
         const std::string message = e.what();
-        for (std::size_t k = 0; k < 5 && key == "answer"; ++k) {
-            const DigitRangeTexts& d = o.Settings.DigitRanges[k];
-            const std::string* texts[4] = {&d.MultiplicandLow, &d.MultiplicandHigh, &d.MultiplierLow,
-                                           &d.MultiplierHigh};
-            for (std::size_t i = 0; i < 4; ++i) {
-                if (message.starts_with("'" + *texts[i] + "'")) {
-                    key = DigitFieldNames[k][i];
-                    break;
-                }
-            }
-        }
+        ForEachDigitField(o.Settings, [&](std::string_view name, const std::string& text) {
+            if (message.starts_with("'" + text + "'")) key = name;
+            return key != "answer";
+        });
         if (key == "answer") {
             if (message.starts_with("'" + o.Settings.AnswerLowText + "'"))
                 key = "AnsLow";
@@ -367,10 +375,9 @@ EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) {
         // Fields that no pattern writes (the window allows a digit field to hold any one
         // character): the sheets are drawn, the address keeps the settings it had.
     }
-    return Answer("{\"errors\":[],\"warning\":" + warning + ",\"seed\":" + std::to_string(seed) +
-                  ",\"address\":" + Json(address) + ",\"paper\":" + Json(PaperName(o.Paper)) +
-                  ",\"width\":" + std::to_string(area.Width) + ",\"height\":" + std::to_string(area.Height) +
-                  ",\"pages\":[" + pages + "]}");
+    return Answer("{\"errors\":[],\"warning\":" + warning + ",\"seed\":" + std::to_string(seed) + ",\"address\":" +
+                  Json(address) + ",\"paper\":" + PaperJson(o.Paper) + ",\"width\":" + std::to_string(area.Width) +
+                  ",\"height\":" + std::to_string(area.Height) + ",\"pages\":[" + pages + "]}");
 }
 
 }  // extern "C"

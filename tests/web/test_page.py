@@ -98,6 +98,9 @@ class Sheets(PageTest):
                 arguments += ["--" + k, v]
             self.assertEqual(sheets_pdf(arguments, theirs_path).returncode, 0)
             theirs = pdf_pages(theirs_path)
+            # The print style's paper is the paper tavrelo-sheets writes: JIS B5 here.
+            for ours_size, theirs_size in zip(page_size(os.path.join(folder, "page.pdf")), page_size(theirs_path)):
+                self.assertAlmostEqual(ours_size, theirs_size, delta=1.0)
         self.assertEqual(len(ours), 2)
         self.assertEqual(len(theirs), 2)
         for a, b in zip(ours, theirs):
@@ -123,6 +126,13 @@ class Sheets(PageTest):
         self.assertRegex(info, r"Pages:\s+200\n")
         self.assertIn("問題No.100", pages[198])
         self.assertIn("こたえ", pages[199])
+
+
+def page_size(path):
+    """The first page's width and height in points, as pdfinfo gives them."""
+    info = subprocess.run(["pdfinfo", path], check=True, capture_output=True, text=True).stdout
+    width, height = re.search(r"Page size:\s+([\d.]+) x ([\d.]+) pts", info).groups()
+    return float(width), float(height)
 
 
 class Fields(PageTest):
