@@ -36,7 +36,11 @@ const browser = await puppeteer.launch({
   extraPrefsFirefox: Object.assign({ "intl.accept_languages": "ja" }, prefs),
   defaultViewport: { width: Number(option("--width", 1366)), height: Number(option("--height", 768)) },
 });
-const page = (await browser.pages())[0] || (await browser.newPage());
+// A tab of our own: the one Firefox starts with never gets the focus, so it would send no focus,
+// blur or click-by-Enter events (and a digit field left blank would never turn into 0).
+const first = await browser.pages();
+const page = await browser.newPage();
+for (const p of first) await p.close();
 let messages = [];
 page.on("console", (m) => messages.push({ type: m.type(), text: m.text() }));
 page.on("pageerror", (e) => messages.push({ type: "error", text: String(e && e.message || e) }));
@@ -91,3 +95,5 @@ for await (const line of lines) {
 }
 await browser.close();
 out({ ok: true, value: null });
+// stdin may still be open, and would keep Node waiting.
+process.exit(0);

@@ -49,7 +49,7 @@ class Sheets(PageTest):
                 self.page.open()
                 self.page.set("sheets", "2")
                 self.page.set("answers", answers)
-                self.page.element("QNum" + problems).click()
+                self.page.click("QNum" + problems)
                 self.page.set("PrnNum", "41")
                 self.page.set("QstSentence", "小数のかけ算をしよう。")
                 self.assertEqual(self.page.press("btnPreview"), "drawn")
@@ -152,7 +152,7 @@ class Fields(PageTest):
                 self.page.set(field, value)
                 self.assertEqual(self.page.press("btnPreview"), "error")
                 self.assertEqual(self.page.error(field), self.sheets_message(option, sheets_value))
-                self.assertEqual(self.page.element(field).get_attribute("aria-invalid"), "true")
+                self.assertEqual(self.page.attribute(field, "aria-invalid"), "true")
                 self.assertEqual(self.page.value(field), value)
                 self.assertEqual(self.page.sheets(), [])
 
@@ -174,7 +174,7 @@ class Fields(PageTest):
                     "QstSentence": "かけ算", "header": "name-date-score", "zeros": "omitted", "numbers": "off"}
         for field, value in expected.items():
             self.assertEqual(self.page.value(field), value, field)
-        self.assertTrue(self.page.element("QNum12").is_selected())
+        self.assertTrue(self.page.selected("QNum12"))
         first = self.page.sheets()
         self.assertEqual(first[0][2], 5)
         self.assertIn("月", "".join(first[0][3]))
@@ -184,7 +184,7 @@ class Fields(PageTest):
         self.assertEqual(self.page.press("btnPreview"), "drawn")
         drawn = self.page.sheets()
         fragment = self.page.js("return location.hash").lstrip("#")
-        self.assertIn("seed=" + self.page.element("seedShown").text, fragment)
+        self.assertIn("seed=" + self.page.text("seedShown"), fragment)
         self.page.open(fragment)
         self.assertEqual(self.page.sheets(), drawn)
 
@@ -236,8 +236,8 @@ class Printing(PageTest):
         self.page.js("window.print = () => { window.printed = (window.printed || 0) + 1;"
                      "window.dispatchEvent(new Event('afterprint')); };")
         draws = self.page.draws()
-        self.page.element("btnPrint").click()
-        self.page.wait(lambda d: self.page.draws() > draws)
+        self.page.click("btnPrint")
+        self.page.wait(lambda: self.page.draws() > draws)
         self.assertEqual(self.page.js("return window.printed"), 1)
         self.assertEqual(self.page.value("PrnNum"), "12")
         after = self.page.sheets()
@@ -252,7 +252,7 @@ class Printing(PageTest):
         self.assertIn("default-src 'none'", policy)
         self.assertNotIn("http", policy)
         # A request the page might make is refused by the policy itself, network or not.
-        refused = self.page.driver.execute_async_script(
+        refused = self.page.js_async(
             "const done = arguments[0];"
             "fetch('https://example.org/').then(() => done('fetched'), () => done('refused'));")
         self.assertEqual(refused, "refused")
@@ -260,22 +260,21 @@ class Printing(PageTest):
 
 class Keyboard(PageTest):
     def test_the_window_tab_order_and_enter_on_a_button(self):
-        from selenium.webdriver.common.keys import Keys
         self.page.open()
-        self.page.element("u1l").click()
+        self.page.click("u1l")
         order = ["u1l", "u1h", "u2l", "u2h", "u3l", "u3h", "u4l", "u4h", "d1l", "d1h", "d2l", "d2h", "d3l", "d3h",
                  "d4l", "d4h", "AnsLow", "AnsHigh", "PrnNum", "QstSentence", "btnPreview", "QNum16", "u5l", "u5h",
                  "d5l", "d5h"]
         seen = []
         for _ in order:
             seen.append(self.page.js("return document.activeElement.id"))
-            self.page.driver.switch_to.active_element.send_keys(Keys.TAB)
+            self.page.key("Tab")
         # The print button is skipped while it is disabled; one radio button of a group takes the tab.
         self.assertEqual(seen, order)
         self.page.js("document.getElementById('btnPreview').focus()")
         before = self.page.draws()
-        self.page.driver.switch_to.active_element.send_keys(Keys.ENTER)
-        self.page.wait(lambda d: self.page.draws() > before)
+        self.page.key("Enter")
+        self.page.wait(lambda: self.page.draws() > before)
         self.assertEqual(self.page.state(), "drawn")
 
 
