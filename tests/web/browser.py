@@ -224,7 +224,12 @@ class BasePage:
         if preview:
             self.press("btnPreview")
             said += self.console()
-        return said
+        return [shortened(m) for m in said]
+
+
+def shortened(message):
+    """A message without the middle of the inlined module's data: address it may quote."""
+    return message if len(message) <= 400 else message[:150] + " ... " + message[-250:]
 
 
 class SeleniumPage(BasePage):
@@ -319,7 +324,7 @@ class WebKitPage(SeleniumPage):
 
     def console_errors(self, fragment="", preview=False):
         said = self.webkit_run(self.url(fragment), *(["--preview"] if preview else []))
-        return [line for line in said if " ERROR " in line]
+        return [shortened(line) for line in said if " ERROR " in line]
 
     def webkit_run(self, url, *args):
         """webkit_print.py on `url`; the console lines it gave."""

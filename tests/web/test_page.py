@@ -99,7 +99,7 @@ class Sheets(PageTest):
             self.assertEqual(sheets_pdf(arguments, theirs_path).returncode, 0)
             theirs = pdf_pages(theirs_path)
             # The print style's paper is the paper tavrelo-sheets writes: JIS B5 here.
-            for ours_size, theirs_size in zip(page_size(os.path.join(folder, "page.pdf")), page_size(theirs_path)):
+            for ours_size, theirs_size in zip(page_sizes(os.path.join(folder, "page.pdf"))[0], page_sizes(theirs_path)[0]):
                 self.assertAlmostEqual(ours_size, theirs_size, delta=1.0)
         self.assertEqual(len(ours), 2)
         self.assertEqual(len(theirs), 2)
@@ -128,11 +128,38 @@ class Sheets(PageTest):
         self.assertIn("こたえ", pages[199])
 
 
-def page_size(path):
-    """The first page's width and height in points, as pdfinfo gives them."""
-    info = subprocess.run(["pdfinfo", path], check=True, capture_output=True, text=True).stdout
-    width, height = re.search(r"Page size:\s+([\d.]+) x ([\d.]+) pts", info).groups()
-    return float(width), float(height)
+def page_sizes(path):
+    """Each page's width and height in points, as pdfinfo gives them."""
+    info = subprocess.run(["pdfinfo", "-f", "1", "-l", "100000", path], check=True, capture_output=True,
+                          text=True).stdout
+    return [(float(w), float(h)) for w, h in re.findall(r"Page +\d+ size:\s+([\d.]+) x ([\d.]+) pts", info)]
+
+
+# The papers in millimetres as their standards give them (B5 and B4 are JIS B), one address each.
+PAPERS = [("A4", 210, 297), ("B5", 182, 257), ("B4", 257, 364), ("A3", 297, 420), ("Letter", 215.9, 279.4)]
+POINTS_PER_MM = 72 / 25.4
+
+
+class Pages(PageTest):
+    def test_every_sheet_prints_as_one_page_of_its_paper_in_order(self):
+        for paper, width, height in PAPERS:
+            with self.subTest(paper=paper):
+                self.page.open("preset=g4-tenths-x-2digit&sheets=2&seed=42&paper=" + paper)
+                self.assertEqual(self.page.state(), "drawn")
+                drawn = self.page.sheets()
+                with tempfile.TemporaryDirectory() as folder:
+                    path = self.page.print_pdf(os.path.join(folder, "page.pdf"))
+                    sizes = page_sizes(path)
+                    texts = subprocess.run(["pdftotext", path, "-"], check=True, capture_output=True,
+                                           text=True).stdout.split("\f")[:len(sizes)]
+                self.assertEqual(len(drawn), 4)
+                self.assertEqual(len(sizes), len(drawn), "one printed page a sheet drawn, no blank page")
+                for w, h in sizes:
+                    self.assertAlmostEqual(w, width * POINTS_PER_MM, delta=1.0)
+                    self.assertAlmostEqual(h, height * POINTS_PER_MM, delta=1.0)
+                numbers = [re.findall(r"問題No\.(\d+)", text) for text in texts]
+                self.assertEqual(numbers, [[str(number)] for _, _, number, _ in drawn])
+                self.assertEqual(["こたえ" in text for text in texts], [answers for _, answers, _, _ in drawn])
 
 
 class Fields(PageTest):
@@ -256,6 +283,12 @@ class Printing(PageTest):
             "const done = arguments[0];"
             "fetch('https://example.org/').then(() => done('fetched'), () => done('refused'));")
         self.assertEqual(refused, "refused")
+
+    def test_no_console_errors_and_nothing_refused(self):
+        # A load the page's own policy refuses says so in the console as an error in each engine.
+        for fragment, preview in (("", False), ("", True), ("seed=4&sheets=2&paper=B5", True)):
+            with self.subTest(fragment=fragment, preview=preview):
+                self.assertEqual(self.page.console_errors(fragment, preview), [])
 
 
 class Keyboard(PageTest):
