@@ -5,7 +5,8 @@ since WebKitWebDriver has no Print command; on the way it reports the console's 
 
 URL is the page's address with its fragment. The page is drawn when its document says so
 (data-state); --preview then presses Preview once more and waits for that draw. Each console
-message comes out on stdout as WebKit writes it; the last line is a JSON summary.
+message comes out as WebKit writes it (a line "CONSOLE ..."); the last line on stdout is a
+JSON summary.
 The paper is the one the page asks for (its @page rule), with no margins of the printer's own,
 so that the page's CSS alone decides where a sheet goes.
 """
@@ -108,7 +109,9 @@ class Run:
         for side in ("top", "bottom", "left", "right"):
             getattr(setup, "set_%s_margin" % side)(0, Gtk.Unit.MM)
         settings = Gtk.PrintSettings()
-        settings.set_printer("Print to File")
+        # GTK names its file printer in the desktop's language ("ファイルに出力する" in Japanese);
+        # a name it does not know would leave the operation waiting for that printer for ever.
+        settings.set_printer(GLib.dgettext("gtk30", "Print to File"))
         settings.set(Gtk.PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf")
         settings.set(Gtk.PRINT_SETTINGS_OUTPUT_URI, GLib.filename_to_uri(self.pdf, None))
         operation = WebKit2.PrintOperation.new(self.view)
@@ -120,13 +123,19 @@ class Run:
         def failed(_, error):
             outcome["error"] = error.message
 
+        def finished(_):
+            outcome["finished"] = True
+            loop.quit()
+
         operation.connect("failed", failed)
-        operation.connect("finished", lambda _: loop.quit())
+        operation.connect("finished", finished)
         operation.print_()
-        GLib.timeout_add(600 * 1000, loop.quit)
+        GLib.timeout_add(300 * 1000, loop.quit)
         loop.run()
         if "error" in outcome:
             raise RuntimeError("printing failed: " + outcome["error"])
+        if "finished" not in outcome:
+            raise RuntimeError("printing did not finish in 300 s")
         self.summary["printed"] = self.pdf
 
 
