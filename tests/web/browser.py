@@ -21,6 +21,7 @@ import tempfile
 import time
 import unittest
 import urllib.parse
+import warnings
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 HTML = os.environ.get("TAVRELO_HTML", "")
@@ -33,6 +34,9 @@ FIREFOX = "/usr/bin/firefox-esr"
 # Where make test installs puppeteer-core (npm ci from tests/web's package lock).
 NODE_MODULES = os.environ.get("TAVRELO_NODE_MODULES",
                               os.path.join(HERE, "..", "..", "build", "node", "node_modules"))
+
+# Debian 12's selenium warns of its own use of desired capabilities when WebKitGTK starts.
+warnings.filterwarnings("ignore", "desired_capabilities has been deprecated", DeprecationWarning)
 
 try:
     from selenium import webdriver
@@ -100,6 +104,13 @@ def require_browser():
 _display = {}
 
 
+def end_with_parent():
+    """In the child: ends it when the tests end, even when they are killed (a ctest time-out)."""
+    import ctypes
+    import signal
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 def x_display():
     """The X display WebKit runs on: the session's, or a private Xvfb started once, ended at exit."""
     if os.environ.get("DISPLAY"):
@@ -108,7 +119,8 @@ def x_display():
         read, write = os.pipe()
         # -displayfd: Xvfb itself picks a free display number and tells it.
         server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1200x24", "-nolisten", "tcp"],
-                                  pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                  pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                  preexec_fn=end_with_parent)
         os.close(write)
         with os.fdopen(read) as answer:
             number = answer.readline().strip()
@@ -316,7 +328,11 @@ class WebKitPage(SeleniumPage):
         if offline:
             # Every request to the network goes to a port nobody listens on.
             options.add_argument("--proxy=http://127.0.0.1:9")
-        self.driver = webdriver.WebKitGTK(executable_path=WEBKIT_DRIVER, options=options)
+        from selenium.webdriver.webkitgtk.service import Service
+        try:
+            self.driver = webdriver.WebKitGTK(options=options, service=Service(executable_path=WEBKIT_DRIVER))
+        except TypeError:  # selenium before 4.10 (Debian 12's) takes the driver's path itself
+            self.driver = webdriver.WebKitGTK(executable_path=WEBKIT_DRIVER, options=options)
         self.driver.set_script_timeout(120)
         self.driver.set_window_size(width, height)
 
