@@ -115,6 +115,12 @@ waited "$dir/debootstrap.log" debootstrap --variant=minbase --include=git,make,c
   "$suite" "$root" "$mirror" || { tail -n 20 "$dir/debootstrap.log" >&2; exit 1; }
 printf '%s\n' "$sources" >"$root/etc/apt/sources.list"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# The new system trusts the authorities this machine added to its own (a network that re-signs
+# TLS, as some schools' and companies' do, would otherwise refuse npm's downloads there).
+if ls /usr/local/share/ca-certificates/*.crt >/dev/null 2>&1; then
+  cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+  chroot "$root" update-ca-certificates >/dev/null
+fi
 # As in any chroot: packages do not start their services here (cups would otherwise try to).
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
 chmod 755 "$root/usr/sbin/policy-rc.d"
@@ -130,7 +136,7 @@ in_root() {
   waited - chroot "$root" env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}" \
-    TAVRELO_REQUIRE_PRINTING=1 \
+    TAVRELO_REQUIRE_PRINTING=1 TAVRELO_REQUIRE_BROWSER="${TAVRELO_REQUIRE_BROWSER:-}" NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
     bash -c "cd /root/tavrelo && $1"
 }
 
