@@ -170,28 +170,29 @@
       "section.sheet svg { width: " + paper.areaWidth + "; height: " + paper.areaHeight + "; } }";
   }
 
+  // The sheets go into the document as one piece of markup, parsed once: the images are the
+  // module's, whose texts are escaped character data (never markup), and the captions are made
+  // here of numbers and fixed words.
   function showSheets(answer) {
-    const area = $("sheets-area");
-    const parser = new DOMParser();
-    const fragment = document.createDocumentFragment();
+    const parts = [];
     for (const page of answer.pages) {
-      const section = document.createElement("section");
-      section.className = "sheet";
-      section.dataset.sheet = String(page.sheet);
-      section.dataset.answers = page.answers ? "true" : "false";
-      section.dataset.number = String(page.number);
-      const caption = document.createElement("h2");
-      caption.textContent = page.sheet + " 枚目 " + (page.answers ? "答えの用紙" : "問題用紙") + "（問題No." + page.number + "）";
-      section.appendChild(caption);
-      const svg = parser.parseFromString(page.svg, "image/svg+xml").documentElement;
-      svg.setAttribute("role", "img");
-      svg.setAttribute("aria-label", caption.textContent);
-      section.appendChild(document.importNode(svg, true));
-      fragment.appendChild(section);
+      const sheet = Number(page.sheet), number = Number(page.number);
+      const caption = sheet + " 枚目 " + (page.answers ? "答えの用紙" : "問題用紙") + "（問題No." + number + "）";
+      parts.push('<section class="sheet" data-sheet="' + sheet + '" data-answers="' + (page.answers ? "true" : "false") +
+                 '" data-number="' + number + '"><h2>' + caption + "</h2>" +
+                 page.svg.replace(/^<svg /, '<svg role="img" aria-label="' + caption + '" ') + "</section>");
     }
-    area.replaceChildren(fragment);
+    const area = $("sheets-area");
+    area.innerHTML = parts.join("");
     $("empty").hidden = answer.pages.length > 0;
     setPaper(answer.paper);
+    // The sheets not yet laid out stand as high as the first is inside its border: the scroll
+    // bar is right from the start. (Only the sheets in view are laid out for this.)
+    const first = area.firstElementChild;
+    if (first) {
+      const inside = first.getBoundingClientRect().height - (first.offsetHeight - first.clientHeight);
+      area.style.setProperty("--sheet-height", inside + "px");
+    }
   }
 
   function remember(query) {
