@@ -248,6 +248,8 @@ class Printing(PageTest):
 
     def test_nothing_may_come_from_the_network(self):
         self.page.open()
+        # Nothing refused while the page started (its WebAssembly included).
+        self.assertEqual(self.page.js("return window.tavreloRefused"), [])
         policy = self.page.js("return document.querySelector('meta[http-equiv=Content-Security-Policy]').content")
         self.assertIn("default-src 'none'", policy)
         self.assertNotIn("http", policy)
@@ -256,6 +258,8 @@ class Printing(PageTest):
             "const done = arguments[0];"
             "fetch('https://example.org/').then(() => done('fetched'), () => done('refused'));")
         self.assertEqual(refused, "refused")
+        # ... and reported, as a refusal at start would have been.
+        self.page.wait(lambda d: len(self.page.js("return window.tavreloRefused")) == 1, 5)
 
 
 class Keyboard(PageTest):
