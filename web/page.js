@@ -300,6 +300,14 @@
       if (!shown) return;
       window.print();
     });
+    // WebKit prints the sheets that content-visibility left out on screen as blank pages: while
+    // printing, every sheet is laid out. Not in Blink (the only engine with userAgentData), which
+    // lays them all out for the printed pages by itself: there the class (or a print style) would
+    // have them laid out once more, at the screen's size, before that.
+    if (!navigator.userAgentData) {
+      window.addEventListener("beforeprint", () => root.classList.add("printing"));
+      window.addEventListener("afterprint", () => root.classList.remove("printing"));
+    }
     window.addEventListener("afterprint", afterPrint);
     window.addEventListener("hashchange", drawAddress);
     $("form").addEventListener("submit", (e) => e.preventDefault());
