@@ -109,6 +109,8 @@ std::string SvgFontFamily(std::string_view faceName) {
     return family + "', sans-serif";
 }
 
+// No line breaks between the elements: a browser keeps each as a node of its own (a third of a
+// sheet's nodes) and draws none of them.
 TSvgCanvas::TSvgCanvas(std::int32_t width, std::int32_t height, TTextMeasurer& measurer)
     : width_(width), height_(height), measurer_(measurer) {}
 
@@ -136,7 +138,7 @@ void TSvgCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) 
         AppendNumber(body_, Font.Height);
         body_ += "\" fill=\"";
         AppendColor(body_, Brush.Color);
-        body_ += "\"/>\n";
+        body_ += "\"/>";
     }
     // Texts are black whatever the pen, as on every other surface.
     body_ += "<text x=\"";
@@ -158,7 +160,7 @@ void TSvgCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) 
     if (Font.Style == TFontStyle::Underline) body_ += " text-decoration=\"underline\"";
     body_ += ">";
     AppendEscaped(body_, text);
-    body_ += "</text>\n";
+    body_ += "</text>";
 }
 
 std::int32_t TSvgCanvas::TextWidth(std::string_view text) { return measurer_.Width(Font, text); }
@@ -184,7 +186,7 @@ void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
         body_ += "none";
     body_ += "\" stroke=\"";
     AppendColor(body_, Pen.Color);
-    body_ += "\" stroke-width=\"1\"/>\n";
+    body_ += "\" stroke-width=\"1\"/>";
 }
 
 std::string TSvgCanvas::Svg() const {
@@ -208,7 +210,7 @@ std::string TSvgCanvas::Svg() const {
         out += faces_[common].Family;
         out += '"';
     }
-    out += ">\n";
+    out += ">";
     out.reserve(out.size() + body_.size() + 64);
     std::size_t from = 0;
     for (std::size_t at = body_.find(FaceMark); at != std::string::npos; at = body_.find(FaceMark, from)) {
@@ -222,6 +224,6 @@ std::string TSvgCanvas::Svg() const {
         from = at + 2;
     }
     out.append(body_, from, std::string::npos);
-    out += "</svg>\n";
+    out += "</svg>";
     return out;
 }
