@@ -308,7 +308,9 @@
       window.addEventListener("beforeprint", () => root.classList.add("printing"));
       window.addEventListener("afterprint", () => root.classList.remove("printing"));
     }
-    window.addEventListener("afterprint", afterPrint);
+    // The next sheets are drawn once the print event is over: a hundred of them would hold up
+    // the end of the printing (and the closing of its dialog) for as long as they take.
+    window.addEventListener("afterprint", () => setTimeout(afterPrint, 0));
     window.addEventListener("hashchange", drawAddress);
     $("form").addEventListener("submit", (e) => e.preventDefault());
 
