@@ -3,7 +3,7 @@
 #   make test  installs what is missing, builds and runs the whole test suite
 # The rest are for developers (make package builds the Debian package).
 
-.PHONY: run test deps build web display test-asan test-arm64 format-check fuzz bench package check-package check-debian13 clean
+.PHONY: run test deps build web node-modules display test-asan test-arm64 format-check fuzz bench package check-package check-debian13 clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -31,8 +31,18 @@ run: display build
 	./build/dev/app/tavrelo
 
 # The page first, so that the build installs it as the package does.
-test: web build
+test: web build node-modules
 	ctest --preset dev
+
+# puppeteer-core, which drives firefox-esr in the browser tests and benchmarks, as tests/web's
+# package lock pins it, in build/node; installed again only when the lock changes.
+NODE_MODULES = build/node/node_modules/.package-lock.json
+node-modules: $(NODE_MODULES)
+$(NODE_MODULES): tests/web/package.json tests/web/package-lock.json | deps
+	mkdir -p build/node
+	cp tests/web/package.json tests/web/package-lock.json build/node/
+	cd build/node && npm ci --no-audit --no-fund --prefer-offline
+	touch $@
 
 test-asan: deps
 	cmake --preset asan
@@ -66,7 +76,7 @@ fuzz: deps
 	QT_QPA_PLATFORM=offscreen ./build/fuzz/fuzz/options_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 -artifact_prefix=build/fuzz/ \
 	  build/fuzz/corpus-options fuzz/seeds-options
 
-bench: web
+bench: web node-modules
 	@bash scripts/install-deps.sh --bench
 	cmake --preset release
 	cmake --build --preset release

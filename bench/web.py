@@ -1,10 +1,11 @@
-"""The browser edition's figures, each beside its goal, and tavrelo-sheets doing the same work.
-Not a test; run by `make bench`.
+"""The browser edition's figures, each beside its goal, in each engine of school devices
+(chromium, WebKitGTK, firefox-esr; TAVRELO_ENGINES to name fewer), and tavrelo-sheets doing the
+same work. Not a test; run by `make bench`.
   bench/web.py PAGE TAVRELO-SHEETS
 
-Each engine is measured as it is and with its processor slowed down six times, as DevTools does
-it (a low-end Chromebook). An engine is one entry of ENGINES: a class that opens the page and
-answers the few questions below.
+Chromium is measured as it is and with its processor slowed down six times, as DevTools does it
+(a low-end Chromebook): the class Chromium below. An engine measured so is one more such class
+in SLOWED (its page, a way to slow it, to print it and to read its memory).
 """
 import base64
 import os
@@ -51,10 +52,9 @@ wait();"""
 class Chromium:
     """Debian's chromium through chromedriver; the processor slowed down through DevTools."""
 
-    name = "Chromium"
-
     def __init__(self, slowdown):
         self.slowdown = slowdown
+        browser.ENGINE = "chromium"
         self.page = browser.Page()
         self.cdp("Emulation.setCPUThrottlingRate", {"rate": slowdown})
 
@@ -98,7 +98,7 @@ class Chromium:
         self.page.close()
 
 
-ENGINES = [Chromium]
+SLOWED = {"chromium": Chromium}
 SLOWDOWNS = [1, 6]
 
 
@@ -147,6 +147,35 @@ def measure(engine, slowdown):
         session.close()
 
 
+def engine_figures(engine):
+    """The figures of an engine that cannot be slowed down from here (WebKitGTK, firefox-esr)."""
+    browser.ENGINE = engine
+    page = browser.Page()
+    try:
+        opened = []
+        for _ in range(5):
+            page.open("seed=1&sheets=1")
+            opened.append(page.js("return window.tavreloTimings.firstDraw"))
+        report("open", 1, median(opened), extra="  (median of 5, sheets in the document)")
+
+        page.open("seed=1&sheets=1")
+        page.set("seed", "")
+        previews = []
+        for _ in range(20):
+            page.press("btnPreview")
+            previews.append(page.js("return window.tavreloTimings.lastDraw"))
+        report("preview", 1, median(previews), extra="  (median of 20, the drawing alone)")
+
+        page.set("sheets", "100")
+        hundred = []
+        for _ in range(3):
+            page.press("btnPreview")
+            hundred.append(page.js("return window.tavreloTimings.lastDraw"))
+        report("hundred", 1, median(hundred), extra="  (median of 3, the drawing alone)")
+    finally:
+        page.close()
+
+
 def sheets_ms(exe, sheets, runs):
     samples = []
     with tempfile.TemporaryDirectory() as folder:
@@ -161,13 +190,20 @@ def sheets_ms(exe, sheets, runs):
 def main():
     page_path, exe = sys.argv[1], sys.argv[2]
     browser.HTML = page_path
-    browser.require_browser()
     size = os.path.getsize(page_path)
     print("tavrelo.html: %d bytes (%.2f MB)   (goal at most 1.5 MB)" % (size, size / 1e6))
-    for engine in ENGINES:
+    for engine in os.environ.get("TAVRELO_ENGINES", "chromium webkit firefox").split():
+        missing = browser.missing_for(engine)
+        if missing:
+            print("%s: not measured, not installed: %s" % (engine, ", ".join(missing)))
+            continue
+        if engine not in SLOWED:
+            print(engine + ":")
+            engine_figures(engine)
+            continue
         for slowdown in SLOWDOWNS:
-            print("%s, processor %s:" % (engine.name, "as it is" if slowdown == 1 else "slowed down %dx" % slowdown))
-            measure(engine, slowdown)
+            print("%s, processor %s:" % (engine, "as it is" if slowdown == 1 else "slowed down %dx" % slowdown))
+            measure(SLOWED[engine], slowdown)
     print("beside it, tavrelo-sheets writing the same as PDF: 1 sheet %.0f ms, 100 sheets %.0f ms"
           % (sheets_ms(exe, 1, 10), sheets_ms(exe, 100, 5)))
 

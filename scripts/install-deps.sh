@@ -21,9 +21,17 @@ PACKAGES=(
   # Debian 13): libclang-rt-dev is the one that follows it.
   clang libclang-rt-dev
   librsvg2-bin desktop-file-utils appstream man-db
-  # The browser edition: built by emscripten, tested in Debian's chromium driven by selenium.
+  # The browser edition: built by emscripten, tested in the engines of school devices: Debian's
+  # chromium and WebKitGTK driven by selenium (WebKit's printing through python3-gi), firefox-esr
+  # by puppeteer-core from npm.
   emscripten chromium chromium-driver python3-selenium
+  webkit2gtk-driver gir1.2-webkit2-4.1 python3-gi firefox-esr
 )
+# Node and npm for puppeteer-core: Debian's, unless some other node with its npm is installed
+# already (Debian's npm package would conflict with it).
+if ! command -v npm >/dev/null 2>&1; then
+  PACKAGES+=(nodejs npm)
+fi
 while [ $# -gt 0 ]; do
   case $1 in
     # Only the benchmarks time whole processes with hyperfine; nothing else needs it. The

@@ -167,9 +167,23 @@
   }
 
   // The module gives the paper's size, the border and the area inside it, as CSS lengths.
+  // WebKit does not paginate by @page: it cuts the document into pages of its own width times
+  // the print setup's printable shape, at whole CSS pixels, and scales that to the paper inside
+  // the printer's margins. A sheet exactly the paper's size (A4: 793.7 x 1122.5 px) then spills
+  // a pixel or two onto a blank page after it. So every sheet is a box of whole pixels a little
+  // narrower than the paper and a little squatter than its shape, carrying its border as padding:
+  // it makes one page in every engine, at whatever margins the printer adds.
   function setPaper(paper) {
-    $("page-size").textContent = "@media print { @page { size: " + paper.size + "; margin: " + paper.border + "; } " +
-      "section.sheet svg { width: " + paper.areaWidth + "; height: " + paper.areaHeight + "; } }";
+    const px = (mm) => parseFloat(mm) * 96 / 25.4;
+    const [paperWidth, paperHeight] = paper.size.split(" ").map(px);
+    const width = Math.floor(paperWidth) - 1;
+    const height = Math.floor(width * paperHeight / paperWidth) - 1;
+    const border = px(paper.border);
+    const length = (value) => value.toFixed(2) + "px";
+    $("page-size").textContent = "@media print { @page { size: " + paper.size + "; margin: 0; } " +
+      "section.sheet { width: " + length(width) + "; height: " + length(height) + "; padding: " + paper.border +
+      "; overflow: hidden; } section.sheet svg { width: " + length(width - 2 * border) + "; height: " +
+      length(height - 2 * border) + "; } }";
   }
 
   // The sheets go into the document as one piece of markup, parsed once: the images are the
