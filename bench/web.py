@@ -26,7 +26,7 @@ GOALS = {
     "print": {1: None, 6: 6000},
 }
 TITLES = {
-    "open": "open to the first preview (1 sheet + answers), sheets on screen",
+    "open": "open to the first preview (1 sheet + answers)",
     "preview": "Preview of 16 problems, problem and answer sheet",
     "hundred": "100 sheets + answers drawn and ready to print (200 pages)",
     "print": "those 200 pages printed to PDF",
@@ -125,7 +125,7 @@ def measure(engine, slowdown):
     try:
         opened = [session.open("seed=1&sheets=1") for _ in range(5)]
         report("open", slowdown, median([shown for shown, _ in opened]),
-               extra="  (median of 5, in the document at %.0f ms; first open in a new browser %.0f ms)"
+               extra="  (median of 5, painted; in the document at %.0f ms; first open in a new browser %.0f ms)"
                % (median([drawn for _, drawn in opened]), cold))
 
         session.page.set("seed", "")
