@@ -79,6 +79,11 @@ void AppendEscaped(std::string& out, std::string_view text) {
     }
 }
 
+// Stands in the body for a text's font-family attribute; never in what is written, which holds no
+// control characters (AppendEscaped replaces them).
+constexpr char FaceMark = '\x01';
+constexpr std::size_t MaxMarkedFace = 255;  // the mark is followed by the face's index as one byte
+
 }  // namespace
 
 std::string SvgFontFamily(std::string_view faceName) {
@@ -104,8 +109,20 @@ std::string SvgFontFamily(std::string_view faceName) {
     return family + "', sans-serif";
 }
 
+// No line breaks between the elements: a browser keeps each as a node of its own (a third of a
+// sheet's nodes) and draws none of them.
 TSvgCanvas::TSvgCanvas(std::int32_t width, std::int32_t height, TTextMeasurer& measurer)
     : width_(width), height_(height), measurer_(measurer) {}
+
+std::size_t TSvgCanvas::FaceIndex(const std::string& name) {
+    for (std::size_t i = 0; i < faces_.size(); ++i) {
+        if (faces_[i].Name == name) return i;
+    }
+    Face face{name, std::string(), 0};
+    AppendEscaped(face.Family, SvgFontFamily(name));
+    faces_.push_back(std::move(face));
+    return faces_.size() - 1;
+}
 
 void TSvgCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
     const TSvgFontMetrics metrics = measurer_.Metrics(Font);
@@ -121,7 +138,7 @@ void TSvgCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) 
         AppendNumber(body_, Font.Height);
         body_ += "\" fill=\"";
         AppendColor(body_, Brush.Color);
-        body_ += "\"/>\n";
+        body_ += "\"/>";
     }
     // Texts are black whatever the pen, as on every other surface.
     body_ += "<text x=\"";
@@ -130,13 +147,20 @@ void TSvgCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) 
     AppendNumber(body_, static_cast<double>(y) + metrics.Ascent);
     body_ += "\" font-size=\"";
     AppendNumber(body_, metrics.Size);
-    body_ += "\" font-family=\"";
-    AppendEscaped(body_, SvgFontFamily(Font.Name));
-    body_ += "\"";
+    body_ += '"';
+    const std::size_t face = FaceIndex(Font.Name);
+    ++faces_[face].Texts;
+    if (face <= MaxMarkedFace) {
+        body_ += FaceMark;
+        body_ += static_cast<char>(face);
+    } else {
+        // A page draws in a face or two; beyond what a byte numbers, a text names its face itself.
+        body_ += " font-family=\"" + faces_[face].Family + "\"";
+    }
     if (Font.Style == TFontStyle::Underline) body_ += " text-decoration=\"underline\"";
     body_ += ">";
     AppendEscaped(body_, text);
-    body_ += "</text>\n";
+    body_ += "</text>";
 }
 
 std::int32_t TSvgCanvas::TextWidth(std::string_view text) { return measurer_.Width(Font, text); }
@@ -162,7 +186,7 @@ void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
         body_ += "none";
     body_ += "\" stroke=\"";
     AppendColor(body_, Pen.Color);
-    body_ += "\" stroke-width=\"1\"/>\n";
+    body_ += "\" stroke-width=\"1\"/>";
 }
 
 std::string TSvgCanvas::Svg() const {
@@ -174,8 +198,32 @@ std::string TSvgCanvas::Svg() const {
     AppendNumber(out, width_);
     out += " ";
     AppendNumber(out, height_);
-    out += "\" shape-rendering=\"crispEdges\" xml:space=\"preserve\">\n";
-    out += body_;
-    out += "</svg>\n";
+    out += "\" shape-rendering=\"crispEdges\" xml:space=\"preserve\"";
+    // The face of most texts, inherited by them: a page's texts are nearly all in one face, and
+    // the browser reads (and styles) each attribute written.
+    std::size_t common = faces_.size();
+    for (std::size_t i = 0; i < faces_.size() && i <= MaxMarkedFace; ++i) {
+        if (common == faces_.size() || faces_[i].Texts > faces_[common].Texts) common = i;
+    }
+    if (common < faces_.size()) {
+        out += " font-family=\"";
+        out += faces_[common].Family;
+        out += '"';
+    }
+    out += ">";
+    out.reserve(out.size() + body_.size() + 64);
+    std::size_t from = 0;
+    for (std::size_t at = body_.find(FaceMark); at != std::string::npos; at = body_.find(FaceMark, from)) {
+        out.append(body_, from, at - from);
+        const auto face = static_cast<std::size_t>(static_cast<unsigned char>(body_[at + 1]));
+        if (face != common) {
+            out += " font-family=\"";
+            out += faces_[face].Family;
+            out += '"';
+        }
+        from = at + 2;
+    }
+    out.append(body_, from, std::string::npos);
+    out += "</svg>";
     return out;
 }

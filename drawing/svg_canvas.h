@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "drawing/canvas.h"
 
@@ -36,12 +37,23 @@ public:
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
 
     // The whole drawing as one <svg> element of width x height units; every text is escaped,
-    // never markup.
+    // never markup. The face most texts are in is written once, on the <svg> element, and
+    // inherited; a text in another face names its own.
     std::string Svg() const;
 
 private:
+    struct Face {
+        std::string Name;
+        std::string Family;  // escaped, as an attribute's value
+        std::size_t Texts = 0;
+    };
+    std::size_t FaceIndex(const std::string& name);
+
     std::int32_t width_;
     std::int32_t height_;
     TTextMeasurer& measurer_;
+    std::vector<Face> faces_;
+    // The texts' font-family attributes are left as FaceMark + the face's index until Svg()
+    // knows which face the <svg> element carries.
     std::string body_;
 };

@@ -5,7 +5,9 @@
 (function () {
   const root = document.documentElement;
   const $ = (id) => document.getElementById(id);
-  const timings = (window.tavreloTimings = { ready: null, firstDraw: null, lastDraw: null });
+  // Milliseconds from the start of the page's navigation (firstDraw, firstShown: the first sheets
+  // in the document, then painted) and the last Preview's drawing; read by the benchmark.
+  const timings = (window.tavreloTimings = { ready: null, firstDraw: null, firstShown: null, lastDraw: null });
   const StorageKey = "tavrelo.settings";
   // The window's field names: u multiplicand, d multiplier; 1 thousandths .. 5 tens; l low, h high.
   const digitIds = [];
@@ -184,29 +186,35 @@
       length(height - 2 * border) + "; } }";
   }
 
+  // The sheets go into the document as one piece of markup, parsed once: the images are the
+  // module's, whose texts are escaped character data (never markup), and the captions are made
+  // here of numbers and fixed words.
   function showSheets(answer) {
-    const area = $("sheets-area");
-    const parser = new DOMParser();
-    const fragment = document.createDocumentFragment();
+    const parts = [];
     for (const page of answer.pages) {
-      const section = document.createElement("section");
-      section.className = "sheet";
-      section.dataset.sheet = String(page.sheet);
-      section.dataset.answers = page.answers ? "true" : "false";
-      section.dataset.number = String(page.number);
-      const caption = document.createElement("h2");
-      caption.textContent = page.sheet + " 枚目 " + (page.answers ? "答えの用紙" : "問題用紙") + "（問題No." + page.number + "）";
-      section.appendChild(caption);
-      const svg = parser.parseFromString(page.svg, "image/svg+xml").documentElement;
-      svg.setAttribute("role", "img");
-      svg.setAttribute("aria-label", caption.textContent);
-      section.appendChild(document.importNode(svg, true));
-      fragment.appendChild(section);
+      const sheet = Number(page.sheet), number = Number(page.number);
+      const caption = sheet + " 枚目 " + (page.answers ? "答えの用紙" : "問題用紙") + "（問題No." + number + "）";
+      // The image is one labelled picture: what it is drawn of (a hundred texts a sheet) is
+      // hidden from assistive technology, for it is only the picture's parts. Printed to PDF,
+      // Chromium builds the tagged PDF's structure from that tree, at a cost of each node.
+      const svg = page.svg.replace(/^<svg ([^>]*)>/, '<svg role="img" aria-label="' + caption + '" $1><g aria-hidden="true">')
+                          .replace(/<\/svg>\s*$/, "</g></svg>");
+      parts.push('<section class="sheet" data-sheet="' + sheet + '" data-answers="' + (page.answers ? "true" : "false") +
+                 '" data-number="' + number + '"><h2>' + caption + "</h2>" + svg + "</section>");
     }
-    area.replaceChildren(fragment);
+    const area = $("sheets-area");
+    area.innerHTML = parts.join("");
     $("empty").hidden = answer.pages.length > 0;
     setPaper(answer.paper);
+    firstSheetSize.disconnect();
+    if (area.firstElementChild) firstSheetSize.observe(area.firstElementChild);
   }
+
+  // The sheets not yet laid out stand as high as the first is inside its border, which is always
+  // laid out: the scroll bar is right from the start, and after the window is resized.
+  const firstSheetSize = new ResizeObserver((entries) => {
+    for (const entry of entries) $("sheets-area").style.setProperty("--sheet-height", entry.contentRect.height + "px");
+  });
 
   function remember(query) {
     try { localStorage.setItem(StorageKey, query); } catch (e) { /* private windows may refuse */ }
@@ -239,7 +247,10 @@
     const pageCount = answer.pages.length;
     $("status").textContent = pageCount + " ページ（seed " + answer.seed + "）";
     timings.lastDraw = performance.now() - started;
-    if (timings.firstDraw === null) timings.firstDraw = performance.now();
+    if (timings.firstDraw === null) {
+      timings.firstDraw = performance.now();
+      requestAnimationFrame(() => setTimeout(() => { timings.firstShown = performance.now(); }, 0));
+    }
     root.dataset.draws = String(Number(root.dataset.draws) + 1);
     root.dataset.state = "drawn";
     if (answer.warning) openDialog(call("texts", "").warningCaption, answer.warning);
@@ -307,7 +318,17 @@
       if (!shown) return;
       window.print();
     });
-    window.addEventListener("afterprint", afterPrint);
+    // WebKit prints the sheets that content-visibility left out on screen as blank pages: while
+    // printing, every sheet is laid out. Not in Blink (the only engine with userAgentData), which
+    // lays them all out for the printed pages by itself: there the class (or a print style) would
+    // have them laid out once more, at the screen's size, before that.
+    if (!navigator.userAgentData) {
+      window.addEventListener("beforeprint", () => root.classList.add("printing"));
+      window.addEventListener("afterprint", () => root.classList.remove("printing"));
+    }
+    // The next sheets are drawn once the print event is over: a hundred of them would hold up
+    // the end of the printing (and the closing of its dialog) for as long as they take.
+    window.addEventListener("afterprint", () => setTimeout(afterPrint, 0));
     window.addEventListener("hashchange", drawAddress);
     $("form").addEventListener("submit", (e) => e.preventDefault());
 
@@ -326,7 +347,7 @@
   }
 
   const fontsReady = document.fonts && document.fonts.ready ? document.fonts.ready : Promise.resolve();
-  Promise.all([Tavrelo(), fontsReady]).then(([module]) => start(module)).catch((error) => {
+  Promise.all([window.tavreloModule, fontsReady]).then(([module]) => start(module)).catch((error) => {
     root.dataset.state = "error";
     $("status").textContent = "読み込めませんでした: " + error;
   });

@@ -12,6 +12,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/digit_pattern.h"
@@ -37,17 +38,49 @@ namespace {
 
 constexpr std::int32_t MaxPageSheets = 100;
 
+// Every answer is kept: a page asks for the same few fonts and texts again and again (a digit's
+// width for each figure it fits), and each question to the browser is a call out of WebAssembly
+// with its strings decoded on the way. The browser's font does not change while the page is open.
 class BrowserMeasurer : public TTextMeasurer {
 public:
     TSvgFontMetrics Metrics(const TFont& font) override {
-        const std::string family = SvgFontFamily(font.Name);
-        return {tavrelo_font_size(family.c_str(), font.Height), tavrelo_font_ascent(family.c_str(), font.Height)};
+        Key(font, {});
+        const auto [at, added] = metrics_.try_emplace(key_);
+        if (added) {
+            const std::string family = SvgFontFamily(font.Name);
+            at->second = {tavrelo_font_size(family.c_str(), font.Height),
+                          tavrelo_font_ascent(family.c_str(), font.Height)};
+        }
+        return at->second;
     }
     std::int32_t Width(const TFont& font, std::string_view text) override {
-        const std::string family = SvgFontFamily(font.Name);
-        return tavrelo_text_width(family.c_str(), font.Height, text.data(), static_cast<int>(text.size()));
+        Key(font, text);
+        const auto [at, added] = widths_.try_emplace(key_);
+        if (added) {
+            const std::string family = SvgFontFamily(font.Name);
+            at->second = tavrelo_text_width(family.c_str(), font.Height, text.data(), static_cast<int>(text.size()));
+        }
+        return at->second;
     }
+
+private:
+    // The face, the height and the text, apart: no face name holds a NUL.
+    void Key(const TFont& font, std::string_view text) {
+        key_.assign(font.Name);
+        key_ += '\0';
+        key_ += std::to_string(font.Height);
+        key_ += '\0';
+        key_ += text;
+    }
+    std::string key_;
+    std::unordered_map<std::string, TSvgFontMetrics> metrics_;
+    std::unordered_map<std::string, std::int32_t> widths_;
 };
+
+BrowserMeasurer& Measurer() {
+    static BrowserMeasurer measurer;
+    return measurer;
+}
 
 // Every sheet is printed inside a border of this width, in millimetres.
 constexpr double BorderMillimetres = 5;
@@ -68,9 +101,16 @@ std::string Millimetres(double mm) {
     return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") + "mm";
 }
 
-std::string Json(std::string_view text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
+// Appends text as a JSON string: the runs that need no escape at once (a sheet's image is tens of
+// kilobytes, nearly all of it such runs).
+void AppendJson(std::string& out, std::string_view text) {
+    out += '"';
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\' && c != '<') continue;
+        out.append(text, from, i - from);
+        from = i + 1;
         switch (c) {
             case '"':
                 out += "\\\"";
@@ -86,16 +126,19 @@ std::string Json(std::string_view text) {
                 out += "\\u003c";
                 break;
             default:
-                if (c < 0x20) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x", c);
-                    out += escape;
-                } else {
-                    out += static_cast<char>(c);
-                }
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\u%04x", c);
+                out += escape;
         }
     }
-    return out + "\"";
+    out.append(text, from, std::string_view::npos);
+    out += '"';
+}
+
+std::string Json(std::string_view text) {
+    std::string out;
+    AppendJson(out, text);
+    return out;
 }
 
 // What the page's print style needs: the paper's name and size, the border, the area inside it.
@@ -349,7 +392,7 @@ EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) {
         return Answer("{\"errors\":[" + r.Errors + "]}");
     }
 
-    BrowserMeasurer measurer;
+    BrowserMeasurer& measurer = Measurer();
     const PageSize area = PrintableArea(o.Paper);
     std::string pages;
     RunSheets(o.Settings, seed, o.Sheets, o.Answers,
@@ -365,8 +408,9 @@ EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) {
                   MakePrint(canvas, area.Width, area.Height, content);
                   if (!pages.empty()) pages += ",";
                   pages += "{\"sheet\":" + std::to_string(sheet + 1) + ",\"answers\":" + (answers ? "true" : "false") +
-                           ",\"number\":" + std::to_string(content.PrintNumber) + ",\"svg\":" + Json(canvas.Svg()) +
-                           "}";
+                           ",\"number\":" + std::to_string(content.PrintNumber) + ",\"svg\":";
+                  AppendJson(pages, canvas.Svg());
+                  pages += "}";
               });
     std::string address;
     try {

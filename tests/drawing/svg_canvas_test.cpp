@@ -135,6 +135,46 @@ TEST(SvgCanvas, TextsAreNeverMarkup) {
     EXPECT_EQ(out.find("<svg", 1), std::string::npos);
 }
 
+// Each text is in the face it was drawn in: its own font-family, or the one the <svg> element
+// carries, that of the face most texts are in; also on a surface drawn in more faces than the
+// written form numbers.
+TEST(SvgCanvas, EachTextKeepsItsFace) {
+    struct Case {
+        std::vector<std::string> faces;  // one text in each, in order
+        std::string common;              // the face the <svg> element is to carry
+    };
+    std::vector<std::string> many;
+    for (int i = 0; i < 300; ++i) many.push_back("Face " + std::to_string(i));
+    many.push_back("Face 7");
+    for (const Case& c : std::vector<Case>{{{"ＭＳ 明朝"}, "ＭＳ 明朝"},
+                                           {{"ＭＳ ゴシック", "ＭＳ 明朝", "ＭＳ 明朝"}, "ＭＳ 明朝"},
+                                           {{"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "ＭＳ ゴシック"}, "ＭＳ ゴシック"},
+                                           {many, "Face 7"}}) {
+        RecordingMetrics metrics;
+        TSvgCanvas svg(100, 50, metrics);
+        svg.Brush.Style = TBrushStyle::Clear;
+        for (std::size_t i = 0; i < c.faces.size(); ++i) {
+            svg.Font = TFont{c.faces[i], 12, TFontStyle::Empty};
+            svg.TextOut(1, static_cast<std::int32_t>(i), "x");
+        }
+        const std::string out = svg.Svg();
+        const std::regex family(R"re(font-family="([^"]*)")re");
+        std::smatch m;
+        const std::string root = out.substr(0, out.find('>'));
+        ASSERT_TRUE(std::regex_search(root, m, family)) << root;
+        const std::string common = Unescaped(m[1]);
+        EXPECT_EQ(common, SvgFontFamily(c.common));
+        std::vector<std::string> faces, expected;
+        const std::regex text(R"re(<text ([^>]*)>)re");
+        for (auto it = std::sregex_iterator(out.begin(), out.end(), text); it != std::sregex_iterator(); ++it) {
+            const std::string attributes = (*it)[1];
+            faces.push_back(std::regex_search(attributes, m, family) ? Unescaped(m[1]) : common);
+        }
+        for (const std::string& face : c.faces) expected.push_back(SvgFontFamily(face));
+        EXPECT_EQ(faces, expected);
+    }
+}
+
 // A desktop whose numbers are written 2,5: the image's numbers stay 2.5.
 TEST(SvgCanvas, NumbersIgnoreTheLocale) {
     const TUserLocale german(LC_ALL, "de_DE.UTF-8");
