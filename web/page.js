@@ -318,14 +318,12 @@
       if (!shown) return;
       window.print();
     });
-    // WebKit prints the sheets that content-visibility left out on screen as blank pages: while
-    // printing, every sheet is laid out. Not in Blink (the only engine with userAgentData), which
-    // lays them all out for the printed pages by itself: there the class (or a print style) would
-    // have them laid out once more, at the screen's size, before that.
-    if (!navigator.userAgentData) {
-      window.addEventListener("beforeprint", () => root.classList.add("printing"));
-      window.addEventListener("afterprint", () => root.classList.remove("printing"));
-    }
+    // WebKit prints the sheets that content-visibility left out on screen as blank pages: printed,
+    // every sheet is laid out, by a print style rather than the print events, which a print
+    // started from the browser's own menu or share sheet need not send. Not in Blink (the only
+    // engine with userAgentData), which lays them all out for the printed pages by itself: there
+    // the style would have them laid out once more, at the screen's size, before that.
+    if (!navigator.userAgentData) root.classList.add("lays-out-print");
     // The next sheets are drawn once the print event is over: a hundred of them would hold up
     // the end of the printing (and the closing of its dialog) for as long as they take.
     window.addEventListener("afterprint", () => setTimeout(afterPrint, 0));
