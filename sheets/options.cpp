@@ -221,22 +221,6 @@ QString QuotedInParserText(const QString& text) {
 
 QString Quoted(const QString& value) { return QString::fromStdString(QuotedValue(value.toStdString())); }
 
-QPageSize::PageSizeId PageSizeOf(TPaper paper) {
-    switch (paper) {
-        case TPaper::A4:
-            return QPageSize::A4;
-        case TPaper::B5:
-            return QPageSize::JisB5;
-        case TPaper::B4:
-            return QPageSize::JisB4;
-        case TPaper::A3:
-            return QPageSize::A3;
-        case TPaper::Letter:
-            return QPageSize::Letter;
-    }
-    return QPageSize::A4;
-}
-
 void InstallParserTranslations() {
     static ParserTranslator translator;
     QCoreApplication::installTranslator(&translator);
