@@ -26,7 +26,6 @@ constexpr TOptionChoice Numbers[] = {{"on", "つける"}, {"off", "つけない"
 constexpr TOptionChoice Headers[] = {{"name", "名前"}, {"name-date-score", "名前・月日・点数"}};
 constexpr THeader HeaderOf[] = {THeader::Name, THeader::NameDateScore};  // Headers' order
 
-constexpr const char* BetweenLimits = "{low} から {high} までの";
 constexpr const char* NoneOfThem = "は {choices} のどれでもありません";
 constexpr const char* NeitherOfThem = "は {choices} のどちらでもありません";
 
