@@ -3,9 +3,11 @@
 #include <QPainter>
 
 #include "core/numtext.h"
+#include "core/sheet_run.h"
 #include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
 #include "output/printer.h"
+#include "run/sheet_page.h"
 
 namespace {
 
@@ -27,12 +29,8 @@ private:
 // Everything a page drawing reads, as it is at this moment.
 void DrawOn(const TSheetSource& source, TCanvas& canvas, std::int32_t width, std::int32_t height, bool showAnswers) {
     const std::string sentence = source.Sentence ? source.Sentence() : std::string();
-    PageContent content;
-    content.Sentence = sentence;
-    content.PrintNumber = source.State.PrintNumber;
-    content.Problems = &source.State.Problems;
-    content.ProblemCount = source.State.ProblemCount;
-    content.ShowAnswers = showAnswers;
+    PageContent content = SheetPage(sentence, source.State.PrintNumber, source.State.Problems,
+                                    source.State.ProblemCount, showAnswers, TPageStyle::Plain());
     content.BaseWidth = source.BaseWidth;
     content.BaseHeight = source.BaseHeight;
     MakePrint(canvas, width, height, content);
@@ -59,10 +57,7 @@ bool PreviewShows(const SharedState& state) { return state.PreviewReady && state
 
 }  // namespace
 
-std::int32_t NextPrintNumber(std::int32_t number) {
-    // Past the top of the 32-bit range the number wraps to the bottom, without overflow.
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(number) + 1u);
-}
+std::int32_t NextPrintNumber(std::int32_t number) { return SheetNumber(number, 1); }
 
 void DrawPreviewPage(const TSheetSource& source, TCanvas& canvas) {
     const AnswersShown answers(source.State);

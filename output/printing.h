@@ -49,5 +49,6 @@ std::int32_t PrintSheets(const TSheetSource& source, bool withAnswers);
 // accepted).
 void RunPrintSettings(QWidget* parent, const std::function<bool(QPrintDialog&)>& run);
 
-// The sheet number after `number`; 2147483647 is followed by -2147483648.
+// The sheet number after `number`; 2147483647 is followed by -2147483648, as in a run of sheets
+// (SheetNumber).
 std::int32_t NextPrintNumber(std::int32_t number);
