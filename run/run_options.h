@@ -17,6 +17,8 @@
 #include "drawing/page_style.h"
 #include "run/paper.h"
 
+// A run as DefaultRunOptions makes it has the table's defaults; a RunOptions made otherwise has
+// only what its members start at.
 struct RunOptions {
     GenerationSettings Settings;  // count, answer texts and the twenty digit texts
     std::int32_t Sheets = 1;
@@ -87,8 +89,7 @@ std::span<const TRunOption> RunOptionTable();
 // nullptr when there is no such option.
 const TRunOption* FindRunOption(std::string_view name);
 
-// Each option at its default: 16 problems of "[1-9].[1-9]" times "[2-9]", answers 0 to 1000,
-// one sheet numbered 1, answer sheets after each sheet, A4, つぎの計算をしましょう。
+// Every option of the table at its Default, on the textbook's page style; no seed.
 RunOptions DefaultRunOptions();
 
 bool IsRunOption(std::string_view name);
