@@ -29,7 +29,8 @@ constexpr THeader HeaderOf[] = {THeader::Name, THeader::NameDateScore};  // Head
 constexpr const char* NoneOfThem = "は {choices} のどれでもありません";
 constexpr const char* NeitherOfThem = "は {choices} のどちらでもありません";
 
-const TRunOption Table[] = {
+// constexpr: read by DefaultRunOptions wherever it is called, before any other initialisation.
+constexpr TRunOption Table[] = {
     {.Name = "multiplicand",
      .Kind = TOptionKind::Pattern,
      .Default = "[1-9].[1-9]",
@@ -121,7 +122,13 @@ const TRunOption Table[] = {
      .Default = "name",
      .Refusal = NeitherOfThem,
      .SetNumber = [](RunOptions& o, std::int64_t i) { o.Style.Header = HeaderOf[i]; },
-     .NumberOf = [](const RunOptions& o) -> std::int64_t { return o.Style.Header == THeader::NameDateScore; }},
+     .NumberOf =
+         [](const RunOptions& o) {
+             // The window's plain header has no choice of its own: it is written as the first.
+             std::int64_t i = std::ssize(HeaderOf) - 1;
+             while (i > 0 && HeaderOf[i] != o.Style.Header) --i;
+             return i;
+         }},
     {.Name = "seed",
      .Kind = TOptionKind::Seed,
      .Limits = TOptionLimits{0, std::numeric_limits<std::uint32_t>::max()},
