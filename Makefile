@@ -55,7 +55,7 @@ format-check:
 	@bash scripts/install-deps.sh clang-format
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
-# The Qt-free libraries (core, drawing) and their tests cross-built for arm64 with Debian's
+# The Qt-free libraries (core, drawing, run) and their tests cross-built for arm64 with Debian's
 # cross compiler and run under qemu's user-mode emulator.
 test-arm64:
 	@bash scripts/install-deps.sh --arm64

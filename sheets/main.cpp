@@ -15,10 +15,10 @@
 #include <optional>
 #include <string>
 
-#include "core/random.h"
 #include "core/sheet_run.h"
 #include "drawing/fonts.h"
 #include "drawing/worksheet.h"
+#include "run/sheet_page.h"
 #include "sheets/creation_date.h"
 #include "sheets/options.h"
 #include "sheets/output_file.h"
@@ -143,13 +143,7 @@ int Run(const SheetOptions& options) {
         return BadOption;
     }
 
-    std::uint32_t seed = 0;
-    if (options.Seed) {
-        seed = *options.Seed;
-    } else {
-        SeedRandom();
-        seed = RandomSeed;
-    }
+    const std::uint32_t seed = ChooseSeed(options);
     std::fprintf(stderr, "seed: %u\n", seed);
 
     // Every sheet is made once before anything is written, so that a run that cannot be
@@ -175,14 +169,8 @@ int Run(const SheetOptions& options) {
     }
 
     SheetPdfJob job;
-    job.Settings = options.Settings;
+    job.Run = options;
     job.Seed = seed;
-    job.Sheets = options.Sheets;
-    job.FirstNumber = options.FirstNumber;
-    job.Sentence = options.Sentence;
-    job.Answers = options.Answers;
-    job.Paper = PageSizeOf(options.Paper);
-    job.Style = options.Style;
     job.Title = QString::fromUtf8(DocumentName);
     job.CreationDate = creationDate;
     job.Creator = QStringLiteral("%1 %2: %3")

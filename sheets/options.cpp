@@ -43,100 +43,85 @@ public:
     bool isEmpty() const override { return false; }
 };
 
-enum class Opt {
-    Multiplicand,
-    Multiplier,
-    Answer,
-    Problems,
-    Sheets,
-    Number,
-    Sentence,
-    Answers,
-    Paper,
-    Zeros,
-    Numbers,
-    Header,
-    Seed,
-    Preset,
-    ListPresets,
-    Output,
-    Quiet,
-    Help,
-    Version,
-};
-
 struct OptionEntry {
-    Opt id;
     QStringList names;
-    const char* valueName;  // nullptr: a switch
+    // nullptr: a switch; "": a run option's choices, as "a|b|c"
+    const char* valueName;
+    // A run option's {default}, {low} and {high} are filled in from its entry in the run's table.
     const char* help;
 };
 
 std::vector<OptionEntry> OptionTable() {
     return {
-        {Opt::Multiplicand,
-         {"multiplicand"},
+        {{"multiplicand"},
          "PATTERN",
-         "かけられる数の各位に使う数字（既定 \"[1-9].[1-9]\"）\n"
+         "かけられる数の各位に使う数字（既定 \"{default}\"）\n"
          "Digits allowed in each place of the multiplicand.\n"
          "十・一の位を「.」の前に、小数第一～三位を後に。位ごとに 5 か [1-9]。\n"
          "Tens and ones before \".\", tenths to thousandths after it; each place 5 or [1-9]."},
-        {Opt::Multiplier,
-         {"multiplier"},
-         "PATTERN",
-         "かける数の各位に使う数字（既定 \"[2-9]\"）\nThe same for the multiplier."},
-        {Opt::Answer,
-         {"answer"},
+        {{"multiplier"}, "PATTERN", "かける数の各位に使う数字（既定 \"{default}\"）\nThe same for the multiplier."},
+        {{"answer"},
          "LOW:HIGH",
-         "答えの範囲（既定 \"0:1000\"）\nThe answer range, as the window's two fields take it."},
-        {Opt::Problems, {"problems"}, "12|16", "1枚の問題数（既定 16）\nProblems per sheet."},
-        {Opt::Sheets, {"sheets"}, "N", "枚数 1～1000（既定 1）\nNumber of sheets, 1 to 1000."},
-        {Opt::Number,
-         {"number"},
+         "答えの範囲（既定 \"{default}\"）\nThe answer range, as the window's two fields take it."},
+        {{"problems"}, "", "1枚の問題数（既定 {default}）\nProblems per sheet."},
+        {{"sheets"}, "N", "枚数 {low}～{high}（既定 {default}）\nNumber of sheets, {low} to {high}."},
+        {{"number"},
          "N",
-         "最初のプリント番号、1枚ごとに +1（既定 1）\nSheet number of the first sheet, then +1 per sheet."},
-        {Opt::Sentence, {"sentence"}, "TEXT", "問題文（既定 \"つぎの計算をしましょう。\"）\nThe instruction sentence."},
-        {Opt::Answers,
-         {"answers"},
-         "after|end|none",
-         "答えの用紙: 各問題用紙の次 / 最後にまとめて / なし（既定 after）\n"
+         "最初のプリント番号、1枚ごとに +1（既定 {default}）\nSheet number of the first sheet, then +1 per sheet."},
+        {{"sentence"}, "TEXT", "問題文（既定 \"{default}\"）\nThe instruction sentence."},
+        {{"answers"},
+         "",
+         "答えの用紙: 各問題用紙の次 / 最後にまとめて / なし（既定 {default}）\n"
          "Answer sheets: after each problem sheet, all at the end, or none."},
-        {Opt::Paper,
-         {"paper"},
-         "A4|B5|B4|A3|Letter",
-         "用紙（B5・B4 は JIS、既定 A4）\nPaper size (B5 and B4 are JIS sizes)."},
-        {Opt::Zeros,
-         {"zeros"},
-         "struck|omitted",
-         "答えの小数点より後の、値のない 0: 書いて斜線で消す / 書かない（既定 struck）\n"
+        {{"paper"}, "", "用紙（B5・B4 は JIS、既定 {default}）\nPaper size (B5 and B4 are JIS sizes)."},
+        {{"zeros"},
+         "",
+         "答えの小数点より後の、値のない 0: 書いて斜線で消す / 書かない（既定 {default}）\n"
          "Zeros after the point that have no value in an answer: written and struck out, or left out."},
-        {Opt::Numbers,
-         {"numbers"},
-         "on|off",
-         "問題番号 (1)～(16) を各問題の左上に（既定 on）\nProblem numbers (1) to (16) at each problem's top left."},
-        {Opt::Header,
-         {"header"},
-         "name|name-date-score",
-         "見出し: 名前の欄 / 名前・月日・点数の欄（既定 name）\n"
+        {{"numbers"},
+         "",
+         "問題番号 (1)～(16) を各問題の左上に（既定 {default}）\nProblem numbers (1) to (16) at each problem's top "
+         "left."},
+        {{"header"},
+         "",
+         "見出し: 名前の欄 / 名前・月日・点数の欄（既定 {default}）\n"
          "The header: a name box, or a name box, the date and a score box."},
-        {Opt::Seed,
-         {"seed"},
+        {{"seed"},
          "N",
-         "乱数の始まり 0～4294967295（既定は時計から）\nThe start of the random sequence (default: from the clock)."},
-        {Opt::Preset,
-         {"preset"},
+         "乱数の始まり {low}～{high}（既定は時計から）\nThe start of the random sequence (default: from the clock)."},
+        {{"preset"},
          "NAME",
          "教科書の練習によく使う設定（後に書いたオプションが優先）\n"
          "Named settings for textbook exercises; options after it override it."},
-        {Opt::ListPresets, {"list-presets"}, nullptr, "設定の一覧を表示します\nLists the presets."},
-        {Opt::Output,
-         {"o", "output"},
+        {{"list-presets"}, nullptr, "設定の一覧を表示します\nLists the presets."},
+        {{"o", "output"},
          "FILE",
          "書き出す PDF。\"-\" なら標準出力へ\nThe PDF to write; \"-\" writes it to standard output."},
-        {Opt::Quiet, {"q", "quiet"}, nullptr, "進み具合を表示しません\nNo progress."},
-        {Opt::Help, {"h", "help"}, nullptr, "この説明を表示します\nDisplays this help."},
-        {Opt::Version, {"version"}, nullptr, "版を表示します\nDisplays the version."},
+        {{"q", "quiet"}, nullptr, "進み具合を表示しません\nNo progress."},
+        {{"h", "help"}, nullptr, "この説明を表示します\nDisplays this help."},
+        {{"version"}, nullptr, "版を表示します\nDisplays the version."},
     };
+}
+
+// The entry's help and value name, with what the run's table says of its option.
+QCommandLineOption ParserOption(const OptionEntry& entry) {
+    QString help = QString::fromUtf8(entry.help);
+    QString valueName = entry.valueName ? QString::fromUtf8(entry.valueName) : QString();
+    if (const TRunOption* run = FindRunOption(entry.names.back().toStdString())) {
+        if (run->Default) help.replace(QLatin1String("{default}"), QString::fromUtf8(run->Default));
+        if (run->Limits) {
+            help.replace(QLatin1String("{low}"), QString::number(run->Limits->Low));
+            help.replace(QLatin1String("{high}"), QString::number(run->Limits->High));
+        }
+        if (valueName.isEmpty() && entry.valueName) {
+            QStringList choices;
+            for (const TOptionChoice& c : run->Choices) choices << QString::fromUtf8(c.Value);
+            valueName = choices.join(QLatin1Char('|'));
+        }
+    }
+    QCommandLineOption option(entry.names, help);
+    if (entry.valueName) option.setValueName(valueName);
+    return option;
 }
 
 const char* AboutText =
@@ -166,7 +151,7 @@ SheetOptions Defaults() {
 
 // `name` as the parser found it: the run's options have their long name alone, the one the
 // shared reader knows them by.
-void Apply(const QString& name, Opt id, const QString& value, SheetOptions& o) {
+void Apply(const QString& name, const QString& value, SheetOptions& o) {
     if (const std::string longName = name.toStdString(); IsRunOption(longName)) {
         try {
             ApplyRunOption(longName, value.toStdString(), o);
@@ -175,16 +160,8 @@ void Apply(const QString& name, Opt id, const QString& value, SheetOptions& o) {
         }
         return;
     }
-    switch (id) {
-        case Opt::Output:
-            o.Output = value;
-            break;
-        case Opt::Quiet:
-            o.Quiet = true;
-            break;
-        default:
-            break;
-    }
+    if (name == QLatin1String("o") || name == QLatin1String("output")) o.Output = value;
+    if (name == QLatin1String("q") || name == QLatin1String("quiet")) o.Quiet = true;
 }
 
 QString PresetList() {
@@ -221,22 +198,6 @@ QString QuotedInParserText(const QString& text) {
 
 QString Quoted(const QString& value) { return QString::fromStdString(QuotedValue(value.toStdString())); }
 
-QPageSize::PageSizeId PageSizeOf(TPaper paper) {
-    switch (paper) {
-        case TPaper::A4:
-            return QPageSize::A4;
-        case TPaper::B5:
-            return QPageSize::JisB5;
-        case TPaper::B4:
-            return QPageSize::JisB4;
-        case TPaper::A3:
-            return QPageSize::A3;
-        case TPaper::Letter:
-            return QPageSize::Letter;
-    }
-    return QPageSize::A4;
-}
-
 void InstallParserTranslations() {
     static ParserTranslator translator;
     QCoreApplication::installTranslator(&translator);
@@ -246,15 +207,14 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
     ParsedOptions result;
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(AboutText));
-    std::map<QString, Opt> byName;
+    const std::vector<OptionEntry> entries = OptionTable();
+    std::map<QString, std::size_t> byName;  // the entry's index
     QSet<QString> switches;
-    for (const OptionEntry& entry : OptionTable()) {
-        QCommandLineOption option(entry.names, QString::fromUtf8(entry.help));
-        if (entry.valueName) option.setValueName(QLatin1String(entry.valueName));
-        parser.addOption(option);
-        for (const QString& n : entry.names) {
-            byName.emplace(n, entry.id);
-            if (!entry.valueName) switches.insert(n);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        parser.addOption(ParserOption(entries[i]));
+        for (const QString& n : entries[i].names) {
+            byName.emplace(n, i);
+            if (!entries[i].valueName) switches.insert(n);
         }
     }
 
@@ -307,13 +267,13 @@ ParsedOptions ParseSheetOptions(const QStringList& arguments) {
     try {
         // Qt keeps the values of each option in order, and the option names in the order found:
         // together they replay the command line from left to right.
-        std::map<Opt, qsizetype> used;
+        std::map<std::size_t, qsizetype> used;
         for (const QString& name : parser.optionNames()) {
-            const Opt id = byName.at(name);
+            const std::size_t entry = byName.at(name);
             // A switch has no values to ask for: Qt 6.8 warns on standard error when asked.
             const QStringList values = switches.contains(name) ? QStringList() : parser.values(name);
-            const qsizetype index = used[id]++;
-            Apply(name, id, index < values.size() ? values[index] : QString(), options);
+            const qsizetype index = used[entry]++;
+            Apply(name, index < values.size() ? values[index] : QString(), options);
         }
         if (options.Output.isEmpty()) throw OptionError{"-o/--output: 書き出す PDF のファイル名がありません"};
         try {

@@ -1,22 +1,18 @@
 #pragma once
 // The command line of tavrelo-sheets, read into the settings of one run.
-#include <QPageSize>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "drawing/run_options.h"
+#include "run/run_options.h"
 
 // The run's settings, read as every edition reads them, and what only the command line has.
 struct SheetOptions : RunOptions {
     QString Output;  // "-" is standard output
     bool Quiet = false;
 };
-
-// The paper the PDF's pages have.
-QPageSize::PageSizeId PageSizeOf(TPaper paper);
 
 enum class OptionsOutcome { Run, Help, Version, ListPresets, Error };
 

@@ -13,7 +13,25 @@
 
 #include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
+#include "run/paper.h"
+#include "run/sheet_page.h"
 #include "sheets/creation_date.h"
+
+QPageSize::PageSizeId PageSizeOf(TPaper paper) {
+    switch (paper) {
+        case TPaper::A4:
+            return QPageSize::A4;
+        case TPaper::B5:
+            return QPageSize::JisB5;
+        case TPaper::B4:
+            return QPageSize::JisB4;
+        case TPaper::A3:
+            return QPageSize::A3;
+        case TPaper::Letter:
+            return QPageSize::Letter;
+    }
+    return QPageSize::A4;
+}
 
 void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
                     const std::function<void(std::int64_t, std::int64_t)>& pageDone) {
@@ -35,27 +53,21 @@ void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
 #endif
     pdf->setResolution(SheetDotsPerInch);
     const double b = SheetBorderMillimetres;
-    pdf->setPageLayout(
-        QPageLayout(QPageSize(job.Paper), QPageLayout::Portrait, QMarginsF(b, b, b, b), QPageLayout::Millimeter));
+    pdf->setPageLayout(QPageLayout(QPageSize(PageSizeOf(job.Run.Paper)), QPageLayout::Portrait, QMarginsF(b, b, b, b),
+                                   QPageLayout::Millimeter));
     const QRect area = pdf->pageLayout().paintRectPixels(SheetDotsPerInch);
 
     auto painter = std::make_unique<QPainter>(pdf.get());
     try {
         // One canvas for the whole run: the fonts it has resolved for the first page serve all others.
         TQtCanvas canvas(*painter);
-        const std::int64_t pages = PageCount(job.Answers, job.Sheets);
+        const RunOptions& run = job.Run;
+        const std::int64_t pages = PageCount(run.Answers, run.Sheets);
         std::int64_t done = 0;
-        RunSheets(job.Settings, job.Seed, job.Sheets, job.Answers,
+        RunSheets(run.Settings, job.Seed, run.Sheets, run.Answers,
                   [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
                       if (done > 0) pdf->newPage();
-                      PageContent content;
-                      content.Sentence = job.Sentence;
-                      content.PrintNumber = SheetNumber(job.FirstNumber, sheet);
-                      content.Problems = &set;
-                      content.ProblemCount = count;
-                      content.ShowAnswers = answers;
-                      content.Style = job.Style;
-                      MakePrint(canvas, area.width(), area.height(), content);
+                      MakePrint(canvas, area.width(), area.height(), RunSheetPage(run, sheet, answers, set, count));
                       ++done;
                       if (pageDone) pageDone(done, pages);
                   });

@@ -19,12 +19,13 @@
 #include "core/errors.h"
 #include "core/generator.h"
 #include "core/presets.h"
-#include "core/random.h"
 #include "core/sheet_run.h"
 #include "core/window_texts.h"
-#include "drawing/run_options.h"
 #include "drawing/svg_canvas.h"
 #include "drawing/worksheet.h"
+#include "run/paper.h"
+#include "run/run_options.h"
+#include "run/sheet_page.h"
 
 // The browser measures: in the page's font, at a size chosen for the cell height.
 EM_JS(double, tavrelo_font_size, (const char* family, int cell),
@@ -35,8 +36,6 @@ EM_JS(int, tavrelo_text_width, (const char* family, int cell, const char* text, 
       { return tavreloMeasure.width(UTF8ToString(family), cell, UTF8ToString(text, length)); });
 
 namespace {
-
-constexpr std::int32_t MaxPageSheets = 100;
 
 // Every answer is kept: a page asks for the same few fonts and texts again and again (a digit's
 // width for each figure it fits), and each question to the browser is a call out of WebAssembly
@@ -82,17 +81,14 @@ BrowserMeasurer& Measurer() {
     return measurer;
 }
 
-// Every sheet is printed inside a border of this width, in millimetres.
-constexpr double BorderMillimetres = 5;
-
 // The printable area of a sheet at 96 pixels to the inch (the browser's CSS pixel).
 struct PageSize {
     std::int32_t Width, Height;
 };
 PageSize PrintableArea(TPaper paper) {
-    const TPaperSize size = PaperSize(paper);
-    const auto px = [](double mm) { return static_cast<std::int32_t>((mm - 2 * BorderMillimetres) / 25.4 * 96 + 0.5); };
-    return {px(size.Width), px(size.Height)};
+    const TPaperSize area = PrintableSize(paper);
+    const auto px = [](double mm) { return static_cast<std::int32_t>(mm / 25.4 * 96 + 0.5); };
+    return {px(area.Width), px(area.Height)};
 }
 
 // A length in millimetres as CSS takes it ("215.9mm").
@@ -143,13 +139,12 @@ std::string Json(std::string_view text) {
 
 // What the page's print style needs: the paper's name and size, the border, the area inside it.
 std::string PaperJson(TPaper paper) {
-    const TPaperSize size = PaperSize(paper);
-    const double border = 2 * BorderMillimetres;
+    const TPaperSize size = PaperSize(paper), area = PrintableSize(paper);
     return "{\"name\":" + Json(PaperName(paper)) +
            ",\"size\":" + Json(Millimetres(size.Width) + " " + Millimetres(size.Height)) +
-           ",\"border\":" + Json(Millimetres(BorderMillimetres)) +
-           ",\"areaWidth\":" + Json(Millimetres(size.Width - border)) +
-           ",\"areaHeight\":" + Json(Millimetres(size.Height - border)) + "}";
+           ",\"border\":" + Json(Millimetres(SheetBorderMillimetres)) +
+           ",\"areaWidth\":" + Json(Millimetres(area.Width)) + ",\"areaHeight\":" + Json(Millimetres(area.Height)) +
+           "}";
 }
 
 int HexValue(char c) {
@@ -269,12 +264,12 @@ Request Read(std::string_view query) {
         }
         // Other keys (a newer page's) are left alone, so that an old file opens a new link.
     }
-    // A browser holds every page in memory at once: a hundred sheets is the page's limit, where
-    // tavrelo-sheets, writing page by page, takes a thousand.
-    if (r.Options.Sheets > MaxPageSheets) {
-        AddError(
-            r, "sheets",
-            "--sheets: " + QuotedValue(std::to_string(r.Options.Sheets)) + " は 1 から 100 までの枚数ではありません");
+    // A browser holds every page in memory at once: the page's limits are narrower than
+    // tavrelo-sheets', which writes page by page.
+    try {
+        CheckPageLimits(r.Options);
+    } catch (const EOptionError& e) {
+        AddError(r, e.Option(), e.what());
     }
     if (r.Errors.empty()) {
         try {
@@ -364,13 +359,7 @@ EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) {
     Request r = Read(query);
     if (!r.Errors.empty()) return Answer("{\"errors\":[" + r.Errors + "]}");
     const RunOptions& o = r.Options;
-    std::uint32_t seed = 0;
-    if (o.Seed) {
-        seed = *o.Seed;
-    } else {
-        SeedRandom();
-        seed = RandomSeed;
-    }
+    const std::uint32_t seed = ChooseSeed(o);
     std::string warning = "null";
     try {
         if (FindShortSheet(o.Settings, seed, o.Sheets)) warning = Json(ShortSetWarning);
@@ -398,13 +387,7 @@ EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) {
     RunSheets(o.Settings, seed, o.Sheets, o.Answers,
               [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
                   TSvgCanvas canvas(area.Width, area.Height, measurer);
-                  PageContent content;
-                  content.Sentence = o.Sentence;
-                  content.PrintNumber = SheetNumber(o.FirstNumber, sheet);
-                  content.Problems = &set;
-                  content.ProblemCount = count;
-                  content.ShowAnswers = answers;
-                  content.Style = o.Style;
+                  const PageContent content = RunSheetPage(o, sheet, answers, set, count);
                   MakePrint(canvas, area.Width, area.Height, content);
                   if (!pages.empty()) pages += ",";
                   pages += "{\"sheet\":" + std::to_string(sheet + 1) + ",\"answers\":" + (answers ? "true" : "false") +

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The floors depend one way: app -> output -> drawing -> core, and the other programs (sheets,
-# web) stand on drawing and core beside them. Every include names its floor
+# The floors depend one way: app -> output -> run -> drawing -> core, and the other programs
+# (sheets, web) stand on run, drawing and core beside them. Every include names its floor
 # ("core/numtext.h"), so the direction can be read off the sources with grep.
 # Usage: check-floors.sh SOURCE_ROOT   (exit 1 and one line per offending include)
 set -u
@@ -44,11 +44,12 @@ forbid() {
 
 floor core    core
 floor drawing core drawing
-floor output  core drawing output
-floor app     core drawing output app
-floor sheets  core drawing sheets
-floor web     core drawing web
-floor tools   core drawing output app sheets tools
+floor run     core drawing run
+floor output  core drawing run output
+floor app     core drawing run output app
+floor sheets  core drawing run sheets
+floor web     core drawing run web
+floor tools   core drawing run output app sheets tools
 
 qt='Q[A-Za-z]*[>"]|Qt[A-Za-z]*/'
 forbid core "$qt|fontconfig/" 'core builds without Qt'
@@ -56,8 +57,9 @@ forbid core "$qt|fontconfig/" 'core builds without Qt'
 # font setup know Qt and fontconfig.
 forbid drawing "$qt|fontconfig/" 'the page layout draws on TCanvas only' \
   --exclude='qt_canvas.h' --exclude='qt_canvas.cpp' --exclude='fonts.h' --exclude='fonts.cpp'
+forbid run "$qt|fontconfig/" 'a run is read and laid out without Qt, for the browser edition too'
 forbid web "$qt|fontconfig/" 'the browser edition stands on the Qt-free libraries'
-for folder in core drawing sheets web; do
+for folder in core drawing run sheets web; do
   forbid "$folder" 'cups/' 'only output talks to the print scheduler'
 done
 forbid output 'QLineEdit|QAbstractButton|QPushButton' "output works on values, not on the window's widgets"

@@ -1,4 +1,4 @@
-#include "drawing/run_options.h"
+#include "run/run_options.h"
 
 #include <gtest/gtest.h>
 
