@@ -143,13 +143,7 @@ int Run(const SheetOptions& options) {
         return BadOption;
     }
 
-    std::uint32_t seed = 0;
-    if (options.Seed) {
-        seed = *options.Seed;
-    } else {
-        SeedRandom();
-        seed = RandomSeed;
-    }
+    const std::uint32_t seed = options.Seed ? *options.Seed : ClockSeed();
     std::fprintf(stderr, "seed: %u\n", seed);
 
     // Every sheet is made once before anything is written, so that a run that cannot be
