@@ -203,13 +203,6 @@ Pairs QueryPairs(std::string_view query) {
     return pairs;
 }
 
-// The window's field names, in the order of GenerationSettings::DigitRanges' four texts.
-constexpr const char* DigitFieldNames[5][4] = {{"u1l", "u1h", "d1l", "d1h"},
-                                               {"u2l", "u2h", "d2l", "d2h"},
-                                               {"u3l", "u3h", "d3l", "d3h"},
-                                               {"u4l", "u4h", "d4l", "d4h"},
-                                               {"u5l", "u5h", "d5l", "d5h"}};
-
 // Calls f(name, text) for each of the window's twenty digit fields and the text it holds; stops
 // at the first call that returns true.
 template <typename Settings, typename F>
@@ -364,19 +357,10 @@ EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) {
     try {
         if (FindShortSheet(o.Settings, seed, o.Sheets)) warning = Json(ShortSetWarning);
     } catch (const Exception& e) {
-        // The window's message for a field it cannot read; the page puts it by the field.
-        std::string key = "answer";
+        // The window's message for a field it cannot read; the page puts it by that field.
+        const auto* convert = dynamic_cast<const EConvertError*>(&e);
+        const std::string key = convert && !convert->Field().empty() ? convert->Field() : std::string("answer");
         const std::string message = e.what();
-        ForEachDigitField(o.Settings, [&](std::string_view name, const std::string& text) {
-            if (message.starts_with("'" + text + "'")) key = name;
-            return key != "answer";
-        });
-        if (key == "answer") {
-            if (message.starts_with("'" + o.Settings.AnswerLowText + "'"))
-                key = "AnsLow";
-            else if (message.starts_with("'" + o.Settings.AnswerHighText + "'"))
-                key = "AnsHigh";
-        }
         AddError(r, key, message);
         return Answer("{\"errors\":[" + r.Errors + "]}");
     }
