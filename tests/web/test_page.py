@@ -183,6 +183,17 @@ class Fields(PageTest):
                 self.assertEqual(self.page.value(field), value)
                 self.assertEqual(self.page.sheets(), [])
 
+    def test_a_message_goes_to_the_field_it_is_about_whatever_it_quotes(self):
+        # Both fields hold "a": the answer range's message quotes it as the digit field's would.
+        self.page.open()
+        self.page.set("AnsLow", "a")
+        self.page.set("u3h", "a")
+        self.assertEqual(self.page.press("btnPreview"), "error")
+        self.assertEqual(self.page.error("AnsLow"), "'a' は浮動小数点数ではありません")
+        self.assertEqual(self.page.attribute("AnsLow", "aria-invalid"), "true")
+        self.assertEqual(self.page.error("u3h"), "")
+        self.assertIsNone(self.page.attribute("u3h", "aria-invalid"))
+
     def test_a_blank_digit_field_becomes_0(self):
         self.page.open()
         for field in ("u3h", "d4l"):
@@ -291,6 +302,21 @@ class Printing(PageTest):
         self.assertEqual(self.page.value("seed"), "")
         self.assertEqual(self.page.value("PrnNum"), "2")
         self.page.js("localStorage.clear()")
+
+    def test_every_paper_is_offered_and_one_from_the_address_stays_chosen(self):
+        self.page.open()
+        offered = self.page.js("return Array.from(document.getElementById('paper').options).map(o => o.value)")
+        self.assertEqual(offered, [paper for paper, _, _ in PAPERS])
+        for paper in ("Letter", "B4", "A3"):
+            with self.subTest(paper=paper):
+                self.page.open("seed=6&number=3&paper=" + paper.lower())
+                self.assertEqual(self.page.value("paper"), paper)
+                self.assertEqual(self.page.press("btnPreview"), "drawn")
+                self.print_and_wait_for_the_next()
+                self.assertEqual(self.page.state(), "drawn")
+                self.assertEqual(self.page.value("PrnNum"), "4")
+                self.assertEqual([p[2] for p in self.page.sheets()], [4, 4])
+                self.assertEqual(self.page.value("paper"), paper)
 
     def test_nothing_may_come_from_the_network(self):
         self.page.open()

@@ -1,7 +1,8 @@
 // The module's functions and the keys of its answers, in one place: the rest of the page deals
 // in plain objects and never sees a JSON text or a C name.
-// An error is {field, value, message}: field is an option's name (seed, sheets, paper...) or a
-// window field's (u1l..d5h, AnsLow, AnsHigh) when the error is that field's.
+// An error is {field, value, message, short}: field is an option's name (seed, sheets, paper...)
+// or a window field's (u1l..d5h, AnsLow, AnsHigh), "" if it is no field's; message as the
+// address's option says it, short without the option's name (which the field says already).
 function PageApi(module) {
   const exported = {
     presets: module.cwrap("tavrelo_presets", "string", []),
@@ -11,7 +12,7 @@ function PageApi(module) {
     make: module.cwrap("tavrelo_make", "string", ["string"]),
   };
   const call = (name, argument) => JSON.parse(exported[name](argument));
-  const errors = (list) => list.map((e) => ({ field: "field" in e ? e.field : e.key, value: e.value, message: e.message }));
+  const errors = (list) => list.map((e) => ({ field: e.field, value: e.value, message: e.message, short: e.short }));
   let texts = null;
 
   return {
@@ -27,7 +28,16 @@ function PageApi(module) {
     // {option: {choices: [{value, label}], min, max, default}}: what each option of a run takes
     // on this page, and the words it shows for each choice.
     choices() {
-      return call("choices");
+      const options = {};
+      for (const [name, o] of Object.entries(call("choices"))) {
+        options[name] = {
+          choices: (o.choices || []).map((c) => ({ value: c.value, label: c.label })),
+          min: o.min,
+          max: o.max,
+          default: o.default,
+        };
+      }
+      return options;
     },
     // An address read: {errors, fields}, the fields by the address's names (the settings).
     read(query) {

@@ -102,7 +102,7 @@
   function start(module) {
     api = PageApi(module);
     const texts = api.texts();
-    Settings.build(texts, api.presets(), null);
+    Settings.build(texts, api.presets(), api.choices());
     Settings.onPreset((name) => {
       if (!name) return;
       const fields = api.read("preset=" + encodeURIComponent(name)).fields;

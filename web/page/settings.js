@@ -10,7 +10,8 @@ const Settings = (function () {
   const digitNames = [];
   for (let k = 1; k <= 5; ++k) for (const f of ["u", "d"]) for (const b of ["l", "h"]) digitNames.push(f + k + b);
   const windowNames = digitNames.concat(["AnsLow", "AnsHigh"]);
-  // The options in the address's order, and the element that holds each (problems: the radios).
+  // The options in the address's order but the count (the radio buttons QNum12, QNum16), and
+  // the element that holds each.
   const optionNames = ["sheets", "number", "sentence", "answers", "paper", "zeros", "numbers", "header", "seed"];
   const elementOf = { number: "PrnNum", sentence: "QstSentence" };
   const element = (name) => $(elementOf[name] || name);
@@ -86,8 +87,6 @@ const Settings = (function () {
     $("numberLabel").textContent = texts.numberLabel;
     $("numberTwin").textContent = texts.numberLabel;
     $("countLabel").textContent = texts.countLabel;
-    $("count12").textContent = texts.countChoices[0];
-    $("count16").textContent = texts.countChoices[1];
     $("btnPreview").textContent = texts.preview;
     $("btnPrint").textContent = texts.print;
   }
@@ -101,18 +100,38 @@ const Settings = (function () {
     }
   }
 
-  // Each option's list and limits as the module gives them.
+  // The problem counts as the window's radio buttons (QNum12, QNum16), one space apart.
+  function buildCounts(option) {
+    const group = $("counts");
+    for (const c of option.choices) {
+      const label = document.createElement("label");
+      const input = document.createElement("input");
+      input.type = "radio";
+      input.name = "QNumPattern";
+      input.id = "QNum" + c.value;
+      input.value = c.value;
+      input.checked = c.value === option.default;
+      const words = document.createElement("span");
+      words.textContent = c.label;
+      label.append(input, " ", words);
+      group.append(" ", label);
+    }
+    group.append(" ");
+  }
+
+  // Each option's list and limits as the module gives them, its default chosen.
   function applyChoices(choices) {
+    buildCounts(choices.problems);
     for (const [name, option] of Object.entries(choices)) {
+      if (!optionNames.includes(name)) continue;
       const e = element(name);
-      if (!e) continue;
       if (e.tagName === "SELECT") {
-        e.textContent = "";
         fillSelect(e, option.choices.map((c) => [c.value, c.label]));
       } else if (e.type === "number") {
         if (option.min !== undefined) e.min = String(option.min);
         if (option.max !== undefined) e.max = String(option.max);
       }
+      if (option.default !== undefined) e.value = option.default;
     }
   }
 
@@ -120,7 +139,8 @@ const Settings = (function () {
   function read() {
     const s = {};
     for (const name of windowNames) s[name] = $(name).value;
-    s.problems = $("QNum12").checked ? "12" : "16";
+    const count = document.querySelector("input[name=QNumPattern]:checked");
+    s.problems = count ? count.value : "";
     for (const name of optionNames) s[name] = element(name).value;
     s.preset = $("preset").value;
     return s;
@@ -129,9 +149,8 @@ const Settings = (function () {
   // The form shows the settings (what they leave out stays as it is).
   function show(s) {
     for (const name of windowNames) if (name in s) $(name).value = s[name];
-    if ("problems" in s) {
-      $("QNum12").checked = s.problems === "12";
-      $("QNum16").checked = s.problems !== "12";
+    for (const count of document.getElementsByName("QNumPattern")) {
+      if ("problems" in s) count.checked = count.value === s.problems;
     }
     for (const name of optionNames) if (name in s) element(name).value = s[name];
     const listed = Array.from($("preset").options).some((o) => o.value === s.preset);
@@ -184,7 +203,7 @@ const Settings = (function () {
     clearErrors();
     const lines = [];
     for (const e of errors) {
-      const message = fromAddress ? e.message : e.message.replace(/^--[a-z-]+: /, "");
+      const message = fromAddress ? e.message : e.short;
       const input = inputOf(e.field);
       const span = $("err-" + (input ? input.id : e.field));
       if (span) span.textContent = message;
@@ -219,12 +238,12 @@ const Settings = (function () {
 
   return {
     windowNames,
-    // The form made from the module's words, exercises and choices (null: the page's own).
+    // The form made from the module's words, exercises and choices.
     build(texts, presets, choices) {
       buildDigits(texts);
       applyTexts(texts);
       fillSelect($("preset"), presets.map((p) => [p.name, p.title]));
-      if (choices) applyChoices(choices);
+      applyChoices(choices);
     },
     read,
     show,
