@@ -29,9 +29,10 @@
     }
   }
 
+  // An address's errors are said in a dialog too, and so is one the form has no place for.
   function refuse(errors, fromAddress) {
-    const lines = Settings.showErrors(errors, fromAddress);
-    if (fromAddress && lines.length) openDialog("エラー", lines.join("\n"));
+    const shown = Settings.showErrors(errors, fromAddress);
+    if (fromAddress || !shown.placed) openDialog("エラー", shown.lines.join("\n"));
     root.dataset.state = "error";
   }
 

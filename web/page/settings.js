@@ -41,7 +41,7 @@ const Settings = (function () {
       lower.appendChild(head);
     }
     const rows = [["u", "multiplicand", "かけられる数"], ["d", "multiplier", "かける数"]];
-    for (const [f, row, name] of rows) {
+    for (const [, row, name] of rows) {
       lower.appendChild(cell("div", "rowname " + row, 2, name));
       const point = cell("div", "point " + row, PointColumn, ".");
       point.setAttribute("aria-hidden", "true");
@@ -198,23 +198,25 @@ const Settings = (function () {
   }
 
   // Each message under its field: from the form, without the option's name that the field says
-  // already; from an address, as the address's option says it, and all of them in a dialog.
+  // already; from an address, as the address's option says it. The messages, and whether each
+  // found a place in the form.
   function showErrors(errors, fromAddress) {
     clearErrors();
-    const lines = [];
+    const shown = { lines: [], placed: true };
     for (const e of errors) {
       const message = fromAddress ? e.message : e.short;
       const input = inputOf(e.field);
-      const span = $("err-" + (input ? input.id : e.field));
+      const span = e.field ? $("err-" + (input ? input.id : e.field)) : null;
       if (span) span.textContent = message;
+      else shown.placed = false;
       if (input) input.setAttribute("aria-invalid", "true");
-      lines.push(message);
+      shown.lines.push(message);
     }
     if (!fromAddress) {
       const first = errors.length ? inputOf(errors[0].field) : null;
       if (first) first.focus();
     }
-    return lines;
+    return shown;
   }
 
   // fn(settings) after each edit; the window's rule first: a digit field left blank means 0.
