@@ -83,6 +83,7 @@ const Settings = (function () {
     $("PrnNum").title = texts.numberHint;
     $("sentenceLabel").textContent = texts.sentenceLabel;
     $("settingsLabel").textContent = texts.settingsLabel;
+    $("settingsTwin").textContent = texts.settingsLabel;
     $("answerLabel").textContent = texts.answerLabel;
     $("numberLabel").textContent = texts.numberLabel;
     $("numberTwin").textContent = texts.numberLabel;
