@@ -194,6 +194,18 @@ class Fields(PageTest):
         self.assertEqual(self.page.error("u3h"), "")
         self.assertIsNone(self.page.attribute("u3h", "aria-invalid"))
 
+    def test_a_textbook_exercise_fills_its_fields_which_stay_the_teachers_to_change(self):
+        self.page.open()
+        self.page.set("preset", "g4-hundredths-x-1digit")
+        expected = {"u5h": "0", "u4l": "1", "u4h": "9", "u3l": "0", "u3h": "9", "u2l": "1", "u2h": "9", "u1h": "0",
+                    "d4l": "2", "d4h": "9", "d3h": "0", "AnsLow": "0", "AnsHigh": "1000"}
+        for field, value in expected.items():
+            self.assertEqual(self.page.value(field), value, field)
+        self.page.set("u2l", "2")
+        self.assertEqual(self.page.press("btnPreview"), "drawn")
+        fragment = self.page.fragment()
+        self.assertIn("multiplicand=[1-9].[0-9][2-9]&multiplier=[2-9]&answer=0:1000", fragment)
+
     def test_a_blank_digit_field_becomes_0(self):
         self.page.open()
         for field in ("u3h", "d4l"):
