@@ -408,7 +408,7 @@ void TForm1::FormCreate() {
     SetOuterHeight(OuterHeight);
     SetOuterWidth(OuterWidth);
     State.PreviewReady = false;
-    SeedRandom();
+    Random = TRandom(ClockSeed());
     State.ProblemCount = 0;
     State.PrintNumber = ParseInteger(PrnNum->text().toStdString());
 }
@@ -430,7 +430,7 @@ void TForm1::btnPreviewClick() {
                                    fields[4 * k + 2]->text().toStdString(), fields[4 * k + 3]->text().toStdString()};
     }
 
-    if (GenerateProblems(settings, State.Problems, State.ProblemCount) == GenerationResult::GaveUp) {
+    if (GenerateProblems(settings, Random, State.Problems, State.ProblemCount) == GenerationResult::GaveUp) {
         Dialogs().Beep();
         Dialogs().WarningBox(this, QString::fromUtf8(ShortSetCaption), QString::fromUtf8(ShortSetWarning));
     }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/widgets.h"
+#include "core/random.h"
 #include "output/printing.h"
 #include "output/shared_state.h"
 
@@ -36,6 +37,9 @@ public:
 
     // Problems, counts and flags shared with generation, the page drawing and printing.
     SharedState State;
+    // The window's one generator: seeded from the clock when the window is made, then carried on
+    // from Preview to Preview for the window's life.
+    TRandom Random;
 
     // The twenty digit fields, in the order the Preview command reads them (k = 1..5; for each:
     // multiplicand low, high, multiplier low, high).

@@ -25,8 +25,8 @@ void Run(benchmark::State& state, const GenerationSettings& settings, Generation
     std::int32_t problemCount = 0;
     std::uint32_t seed = 1;
     for (auto _ : state) {
-        RandomSeed = seed++;
-        const GenerationResult result = GenerateProblems(settings, set, problemCount);
+        TRandom random(seed++);
+        const GenerationResult result = GenerateProblems(settings, random, set, problemCount);
         if (result != expected || problemCount != count) {
             state.SkipWithError("the settings no longer give the set they were chosen for");
             break;

@@ -44,7 +44,7 @@ void MagnitudeMillionths(const ExactDecimal& x, std::uint64_t& floorMag, std::ui
 }  // namespace
 
 void RaiseNotADecimal(std::string_view text) {
-    throw EConvertError("'" + std::string(text) + "' は浮動小数点数ではありません");
+    throw EConvertError("'" + std::string(text) + "' は浮動小数点数ではありません", std::string(text));
 }
 
 bool ScanDecimalText(std::string_view text, DecimalTextParts& parts) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/problem.h"
+#include "core/random.h"
 
 constexpr int AttemptLimit = 1000;
 
@@ -21,9 +22,22 @@ struct GenerationSettings {
     std::array<DigitRangeTexts, 5> DigitRanges{};  // [k-1], k = 1 thousandths .. 5 tens
 };
 
+// The window's names of the fields that hold each place's four texts, in DigitRangeTexts' order
+// (u multiplicand, d multiplier; l low, h high), and of the answer range's two: the field an
+// EConvertError from GenerateProblems names.
+inline constexpr const char* DigitFieldNames[5][4] = {{"u1l", "u1h", "d1l", "d1h"},
+                                                      {"u2l", "u2h", "d2l", "d2h"},
+                                                      {"u3l", "u3h", "d3l", "d3h"},
+                                                      {"u4l", "u4h", "d4l", "d4h"},
+                                                      {"u5l", "u5h", "d5l", "d5h"}};
+inline constexpr const char* AnswerLowField = "AnsLow";
+inline constexpr const char* AnswerHighField = "AnsHigh";
+
 enum class GenerationResult { Complete, GaveUp };
 
-// Fills slots 1..ProblemCount of `problems` (values and texts) and sets ProblemCount.
-// A conversion error (EConvertError) leaves `problems` and `problemCount` untouched.
+// Fills slots 1..ProblemCount of `problems` (values and texts) and sets ProblemCount, drawing
+// from `random`. A conversion error (EConvertError, naming its field) leaves `problems` and
+// `problemCount` untouched.
 // On GaveUp the kept problems' texts are already written when this returns.
-GenerationResult GenerateProblems(const GenerationSettings& settings, ProblemSet& problems, std::int32_t& problemCount);
+GenerationResult GenerateProblems(const GenerationSettings& settings, TRandom& random, ProblemSet& problems,
+                                  std::int32_t& problemCount);

@@ -10,7 +10,7 @@
 namespace {
 
 [[noreturn]] void FailInteger(std::string_view text) {
-    throw EConvertError("'" + std::string(text) + "' は整数ではありません");
+    throw EConvertError("'" + std::string(text) + "' は整数ではありません", std::string(text));
 }
 
 int HexValue(char c) {

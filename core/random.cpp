@@ -2,20 +2,18 @@
 
 #include <chrono>
 
-std::uint32_t RandomSeed = 0;
+std::int32_t TRandom::Below(std::int32_t n) {
+    seed_ = seed_ * 134775813u + 1u;  // modulo 2^32 by unsigned wrap
+    const std::uint64_t product = static_cast<std::uint64_t>(static_cast<std::uint32_t>(n)) * seed_;
+    return static_cast<std::int32_t>(product >> 32);
+}
 
-void SeedRandom() {
+std::uint32_t ClockSeed() {
     // The date takes no part: only the time of day, in UTC, to the millisecond.
     const auto sinceEpoch =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch());
     constexpr std::int64_t MillisecondsPerDay = 86'400'000;
     std::int64_t ofDay = sinceEpoch.count() % MillisecondsPerDay;
     if (ofDay < 0) ofDay += MillisecondsPerDay;
-    RandomSeed = static_cast<std::uint32_t>(ofDay);
-}
-
-std::int32_t RandomBelow(std::int32_t n) {
-    RandomSeed = RandomSeed * 134775813u + 1u;  // modulo 2^32 by unsigned wrap
-    const std::uint64_t product = static_cast<std::uint64_t>(static_cast<std::uint32_t>(n)) * RandomSeed;
-    return static_cast<std::int32_t>(product >> 32);
+    return static_cast<std::uint32_t>(ofDay);
 }

@@ -1,12 +1,22 @@
 #pragma once
-// The program's one random generator: a 32-bit linear congruential state, seeded once from
-// the clock. Its sequence decides which problems a sheet gets, so it is reproduced exactly.
+// A 32-bit linear congruential generator. Its sequence decides which problems a sheet gets, so it
+// is reproduced exactly. Whoever draws holds one: the window one for its life, seeded once from
+// the clock; a run of sheets one of its own, seeded from the run's seed, so that nothing else
+// moves its sequence in between.
 #include <cstdint>
 
-// 0 until SeedRandom runs; every RandomBelow advances it once.
-extern std::uint32_t RandomSeed;
+class TRandom {
+public:
+    explicit TRandom(std::uint32_t seed = 0) : seed_(seed) {}
 
-// Milliseconds since midnight UTC.
-void SeedRandom();
-// 0 .. n-1 for n >= 1; advances RandomSeed before using it.
-std::int32_t RandomBelow(std::int32_t n);
+    // 0 .. n-1 for n >= 1; advances the state before using it.
+    std::int32_t Below(std::int32_t n);
+    // The state: the seed until the first draw, then the last draw's.
+    std::uint32_t Seed() const { return seed_; }
+
+private:
+    std::uint32_t seed_;
+};
+
+// Milliseconds since midnight UTC: the seed when nobody chose one.
+std::uint32_t ClockSeed();

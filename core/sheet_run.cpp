@@ -6,16 +6,16 @@ void RunSheets(const GenerationSettings& settings, std::uint32_t seed, std::int3
                const SheetPageSink& page) {
     ProblemSet set;
     std::int32_t count = 0;
-    RandomSeed = seed;
+    TRandom random(seed);
     for (std::int32_t s = 0; s < sheets; ++s) {
-        GenerateProblems(settings, set, count);
+        GenerateProblems(settings, random, set, count);
         page(s, false, set, count);
         if (placement == AnswerPlacement::After) page(s, true, set, count);
     }
     if (placement != AnswerPlacement::End) return;
-    RandomSeed = seed;
+    random = TRandom(seed);
     for (std::int32_t s = 0; s < sheets; ++s) {
-        GenerateProblems(settings, set, count);
+        GenerateProblems(settings, random, set, count);
         page(s, true, set, count);
     }
 }
@@ -27,9 +27,9 @@ std::int64_t PageCount(AnswerPlacement placement, std::int32_t sheets) {
 std::optional<ShortSheet> FindShortSheet(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets) {
     ProblemSet set;
     std::int32_t count = 0;
-    RandomSeed = seed;
+    TRandom random(seed);
     for (std::int32_t s = 0; s < sheets; ++s) {
-        if (GenerateProblems(settings, set, count) == GenerationResult::GaveUp) return ShortSheet{s + 1, count};
+        if (GenerateProblems(settings, random, set, count) == GenerationResult::GaveUp) return ShortSheet{s + 1, count};
     }
     return std::nullopt;
 }

@@ -19,7 +19,7 @@ using SheetPageSink = std::function<void(std::int32_t sheet, bool answers, const
 
 // Hands every page to `page` in print order. Answer sheets placed at the end are made by running
 // the sequence again from the seed rather than by keeping every set: memory stays the same
-// however many sheets there are. Leaves RandomSeed wherever the run ends.
+// however many sheets there are. The run draws from a generator of its own, seeded with `seed`.
 void RunSheets(const GenerationSettings& settings, std::uint32_t seed, std::int32_t sheets, AnswerPlacement placement,
                const SheetPageSink& page);
 

@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.RequestedCount = !tail.empty() && (static_cast<unsigned char>(tail[0]) & 1) ? 16 : 12;
     std::uint32_t seed = 0;
     for (std::size_t i = 1; i < tail.size() && i < 5; ++i) seed = (seed << 8) | static_cast<unsigned char>(tail[i]);
-    RandomSeed = seed;
+    TRandom random(seed);
     SetDigitRanges(settings, multiplicand, multiplier);
     settings.AnswerLowText = answer.Low;
     settings.AnswerHighText = answer.High;
@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t count = -1;
     GenerationResult result = GenerationResult::Complete;
     try {
-        result = GenerateProblems(settings, set, count);
+        result = GenerateProblems(settings, random, set, count);
     } catch (const EConvertError&) {
         if (count != -1) Fail("a refused answer range still set the count", answer.Low + ":" + answer.High);
         return 0;

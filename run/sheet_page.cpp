@@ -5,8 +5,7 @@
 
 std::uint32_t ChooseSeed(const RunOptions& options) {
     if (options.Seed) return *options.Seed;
-    SeedRandom();
-    return RandomSeed;
+    return ClockSeed();
 }
 
 PageContent SheetPage(std::string_view sentence, std::int32_t number, const ProblemSet& set, std::int32_t count,

@@ -1,7 +1,13 @@
-# Puts the page's script and the module into the page template: one file, nothing to fetch.
+# Puts the page's scripts (joined in their order into one) and the module into the page
+# template: one file, nothing to fetch.
 cmake_minimum_required(VERSION 3.25)
 file(READ ${TEMPLATE} page)
-file(READ ${SCRIPT} script)
+string(REPLACE "|" ";" scripts "${SCRIPTS}")
+set(script "")
+foreach(file IN LISTS scripts)
+  file(READ ${file} part)
+  string(APPEND script "${part}")
+endforeach()
 file(READ ${MODULE} module)
 # Emscripten inlines the WebAssembly as a data: URL that its script fetches; the page's content
 # policy (default-src 'none') refuses that fetch, and the browser logs it before the script falls

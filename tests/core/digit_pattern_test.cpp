@@ -130,8 +130,8 @@ TEST(DigitPattern, GeneratedOperandsStayInsideTheirPatterns) {
         std::int32_t count = 0;
         std::int32_t seen_lowest = 1 << 30, seen_highest = -1;
         for (std::uint32_t seed = 1; seed <= 1000; ++seed) {
-            RandomSeed = seed;
-            GenerateProblems(s, set, count);
+            TRandom random(seed);
+            GenerateProblems(s, random, set, count);
             for (int i = 1; i <= count; ++i) {
                 const std::int32_t m = set[i].MultiplicandMilli;
                 EXPECT_GE(m, c.lowestMilli) << c.pattern;

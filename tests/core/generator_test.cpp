@@ -60,15 +60,15 @@ std::set<Pair> Kept(const ProblemSet& set, std::int32_t count) {
 }
 
 TEST(GenerateProblems, StartValuesKeepOneProblemAndGiveUpOnTheNextSlot) {
-    RandomSeed = 99;
+    TRandom random(99);
     ProblemSet set = MarkedSet();
     std::int32_t count = -1;
-    EXPECT_EQ(GenerateProblems(StartSettings(), set, count), GenerationResult::GaveUp);
+    EXPECT_EQ(GenerateProblems(StartSettings(), random, set, count), GenerationResult::GaveUp);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(set[1].MultiplicandText, "0");
     EXPECT_EQ(set[1].MultiplierText, "0");
     // Slot 1 took one candidate, slot 2 gave up on its 1001st: ten draws each.
-    EXPECT_EQ(RandomSeed, Advanced(99, 10L * (1 + 1001)));
+    EXPECT_EQ(random.Seed(), Advanced(99, 10L * (1 + 1001)));
     // The last candidate sits in slot 2, but its texts were never written.
     EXPECT_EQ(set[2].MultiplicandMilli, 0);
     EXPECT_EQ(set[2].MultiplicandText, "old u2");
@@ -80,12 +80,12 @@ TEST(GenerateProblems, NoCandidatePassingGivesAnEmptySetAndWritesNoText) {
     GenerationSettings settings = StartSettings();
     settings.AnswerLowText = "1";
     settings.AnswerHighText = "2";
-    RandomSeed = 5;
+    TRandom random(5);
     ProblemSet set = MarkedSet();
     std::int32_t count = -1;
-    EXPECT_EQ(GenerateProblems(settings, set, count), GenerationResult::GaveUp);
+    EXPECT_EQ(GenerateProblems(settings, random, set, count), GenerationResult::GaveUp);
     EXPECT_EQ(count, 0);
-    EXPECT_EQ(RandomSeed, Advanced(5, 10L * 1001));
+    EXPECT_EQ(random.Seed(), Advanced(5, 10L * 1001));
     EXPECT_EQ(set[1].MultiplicandText, "old u1");
 }
 
@@ -103,10 +103,10 @@ TEST(GenerateProblems, SmallRangesGiveUpAfterTheirDistinctProblems) {
         GenerationSettings settings = StartSettings();
         settings.AnswerHighText = "10";
         SetPlace(settings, 4, c.uLow, c.uHigh, c.dLow, c.dHigh);
-        RandomSeed = 2024;
+        TRandom random(2024);
         ProblemSet set = MarkedSet();
         std::int32_t count = -1;
-        EXPECT_EQ(GenerateProblems(settings, set, count), GenerationResult::GaveUp);
+        EXPECT_EQ(GenerateProblems(settings, random, set, count), GenerationResult::GaveUp);
         ASSERT_EQ(count, static_cast<std::int32_t>(c.expected.size()));
         EXPECT_EQ(Kept(set, count), c.expected);
         for (int s = 1; s <= count; ++s) {
@@ -129,10 +129,10 @@ GenerationSettings WideSettings(std::int32_t requested) {
 
 TEST(GenerateProblems, FullSetObeysEveryRule) {
     for (std::int32_t requested : {12, 16}) {
-        RandomSeed = 31337;
+        TRandom random(31337);
         ProblemSet set = MarkedSet();
         std::int32_t count = -1;
-        EXPECT_EQ(GenerateProblems(WideSettings(requested), set, count), GenerationResult::Complete);
+        EXPECT_EQ(GenerateProblems(WideSettings(requested), random, set, count), GenerationResult::Complete);
         ASSERT_EQ(count, requested);
         EXPECT_EQ(Kept(set, count).size(), static_cast<std::size_t>(requested));  // all distinct
         for (int s = 1; s <= count; ++s) {
@@ -152,25 +152,25 @@ TEST(GenerateProblems, FullSetObeysEveryRule) {
 }
 
 TEST(GenerateProblems, ShorterSetLeavesTheOldTailAlone) {
-    RandomSeed = 1;
+    TRandom random(1);
     ProblemSet set;
     std::int32_t count = 0;
-    ASSERT_EQ(GenerateProblems(WideSettings(16), set, count), GenerationResult::Complete);
+    ASSERT_EQ(GenerateProblems(WideSettings(16), random, set, count), GenerationResult::Complete);
     const ProblemSet before = set;
-    ASSERT_EQ(GenerateProblems(WideSettings(12), set, count), GenerationResult::Complete);
+    ASSERT_EQ(GenerateProblems(WideSettings(12), random, set, count), GenerationResult::Complete);
     EXPECT_EQ(count, 12);
     for (int s = 13; s <= 16; ++s) EXPECT_TRUE(SameSlot(set[s], before[s])) << s;
 }
 
 TEST(GenerateProblems, ReversedRangesBehaveAsOrdered) {
     const auto run = [](const GenerationSettings& settings) {
-        RandomSeed = 777;
+        TRandom random(777);
         ProblemSet set;
         std::int32_t count = 0;
-        GenerateProblems(settings, set, count);
+        GenerateProblems(settings, random, set, count);
         std::vector<Pair> slots;
         for (int s = 1; s <= count; ++s) slots.push_back({set[s].MultiplicandMilli, set[s].MultiplierMilli});
-        return std::make_pair(slots, RandomSeed);
+        return std::make_pair(slots, random.Seed());
     };
     const GenerationSettings ordered = WideSettings(16);
     GenerationSettings reversedAnswer = ordered;
@@ -189,6 +189,8 @@ TEST(GenerateProblems, FirstBadFieldInOrderIsReportedAndNothingChanges) {
     struct Case {
         void (*edit)(GenerationSettings&);
         std::string message;
+        const char* field;  // the window's field the error names
+        const char* value;
     };
     const Case cases[] = {
         {[](GenerationSettings& s) {
@@ -196,47 +198,64 @@ TEST(GenerateProblems, FirstBadFieldInOrderIsReportedAndNothingChanges) {
              s.AnswerHighText = "x";
              s.DigitRanges[0].MultiplicandLow = "";
          },
-         std::string("'abc") + decimal},
+         std::string("'abc") + decimal, "AnsLow", "abc"},
         {[](GenerationSettings& s) {
              s.AnswerHighText = " ";
              s.DigitRanges[0].MultiplicandLow = "q";
          },
-         std::string("' ") + decimal},
-        {[](GenerationSettings& s) { s.DigitRanges[0].MultiplicandLow = ""; }, std::string("'") + integer},
+         std::string("' ") + decimal, "AnsHigh", " "},
+        {[](GenerationSettings& s) { s.DigitRanges[0].MultiplicandLow = ""; }, std::string("'") + integer, "u1l", ""},
         {[](GenerationSettings& s) {
              s.DigitRanges[0].MultiplicandHigh = " ";
              s.DigitRanges[0].MultiplierLow = "a";
          },
-         std::string("' ") + integer},
+         std::string("' ") + integer, "u1h", " "},
         {[](GenerationSettings& s) {
              s.DigitRanges[0].MultiplierLow = "a";
              s.DigitRanges[1].MultiplicandLow = "b";
          },
-         std::string("'a") + integer},
+         std::string("'a") + integer, "d1l", "a"},
         {[](GenerationSettings& s) {
              s.DigitRanges[0].MultiplierHigh = "q";
              s.DigitRanges[1].MultiplicandLow = "b";
          },
-         std::string("'q") + integer},
+         std::string("'q") + integer, "d1h", "q"},
         {[](GenerationSettings& s) {
              s.DigitRanges[4].MultiplicandHigh = "z";
              s.DigitRanges[4].MultiplierHigh = "y";
          },
-         std::string("'z") + integer},
-        {[](GenerationSettings& s) { s.DigitRanges[4].MultiplierHigh = "9x"; }, std::string("'9x") + integer},
+         std::string("'z") + integer, "u5h", "z"},
+        // The same text in two fields: the message alone could not tell them apart.
+        {[](GenerationSettings& s) {
+             s.AnswerLowText = "a";
+             s.DigitRanges[2].MultiplicandHigh = "a";
+         },
+         std::string("'a") + decimal, "AnsLow", "a"},
+        {[](GenerationSettings& s) {
+             s.AnswerLowText = "7";
+             s.DigitRanges[2].MultiplicandHigh = "7.5";
+         },
+         std::string("'7.5") + integer, "u3h", "7.5"},
+        {[](GenerationSettings& s) { s.DigitRanges[4].MultiplierHigh = "9x"; }, std::string("'9x") + integer, "d5h",
+         "9x"},
     };
     for (const auto& c : cases) {
         GenerationSettings settings = WideSettings(16);
         c.edit(settings);
         ProblemSet set = MarkedSet();
         std::int32_t count = 7;
-        std::string message;
+        std::string message, field, value;
+        TRandom random(1);
         try {
-            GenerateProblems(settings, set, count);
+            GenerateProblems(settings, random, set, count);
         } catch (const EConvertError& e) {
             message = e.what();
+            field = e.Field();
+            value = e.Value();
         }
         EXPECT_EQ(message, c.message);
+        EXPECT_EQ(field, c.field) << c.message;
+        EXPECT_EQ(value, c.value) << c.message;
         EXPECT_EQ(count, 7);
         const ProblemSet untouched = MarkedSet();
         for (int s = 1; s <= ProblemCapacity; ++s)
@@ -279,15 +298,15 @@ TEST(GenerateProblems, TheThousandthCandidateMayStayButNotTheThousandAndFirst) {
     ProblemSet set = MarkedSet();
     std::int32_t count = -1;
 
-    RandomSeed = SeedWhoseFirstPassIs(1000);
-    EXPECT_EQ(GenerateProblems(OneInAThousand(), set, count), GenerationResult::Complete);
+    TRandom random(SeedWhoseFirstPassIs(1000));
+    EXPECT_EQ(GenerateProblems(OneInAThousand(), random, set, count), GenerationResult::Complete);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(set[1].MultiplicandText, "0.5");
     EXPECT_EQ(set[1].MultiplierText, "1");
 
     set = MarkedSet();
-    RandomSeed = SeedWhoseFirstPassIs(1001);
-    EXPECT_EQ(GenerateProblems(OneInAThousand(), set, count), GenerationResult::GaveUp);
+    random = TRandom(SeedWhoseFirstPassIs(1001));
+    EXPECT_EQ(GenerateProblems(OneInAThousand(), random, set, count), GenerationResult::GaveUp);
     EXPECT_EQ(count, 0);
     // The passing candidate was drawn and stored, but the slot is not kept.
     EXPECT_EQ(set[1].MultiplicandMilli, 500);
@@ -315,10 +334,10 @@ TEST(GenerateProblems, AnswerRangeIsExactDecimal) {
         settings.AnswerLowText = c.low;
         settings.AnswerHighText = c.high;
         SetPlace(settings, c.place, c.uLow, c.uHigh, c.dLow, c.dHigh);
-        RandomSeed = 3;
+        TRandom random(3);
         ProblemSet set;
         std::int32_t count = -1;
-        EXPECT_EQ(GenerateProblems(settings, set, count), GenerationResult::GaveUp);
+        EXPECT_EQ(GenerateProblems(settings, random, set, count), GenerationResult::GaveUp);
         EXPECT_EQ(count, c.kept) << c.low << " .. " << c.high;
     }
 }
@@ -329,10 +348,10 @@ TEST(GenerateProblems, EqualBoundsOfOneAdmitEveryProductOfOne) {
     settings.AnswerHighText = "1";
     SetPlace(settings, 3, "0", "5", "0", "0");  // multiplicand 0.0 .. 1.5
     SetPlace(settings, 4, "0", "1", "1", "2");  // multiplier 1 or 2
-    RandomSeed = 11;
+    TRandom random(11);
     ProblemSet set;
     std::int32_t count = -1;
-    EXPECT_EQ(GenerateProblems(settings, set, count), GenerationResult::GaveUp);
+    EXPECT_EQ(GenerateProblems(settings, random, set, count), GenerationResult::GaveUp);
     EXPECT_EQ(Kept(set, count), (std::set<Pair>{{1000, 1000}, {500, 2000}}));
 }
 
@@ -341,10 +360,10 @@ TEST(GenerateProblems, OutlandishDigitTextsWrapInsteadOfOverflowing) {
     settings.AnswerLowText = "-1e400";
     settings.AnswerHighText = "1e400";
     SetPlace(settings, 5, "-2147483648", "2147483647", "$FFFFFFFF", "$7FFFFFFF");
-    RandomSeed = 8;
+    TRandom random(8);
     ProblemSet set;
     std::int32_t count = -1;
-    EXPECT_EQ(GenerateProblems(settings, set, count), GenerationResult::Complete);
+    EXPECT_EQ(GenerateProblems(settings, random, set, count), GenerationResult::Complete);
     EXPECT_EQ(count, 4);
 }
 

@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     settings.DigitRanges[2] = {"1", "9", "0", "9"};
     settings.DigitRanges[3] = {"1", "9", "1", "9"};
     for (int k : {0, 1, 4}) settings.DigitRanges[static_cast<std::size_t>(k)] = {"0", "0", "0", "0"};
-    GenerateProblems(settings, state.Problems, state.ProblemCount);
+    TRandom random;
+    GenerateProblems(settings, random, state.Problems, state.ProblemCount);
 
     state.PrintNumber = 1;
     const TSheetSource source{state, [] { return std::string("つぎの計算をしましょう。"); }};

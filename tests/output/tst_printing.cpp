@@ -112,7 +112,8 @@ class TestPrinting : public QObject {
         settings.DigitRanges[3] = {"1", "9", "1", "9"};
         settings.DigitRanges[4] = {"0", "0", "0", "0"};
         state.PrintNumber = ParseInteger(prnNum.toStdString());
-        QCOMPARE(GenerateProblems(settings, state.Problems, state.ProblemCount), GenerationResult::Complete);
+        TRandom random;
+        QCOMPARE(GenerateProblems(settings, random, state.Problems, state.ProblemCount), GenerationResult::Complete);
         printingEnabled = PreviewHandOff(state);
     }
 

@@ -183,6 +183,29 @@ class Fields(PageTest):
                 self.assertEqual(self.page.value(field), value)
                 self.assertEqual(self.page.sheets(), [])
 
+    def test_a_message_goes_to_the_field_it_is_about_whatever_it_quotes(self):
+        # Both fields hold "a": the answer range's message quotes it as the digit field's would.
+        self.page.open()
+        self.page.set("AnsLow", "a")
+        self.page.set("u3h", "a")
+        self.assertEqual(self.page.press("btnPreview"), "error")
+        self.assertEqual(self.page.error("AnsLow"), "'a' は浮動小数点数ではありません")
+        self.assertEqual(self.page.attribute("AnsLow", "aria-invalid"), "true")
+        self.assertEqual(self.page.error("u3h"), "")
+        self.assertIsNone(self.page.attribute("u3h", "aria-invalid"))
+
+    def test_a_textbook_exercise_fills_its_fields_which_stay_the_teachers_to_change(self):
+        self.page.open()
+        self.page.set("preset", "g4-hundredths-x-1digit")
+        expected = {"u5h": "0", "u4l": "1", "u4h": "9", "u3l": "0", "u3h": "9", "u2l": "1", "u2h": "9", "u1h": "0",
+                    "d4l": "2", "d4h": "9", "d3h": "0", "AnsLow": "0", "AnsHigh": "1000"}
+        for field, value in expected.items():
+            self.assertEqual(self.page.value(field), value, field)
+        self.page.set("u2l", "2")
+        self.assertEqual(self.page.press("btnPreview"), "drawn")
+        fragment = self.page.fragment()
+        self.assertIn("multiplicand=[1-9].[0-9][2-9]&multiplier=[2-9]&answer=0:1000", fragment)
+
     def test_a_blank_digit_field_becomes_0(self):
         self.page.open()
         for field in ("u3h", "d4l"):
@@ -256,9 +279,7 @@ class Fields(PageTest):
 
 
 class Printing(PageTest):
-    def test_print_then_the_next_numbers_as_the_window_does(self):
-        self.page.open("seed=5&sheets=2&number=10")
-        before = self.page.sheets()
+    def print_and_wait_for_the_next(self):
         # The print dialog is the browser's own: a stand-in that, like it, reports when it closes.
         self.page.js("window.print = () => { window.printed = (window.printed || 0) + 1;"
                      "window.dispatchEvent(new Event('afterprint')); };")
@@ -266,12 +287,48 @@ class Printing(PageTest):
         self.page.click("btnPrint")
         self.page.wait(lambda: self.page.draws() > draws)
         self.assertEqual(self.page.js("return window.printed"), 1)
+
+    def test_print_then_the_next_numbers_as_the_window_does(self):
+        self.page.open("seed=5&sheets=2&number=10")
+        before = self.page.sheets()
+        self.print_and_wait_for_the_next()
         self.assertEqual(self.page.value("PrnNum"), "12")
         after = self.page.sheets()
         self.assertEqual([p[2] for p in after], [12, 12, 13, 13])
         # The same problems, renumbered.
         strip = lambda texts: [t for t in texts if not t.startswith("問題No.")]
         self.assertEqual([strip(p[3]) for p in after], [strip(p[3]) for p in before])
+
+    def test_a_blank_seed_stays_blank_after_a_print(self):
+        # Blank means new problems each time: the printed run's seed renumbers its sheets, but is
+        # neither put into the field nor remembered for the next visit.
+        self.page.open()
+        self.assertEqual(self.page.value("seed"), "")
+        self.assertEqual(self.page.press("btnPreview"), "drawn")
+        shown = self.page.text("seedShown")
+        self.print_and_wait_for_the_next()
+        self.assertEqual(self.page.value("PrnNum"), "2")
+        self.assertEqual(self.page.text("seedShown"), shown)
+        self.assertEqual(self.page.value("seed"), "")
+        self.page.open(fresh=False)
+        self.assertEqual(self.page.value("seed"), "")
+        self.assertEqual(self.page.value("PrnNum"), "2")
+        self.page.js("localStorage.clear()")
+
+    def test_every_paper_is_offered_and_one_from_the_address_stays_chosen(self):
+        self.page.open()
+        offered = self.page.js("return Array.from(document.getElementById('paper').options).map(o => o.value)")
+        self.assertEqual(offered, [paper for paper, _, _ in PAPERS])
+        for paper in ("Letter", "B4", "A3"):
+            with self.subTest(paper=paper):
+                self.page.open("seed=6&number=3&paper=" + paper.lower())
+                self.assertEqual(self.page.value("paper"), paper)
+                self.assertEqual(self.page.press("btnPreview"), "drawn")
+                self.print_and_wait_for_the_next()
+                self.assertEqual(self.page.state(), "drawn")
+                self.assertEqual(self.page.value("PrnNum"), "4")
+                self.assertEqual([p[2] for p in self.page.sheets()], [4, 4])
+                self.assertEqual(self.page.value("paper"), paper)
 
     def test_nothing_may_come_from_the_network(self):
         self.page.open()
@@ -304,6 +361,9 @@ class Keyboard(PageTest):
             self.page.key("Tab")
         # The print button is skipped while it is disabled; one radio button of a group takes the tab.
         self.assertEqual(seen, order)
+        # The order is the document's, with no numbers to keep in step with it.
+        self.assertEqual(self.page.js("return Array.from(document.querySelectorAll('[tabindex]'))"
+                                      ".filter(e => e.tabIndex > 0).map(e => e.id)"), [])
         self.page.js("document.getElementById('btnPreview').focus()")
         before = self.page.draws()
         self.page.key("Enter")

@@ -1,0 +1,62 @@
+// The module's functions and the keys of its answers, in one place: the rest of the page deals
+// in plain objects and never sees a JSON text or a C name.
+// An error is {field, value, message, short}: field is an option's name (seed, sheets, paper...)
+// or a window field's (u1l..d5h, AnsLow, AnsHigh), "" if it is no field's; message as the
+// address's option says it, short without the option's name (which the field says already).
+function PageApi(module) {
+  const exported = {
+    presets: module.cwrap("tavrelo_presets", "string", []),
+    texts: module.cwrap("tavrelo_texts", "string", []),
+    choices: module.cwrap("tavrelo_choices", "string", []),
+    read: module.cwrap("tavrelo_read", "string", ["string"]),
+    make: module.cwrap("tavrelo_make", "string", ["string"]),
+  };
+  const call = (name, argument) => JSON.parse(exported[name](argument));
+  const errors = (list) => list.map((e) => ({ field: e.field, value: e.value, message: e.message, short: e.short }));
+  let texts = null;
+
+  return {
+    // The window's words: labels, hints, the digit places' names, the warning.
+    texts() {
+      if (!texts) texts = call("texts");
+      return texts;
+    },
+    // [{name, title}]: the textbook exercises.
+    presets() {
+      return call("presets").map((p) => ({ name: p.name, title: p.title }));
+    },
+    // {option: {choices: [{value, label}], min, max, default}}: what each option of a run takes
+    // on this page, and the words it shows for each choice.
+    choices() {
+      const options = {};
+      for (const [name, o] of Object.entries(call("choices"))) {
+        options[name] = {
+          choices: (o.choices || []).map((c) => ({ value: c.value, label: c.label })),
+          min: o.min,
+          max: o.max,
+          default: o.default,
+        };
+      }
+      return options;
+    },
+    // An address read: {errors, fields}, the fields by the address's names (the settings).
+    read(query) {
+      const answer = call("read", query);
+      return { errors: errors(answer.errors), fields: answer.fields };
+    },
+    // A run made: {errors} when a value is refused, else {errors: [], warning, seed, address,
+    // paper: {size, border}, pages: [{sheet, answers, number, svg}]}.
+    make(query) {
+      const answer = call("make", query);
+      if (answer.errors.length) return { errors: errors(answer.errors) };
+      return {
+        errors: [],
+        warning: answer.warning,
+        seed: answer.seed,
+        address: answer.address,
+        paper: { size: answer.paper.size, border: answer.paper.border },
+        pages: answer.pages,
+      };
+    },
+  };
+}
