@@ -24,6 +24,7 @@
 #include "core/numtext.h"
 #include "core/random.h"
 #include "core/window_texts.h"
+#include "core/worked_multiplication.h"
 #include "drawing/worksheet.h"
 #include "output/sheet_view.h"
 
@@ -461,10 +462,13 @@ QString TForm1::SheetDescription() const {
         QStringLiteral("問題No.%1、%2問。").arg(QString::fromStdString(FormatInteger(State.PrintNumber))).arg(shown);
     for (int k = 1; k <= shown; ++k) {
         const Problem& p = State.Problems[k];
+        // The preview's own working: the product is read as the figure writes it.
+        const TWorkedMultiplication worked =
+            WorkMultiplication(p.MultiplicandText, p.MultiplierText, TPageStyle::Plain().FigureRules());
         text += QStringLiteral("（%1）%2 × %3 ＝ %4。")
                     .arg(k)
-                    .arg(QString::fromStdString(p.MultiplicandText), QString::fromStdString(p.MultiplierText),
-                         QString::fromStdString(ProductText(p.MultiplicandText, p.MultiplierText)));
+                    .arg(QString::fromStdString(worked.Multiplicand.Text),
+                         QString::fromStdString(worked.Multiplier.Text), QString::fromStdString(worked.ProductValue));
     }
     return text;
 }

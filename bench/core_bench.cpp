@@ -6,6 +6,7 @@
 #include "core/generator.h"
 #include "core/numtext.h"
 #include "core/random.h"
+#include "core/worked_multiplication.h"
 
 namespace {
 
@@ -75,6 +76,21 @@ void BM_ParseLargestBound(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(ParseDecimal(text));
 }
 BENCHMARK(BM_ParseLargestBound);
+
+// The workings of a page of figures: what a page works out once before it measures and draws.
+void BM_WorkPageOfFigures(benchmark::State& state) {
+    static constexpr const char* pairs[][2] = {
+        {"2.35", "1.4"},    {"12.5", "0.6"},      {"3", "0.25"},      {"99.999", "99.999"},
+        {"0.004", "0.003"}, {"12.5", "0.8"},      {"23", "45"},       {"2.3", "1.05"},
+        {"12.345", "6"},    {"50.005", "50.002"}, {"0", "0.5"},       {"2.5", "4"},
+        {"20", "3"},        {"0.005", "0.004"},   {"0.025", "0.004"}, {"48.7", "3.06"},
+    };
+    const TFigureRules rules{state.range(0) != 0, state.range(0) == 0};
+    for (auto _ : state) {
+        for (const auto& pair : pairs) benchmark::DoNotOptimize(WorkMultiplication(pair[0], pair[1], rules));
+    }
+}
+BENCHMARK(BM_WorkPageOfFigures)->ArgName("textbook")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

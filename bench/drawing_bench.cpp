@@ -58,6 +58,35 @@ void BM_A4PageIntoPdf(benchmark::State& state) {
 }
 BENCHMARK(BM_A4PageIntoPdf)->ArgName("textbook")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The fit search alone: the font height a page's figures get, as MakePrint finds it before it
+// draws them. Its share of a page drawn is this over the page benchmarks above.
+void BM_PreviewFitSearch(benchmark::State& state) {
+    const ProblemSet set = SampleProblems();
+    const PageContent content = BenchPage(set, state);
+    QImage img(320, 441, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&img);
+    TQtCanvas canvas(p);
+    for (auto _ : state) benchmark::DoNotOptimize(FigureHeight(canvas, 320, 441, content));
+}
+BENCHMARK(BM_PreviewFitSearch)->ArgName("textbook")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_A4FitSearch(benchmark::State& state) {
+    const ProblemSet set = SampleProblems();
+    const PageContent content = BenchPage(set, state);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(600);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(3.53, 3.53, 3.53, 3.53),
+                                  QPageLayout::Millimeter));
+    QPainter p(&pdf);
+    TQtCanvas canvas(p);
+    const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    for (auto _ : state) benchmark::DoNotOptimize(FigureHeight(canvas, page.width(), page.height(), content));
+    p.end();
+}
+BENCHMARK(BM_A4FitSearch)->ArgName("textbook")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

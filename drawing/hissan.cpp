@@ -4,123 +4,37 @@
 #include <string_view>
 #include <vector>
 
-#include "core/numtext.h"
+#include "core/worked_multiplication.h"
 #include "drawing/worksheet.h"
 
 namespace {
 
-std::string DigitsOf(const std::string& text) {
-    std::string digits = text;
-    const auto point = digits.find('.');
-    if (point != std::string::npos) digits.erase(point, 1);
-    return FormatInteger(ParseInteger(digits));
+std::string Spaces(int count) { return std::string(static_cast<std::size_t>(std::max(count, 0)), ' '); }
+
+std::string DigitText(const std::vector<TDigitCell>& digits) {
+    std::string text;
+    for (const TDigitCell& cell : digits) text += static_cast<char>('0' + cell.Digit);
+    return text;
 }
 
-int FractionDigits(const std::string& text) {
-    const auto point = text.find('.');
-    return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
-}
-
-// Both digit strings have at most five digits, so their product fits 64 bits even where it
-// does not fit 32.
-int TrailingZerosOf(const std::string& a, const std::string& b) {
-    std::uint64_t product = static_cast<std::uint64_t>(static_cast<std::uint32_t>(ParseInteger(a))) *
-                            static_cast<std::uint32_t>(ParseInteger(b));
-    if (product == 0) return 0;
-    int zeros = 0;
-    while (product % 10 == 0) {
-        product /= 10;
-        ++zeros;
-    }
-    return zeros;
-}
-
-// A child's answer sheet never shows "2E-5": tiny products are written out as plain decimals.
-// The digits are the general format's own, only the exponent is spelled out with zeros.
-std::string PlainDecimal(const std::string& text) {
-    const auto e = text.find_first_of("Ee");
-    if (e == std::string::npos) return text;
-    std::string mantissa = text.substr(0, e);
-    const int exponent = ParseInteger(text.substr(e + 1));
-    bool negative = false;
-    if (!mantissa.empty() && mantissa[0] == '-') {
-        negative = true;
-        mantissa.erase(0, 1);
-    }
-    std::string digits;
-    int pointAt = 0;  // digits before the point in the mantissa
-    bool seenPoint = false;
-    for (char c : mantissa) {
-        if (c == '.') {
-            seenPoint = true;
-            continue;
-        }
-        digits += c;
-        if (!seenPoint) ++pointAt;
-    }
-    pointAt += exponent;
-    std::string out;
-    if (pointAt <= 0) {
-        out = "0." + std::string(static_cast<std::size_t>(-pointAt), '0') + digits;
-    } else if (pointAt >= static_cast<int>(digits.size())) {
-        out = digits + std::string(static_cast<std::size_t>(pointAt) - digits.size(), '0');
-    } else {
-        out = digits.substr(0, static_cast<std::size_t>(pointAt)) + "." +
-              digits.substr(static_cast<std::size_t>(pointAt));
-    }
-    return negative ? "-" + out : out;
-}
-
-// Every digit the column multiplication gives, with the zeros a pupil writes before them when
-// the product has fewer digits than places after the point ("030" for 0.5 x 0.6).
-std::string WorkedDigits(const std::string& a, const std::string& b, int fractionDigits) {
-    const std::uint64_t product = static_cast<std::uint64_t>(static_cast<std::uint32_t>(ParseInteger(a))) *
-                                  static_cast<std::uint32_t>(ParseInteger(b));
-    std::string digits = std::to_string(product);
-    const auto needed = static_cast<std::size_t>(fractionDigits) + 1;
-    if (digits.size() < needed) digits.insert(0, needed - digits.size(), '0');
-    return digits;
-}
-
-// Number of characters of a UTF-8 text (the operator is one multi-byte character).
-int CharCount(const std::string& text) {
-    int n = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0u) != 0x80u) ++n;
-    return n;
-}
-
+// Turns the working's columns into pixels. A column is as wide as the surface's characters,
+// and each line is placed by the width of the text it draws, padding included, so that a
+// surface whose widths do not add up exactly still lines the digits up the way it writes them.
 class Figure {
 public:
-    Figure(TCanvas& canvas, std::int32_t x, std::int32_t y, const TPageStyle& style)
-        : c_(canvas), x_(x), y_(y), style_(style) {}
+    Figure(TCanvas& canvas, std::int32_t x, std::int32_t y) : c_(canvas), x_(x), y_(y) {}
 
-    void Draw(const std::string& multiplicandText, const std::string& multiplierText, const std::string& operatorText,
-              bool showAnswers) {
-        // Preparation: every conversion happens here, so a bad text draws nothing at all.
-        const std::string multiplicandDigits = DigitsOf(multiplicandText);
-        const std::string multiplierDigits = DigitsOf(multiplierText);
-        const int digitCount = static_cast<int>(multiplierDigits.size());
-        const int trailingZeros = TrailingZerosOf(multiplicandDigits, multiplierDigits);
-        const std::string productText = ProductText(multiplicandText, multiplierText);
+    void Draw(const TWorkedMultiplication& worked, const std::string& operatorText, bool showAnswers) {
+        const std::string& multiplicandText = worked.Multiplicand.Text;
+        const std::string& multiplierText = worked.Multiplier.Text;
         const int lenA = static_cast<int>(multiplicandText.size());
         const int lenB = static_cast<int>(multiplierText.size());
-        const int pad = lenA > lenB ? lenA - lenB : 0;
-        const std::string multiplierLine =
-            operatorText + std::string(static_cast<std::size_t>(pad), ' ') + multiplierText;
+        const std::string multiplierLine = operatorText + Spaces(lenA - lenB) + multiplierText;
 
         rightEdge_ = x_ + c_.TextWidth(multiplierLine);
         pointShiftX_ = c_.TextWidth(".") / 5;
         pointShiftY_ = c_.TextHeight(".") / 3;
         fullHeight_ = c_.Font.Height;
-
-        // A whole-number product of operands with fraction digits: its ones digit goes into
-        // the ones column of the worked product, as if the zeros after the point were crossed
-        // out. A zero product stays in column 0, as a whole-number product does.
-        const int fractionDigits = FractionDigits(multiplicandText) + FractionDigits(multiplierText);
-        const bool productHasPoint = productText.find('.') != std::string::npos;
-        const int wholeShiftColumns =
-            (!productHasPoint && trailingZeros > 0 && fractionDigits > 0) ? fractionDigits : 0;
 
         // The problem rows.
         DrawNumberText(multiplicandText, 0, 0, false);
@@ -129,65 +43,41 @@ public:
         c_.Font.Style = TFontStyle::Empty;
         if (!showAnswers) return;
 
-        const int n = digitCount;
-        const std::int32_t a = ParseInteger(multiplicandDigits);
-        // The places of the multiplier's digits that get a partial-product row, ones first.
-        // Without rows of zeros a 0 digit's place is skipped: the next row is shifted past it
-        // and the 0 stands only in the product. A single row left would only repeat the
-        // product, so the product goes straight under the factors' rule, as for one digit.
-        std::vector<int> places;
-        for (int r = 0; r < n; ++r) {
-            if (style_.ZeroRows || multiplierDigits[static_cast<std::size_t>(n - 1 - r)] != '0') places.push_back(r);
-        }
-        if (places.size() < 2) places.clear();
-        const int rowCount = static_cast<int>(places.size());
+        // Every row but the last: a row's last digit stands in its place's column.
+        const int rowCount = static_cast<int>(worked.Rows.size());
         for (int i = 0; i + 1 < rowCount; ++i) {
-            const int r = places[static_cast<std::size_t>(i)];
-            const std::int32_t digit = ParseInteger(multiplierDigits.substr(static_cast<std::size_t>(n - 1 - r), 1));
-            const std::string partial = FormatInteger(a * digit) + std::string(static_cast<std::size_t>(r + 1), ' ');
+            const TPartialRow& row = worked.Rows[static_cast<std::size_t>(i)];
+            const std::string partial = DigitText(row.Digits) + Spaces(row.Place + 1);
             c_.TextOut(rightEdge_ - c_.TextWidth(partial), Row(i + 2), partial);
         }
 
-        // Struck zeros: the product keeps every digit the multiplication gives, so it stands
-        // unshifted, and the zeros after the point are struck where the plain style drops them.
-        // A product whose fraction digits are all struck is whole: its point is not drawn, as
-        // it would mark off nothing but struck zeros.
-        const int struck = style_.StruckZeros ? std::min(trailingZeros, fractionDigits) : 0;
-        std::string shownProduct = productText;
-        if (struck > 0) {
-            shownProduct = WorkedDigits(multiplicandDigits, multiplierDigits, fractionDigits);
-            if (struck < fractionDigits)
-                shownProduct.insert(shownProduct.size() - static_cast<std::size_t>(fractionDigits), 1, '.');
-        }
-        const bool shownHasPoint = shownProduct.find('.') != std::string::npos;
-        const int shiftColumns = struck > 0 ? 0 : wholeShiftColumns;
-
-        std::string lastPartial = FormatInteger(a * ParseInteger(multiplierDigits.substr(0, 1))) +
-                                  std::string(static_cast<std::size_t>(n - 1), ' ');
-        // The rule above the product reaches at least as far left as the product itself.
-        const int productColumns = CharCount(shownProduct) + shiftColumns;
-        if (static_cast<int>(lastPartial.size()) < productColumns)
-            lastPartial.insert(0, static_cast<std::size_t>(productColumns) - lastPartial.size(), ' ');
-
+        const TWorkedNumber& product = worked.Product;
+        const std::string& shownProduct = product.Text;
+        const int lastColumn = product.Digits.empty() ? 0 : product.Digits.back().Column;
         const std::int32_t space = c_.TextWidth(" ");
-        const std::int32_t answerShift = struck > 0 ? 0 : space * trailingZeros;
         int productRow = 2;
         if (rowCount >= 2) {
+            // The last row carries the rule, which reaches at least as far left as the product.
+            const TPartialRow& last = worked.Rows.back();
+            const std::string digits = DigitText(last.Digits);
+            const std::string lastPartial =
+                Spaces(worked.RuleColumns - static_cast<int>(digits.size()) - last.Place) + digits + Spaces(last.Place);
             c_.Font.Style = TFontStyle::Underline;
             c_.TextOut(rightEdge_ - c_.TextWidth(lastPartial) - space, Row(rowCount + 1), lastPartial);
             c_.Font.Style = TFontStyle::Empty;
             productRow = rowCount + 2;
         }
-        if (shownHasPoint) {
-            DrawNumberText(shownProduct, productRow, answerShift, false);
+        if (product.PointColumn) {
+            DrawNumberText(shownProduct, productRow, space * lastColumn, false);
         } else {
-            c_.TextOut(rightEdge_ - c_.TextWidth(shownProduct) - c_.TextWidth(".") - space * shiftColumns,
+            c_.TextOut(rightEdge_ - c_.TextWidth(shownProduct) - c_.TextWidth(".") - space * lastColumn,
                        Row(productRow), shownProduct);
         }
         // One short slash across each struck zero, in the zero's own cell.
         const std::int32_t onesRight = rightEdge_ - c_.TextWidth(".");
-        for (int k = 1; k <= struck; ++k)
-            c_.TextOut(onesRight - c_.TextWidth(std::string(static_cast<std::size_t>(k), '0')), Row(productRow), "/");
+        for (auto cell = product.Digits.rbegin(); cell != product.Digits.rend() && cell->Struck; ++cell)
+            c_.TextOut(onesRight - c_.TextWidth(std::string(static_cast<std::size_t>(cell->Column) + 1, '0')),
+                       Row(productRow), "/");
     }
 
 private:
@@ -221,7 +111,6 @@ private:
     TCanvas& c_;
     std::int32_t x_;
     std::int32_t y_;
-    TPageStyle style_;
     std::int32_t rightEdge_ = 0;
     std::int32_t pointShiftX_ = 0;
     std::int32_t pointShiftY_ = 0;
@@ -274,20 +163,32 @@ private:
 
 }  // namespace
 
+TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
+                     const std::string& OperatorText, bool showAnswers) {
+    TMeasuringCanvas measuring(Canvas);
+    Figure(measuring, X, Y).Draw(Worked, OperatorText, showAnswers);
+    return measuring.Box();
+}
+
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
                      const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
                      const TPageStyle& Style) {
-    TMeasuringCanvas measuring(Canvas);
-    Figure(measuring, X, Y, Style).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
-    return measuring.Box();
+    return HissanBox(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.FigureRules()),
+                     OperatorText, showAnswers);
+}
+
+void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
+            const std::string& OperatorText, bool showAnswers) {
+    Figure(Canvas, X, Y).Draw(Worked, OperatorText, showAnswers);
 }
 
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
             const TPageStyle& Style) {
-    Figure(Canvas, X, Y, Style).Draw(MultiplicandText, MultiplierText, OperatorText, showAnswers);
+    Hissan(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.FigureRules()), OperatorText,
+           showAnswers);
 }
 
 std::string ProductText(const std::string& MultiplicandText, const std::string& MultiplierText) {
-    return PlainDecimal(FormatDecimal(MultiplyExact(ParseDecimal(MultiplicandText), ParseDecimal(MultiplierText))));
+    return PlainProductText(MultiplicandText, MultiplierText);
 }

@@ -1,11 +1,13 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/numtext.h"
+#include "core/worked_multiplication.h"
 #include "drawing/worksheet.h"
 
 namespace {
@@ -110,19 +112,39 @@ FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHei
     return grid;
 }
 
+// The working of each figure on a page, worked out the first time the page measures or draws
+// the figure and then kept: the fit search measures every figure at each height it probes. A
+// figure whose texts are no number raises when it is first reached, as drawing it would.
+class PageFigures {
+public:
+    explicit PageFigures(const PageContent& content)
+        : content_(content), worked_(static_cast<std::size_t>(ProblemsOnPage(content.ProblemCount))) {}
+
+    const TWorkedMultiplication& At(int k) {
+        auto& worked = worked_.at(static_cast<std::size_t>(k - 1));
+        if (!worked) {
+            const Problem& p = (*content_.Problems)[k];
+            worked = WorkMultiplication(p.MultiplicandText, p.MultiplierText, content_.Style.FigureRules());
+        }
+        return *worked;
+    }
+
+private:
+    const PageContent& content_;
+    std::vector<std::optional<TWorkedMultiplication>> worked_;
+};
+
 // Whether every figure, drawn at the canvas's current font, stays inside the page's printable
 // area, above the row below it and clear of the figure to its left.
 bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth, std::int32_t PageHeight,
-                const PageContent& content) {
-    const ProblemSet& problems = *content.Problems;
+                const PageContent& content, PageFigures& figures) {
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         const std::int64_t bottomLimit =
             i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep - grid.numberBand : PageHeight;
         std::int64_t leftNeighbourRight = 0;
         for (std::int32_t j = 1; j <= 4; ++j) {
-            const Problem& p = problems[(i - 1) * 4 + j];
-            const TFigureBox box = HissanBox(Canvas, grid.X(j), grid.Y(i), p.MultiplicandText, p.MultiplierText, "×",
-                                             content.ShowAnswers, content.Style);
+            const TFigureBox box =
+                HissanBox(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * 4 + j), "×", content.ShowAnswers);
             if (box.Empty) continue;
             if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit) return false;
             leftNeighbourRight = box.Right;
@@ -132,12 +154,13 @@ bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
 }
 
 std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
-                                std::int32_t PageHeight, const PageContent& content, std::int32_t designed) {
+                                std::int32_t PageHeight, const PageContent& content, PageFigures& figures,
+                                std::int32_t designed) {
     if (grid.rowCount <= 0 || designed <= 1) return designed;
     const std::int32_t saved = Canvas.Font.Height;
     auto fitsAt = [&](std::int32_t height) {
         Canvas.Font.Height = height;
-        return FiguresFit(Canvas, grid, PageWidth, PageHeight, content);
+        return FiguresFit(Canvas, grid, PageWidth, PageHeight, content, figures);
     };
     std::int32_t chosen = designed;
     if (!fitsAt(designed)) {
@@ -248,8 +271,9 @@ std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t 
     const std::int32_t designed = ScaledBy(pageScale, 14);
     const TFont saved = Canvas.Font;
     Canvas.Font.Name = MinchoFace;
+    PageFigures figures(content);
     const std::int32_t height = FittedFigureHeight(Canvas, GridFor(pageScale, PageWidth, PageHeight, content),
-                                                   PageWidth, PageHeight, content, designed);
+                                                   PageWidth, PageHeight, content, figures, designed);
     Canvas.Font = saved;
     return height;
 }
@@ -298,7 +322,8 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     // designed height would run a figure into the row below, off the paper or into its
     // neighbour, the whole page's figures get the largest height that keeps every one clear.
     // The figures keep their places; only their size changes.
-    Canvas.Font.Height = FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, designed);
+    PageFigures figures(content);
+    Canvas.Font.Height = FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, figures, designed);
 
     if (content.Style.ProblemNumbers) {
         const std::int32_t figureHeight = Canvas.Font.Height;
@@ -315,13 +340,9 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
         Canvas.Font.Height = figureHeight;
     }
 
-    const ProblemSet& problems = *content.Problems;
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
-        for (std::int32_t j = 1; j <= 4; ++j) {
-            const int k = (i - 1) * 4 + j;
-            Hissan(Canvas, grid.X(j), grid.Y(i), problems[k].MultiplicandText, problems[k].MultiplierText, "×",
-                   content.ShowAnswers, content.Style);
-        }
+        for (std::int32_t j = 1; j <= 4; ++j)
+            Hissan(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * 4 + j), "×", content.ShowAnswers);
     }
     Canvas.Font.Height = designed;
 }

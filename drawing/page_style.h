@@ -2,6 +2,7 @@
 // How a page writes its figures. The window always draws the plain style (the value a
 // default-constructed TPageStyle has); a run of sheets may choose the way pupils are taught to
 // write a worked product, which teachers mark against.
+#include "core/worked_multiplication.h"
 
 // What the header carries besides the sentence.
 enum class THeader {
@@ -24,6 +25,8 @@ struct TPageStyle {
     bool WrapSentence = false;
 
     bool operator==(const TPageStyle&) const = default;
+
+    constexpr TFigureRules FigureRules() const { return {StruckZeros, ZeroRows}; }
 
     static constexpr TPageStyle Plain() { return {}; }
     static constexpr TPageStyle Textbook() {

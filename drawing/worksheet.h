@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/problem.h"
+#include "core/worked_multiplication.h"
 #include "drawing/canvas.h"
 #include "drawing/page_style.h"
 
@@ -16,6 +17,10 @@
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
             const TPageStyle& Style = TPageStyle::Plain());
+
+// The same figure drawn from its working, worked out once for every drawing and measuring.
+void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
+            const std::string& OperatorText, bool showAnswers);
 
 // The product as the figure writes it under the rule, point included ("22.714", "0.000001").
 // Raises EConvertError for a text that is no number.
@@ -38,6 +43,8 @@ struct TFigureBox {
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
                      const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
                      const TPageStyle& Style = TPageStyle::Plain());
+TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
+                     const std::string& OperatorText, bool showAnswers);
 
 // The name every document of sheets carries, whoever makes it: the print job's name and the
 // PDF's title.
