@@ -2,12 +2,6 @@
 
 #include <chrono>
 
-std::int32_t TRandom::Below(std::int32_t n) {
-    seed_ = seed_ * 134775813u + 1u;  // modulo 2^32 by unsigned wrap
-    const std::uint64_t product = static_cast<std::uint64_t>(static_cast<std::uint32_t>(n)) * seed_;
-    return static_cast<std::int32_t>(product >> 32);
-}
-
 std::uint32_t ClockSeed() {
     // The date takes no part: only the time of day, in UTC, to the millisecond.
     const auto sinceEpoch =
