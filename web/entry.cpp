@@ -274,7 +274,6 @@ std::string TextsAnswer() {
         {"warningCaption", ShortSetCaption}, {"warning", ShortSetWarning},
         {"defaultSentence", DefaultSentence}};
     for (const auto& [key, text] : words) json.Key(key).String(text);
-    json.Key("countChoices").BeginArray().String(CountChoices[0]).String(CountChoices[1]).EndArray();
     json.EndObject();
     return json.Text();
 }
