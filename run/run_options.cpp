@@ -166,7 +166,7 @@ std::string Filled(std::string_view text, const TRunOption& option, const TOptio
 }
 
 [[noreturn]] void Fail(std::string_view name, std::string_view value, const std::string& message) {
-    throw EOptionError(std::string(name), std::string(value), "--" + std::string(name) + ": " + message);
+    throw EOptionError(std::string(name), std::string(value), "--" + std::string(name) + ": " + message, message);
 }
 
 [[noreturn]] void Refuse(const TRunOption& option, std::string_view value, const TOptionLimits& limits) {
@@ -299,8 +299,8 @@ bool IsRunOption(std::string_view name) { return FindRunOption(name) != nullptr;
 void ApplyRunOption(std::string_view name, std::string_view value, RunOptions& o) {
     const TRunOption* option = FindRunOption(name);
     if (!option) {
-        throw EOptionError(std::string(name), std::string(value),
-                           QuotedValue("--" + std::string(name)) + " というオプションはありません");
+        const std::string message = QuotedValue("--" + std::string(name)) + " というオプションはありません";
+        throw EOptionError(std::string(name), std::string(value), message, message);
     }
     switch (option->Kind) {
         case TOptionKind::Pattern:

@@ -35,14 +35,18 @@ struct RunOptions {
 // the option (without dashes) and the value as given come with it, for a form to place it.
 class EOptionError : public Exception {
 public:
-    EOptionError(std::string option, std::string value, const std::string& message)
-        : Exception(message), option_(std::move(option)), value_(std::move(value)) {}
+    // The message is "--option: reason" for an option the run knows, the reason alone otherwise.
+    EOptionError(std::string option, std::string value, const std::string& message, std::string reason)
+        : Exception(message), option_(std::move(option)), value_(std::move(value)), reason_(std::move(reason)) {}
     const std::string& Option() const { return option_; }
     const std::string& Value() const { return value_; }
+    // The message without the option's name: what a form's field, which names it already, says.
+    const std::string& Reason() const { return reason_; }
 
 private:
     std::string option_;
     std::string value_;
+    std::string reason_;
 };
 
 enum class TOptionKind {

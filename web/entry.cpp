@@ -133,18 +133,14 @@ std::string* DigitText(GenerationSettings& s, std::string_view field) {
 
 struct FieldError {
     std::string Field, Value, Message;
+    std::string Short;  // without the option's name, which the field says already
 };
 
-FieldError OptionError(const EOptionError& e) { return {e.Option(), e.Value(), e.what()}; }
+FieldError OptionError(const EOptionError& e) { return {e.Option(), e.Value(), e.what(), e.Reason()}; }
 
 void WriteErrors(JsonWriter& json, const std::vector<FieldError>& errors) {
     json.Key("errors").BeginArray();
     for (const FieldError& e : errors) {
-        // The command line's messages begin with the option's name, which a field says already.
-        const std::string named = "--" + e.Field + ": ";
-        const std::string_view bare = std::string_view(e.Message).starts_with(named)
-                                          ? std::string_view(e.Message).substr(named.size())
-                                          : std::string_view(e.Message);
         json.BeginObject()
             .Key("field")
             .String(e.Field)
@@ -153,7 +149,7 @@ void WriteErrors(JsonWriter& json, const std::vector<FieldError>& errors) {
             .Key("message")
             .String(e.Message)
             .Key("short")
-            .String(bare)
+            .String(e.Short)
             .EndObject();
     }
     json.EndArray();
@@ -320,9 +316,9 @@ std::string MakeAnswer(std::string_view query, TTextMeasurer& measurer) {
         isShort = FindShortSheet(o.Settings, seed, o.Sheets).has_value();
     } catch (const EConvertError& e) {
         // The window's message for a field it cannot read, with the field it was read from.
-        return Refused({{e.Field(), e.Value(), e.what()}});
+        return Refused({{e.Field(), e.Value(), e.what(), e.what()}});
     } catch (const Exception& e) {
-        return Refused({{"", "", e.what()}});
+        return Refused({{"", "", e.what(), e.what()}});
     }
 
     const PageSize area = PrintableArea(o.Paper);

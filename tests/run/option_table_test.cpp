@@ -156,8 +156,12 @@ TEST(OptionTable, ErrorsCarryTheirOptionAndValue) {
             EXPECT_EQ(e.Value(), c.value);
             const std::string message = e.what();
             if (IsRunOption(c.option)) {
-                // The value, or the part of it that is wrong (an answer range's bound), quoted.
-                EXPECT_TRUE(message.starts_with("--" + std::string(c.option) + ": '")) << message;
+                // The value, or the part of it that is wrong (an answer range's bound), quoted; the
+                // reason is the message without the option's name, for a field that names it.
+                EXPECT_EQ(message, "--" + std::string(c.option) + ": " + e.Reason());
+                EXPECT_TRUE(e.Reason().starts_with("'")) << message;
+            } else {
+                EXPECT_EQ(e.Reason(), message);
             }
             covered.insert(c.option);
         }
