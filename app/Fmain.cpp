@@ -464,7 +464,7 @@ QString TForm1::SheetDescription() const {
         const Problem& p = State.Problems[k];
         // The preview's own working: the product is read as the figure writes it.
         const TWorkedMultiplication worked =
-            WorkMultiplication(p.MultiplicandText, p.MultiplierText, TPageStyle::Plain().FigureRules());
+            WorkMultiplication(p.MultiplicandText, p.MultiplierText, TPageStyle::Plain().Figure);
         text += QStringLiteral("（%1）%2 × %3 ＝ %4。")
                     .arg(k)
                     .arg(QString::fromStdString(worked.Multiplicand.Text),

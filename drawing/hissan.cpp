@@ -173,8 +173,8 @@ TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWor
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
                      const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
                      const TPageStyle& Style) {
-    return HissanBox(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.FigureRules()),
-                     OperatorText, showAnswers);
+    return HissanBox(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.Figure), OperatorText,
+                     showAnswers);
 }
 
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
@@ -185,8 +185,7 @@ void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultip
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
             const TPageStyle& Style) {
-    Hissan(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.FigureRules()), OperatorText,
-           showAnswers);
+    Hissan(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.Figure), OperatorText, showAnswers);
 }
 
 std::string ProductText(const std::string& MultiplicandText, const std::string& MultiplierText) {

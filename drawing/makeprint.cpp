@@ -124,7 +124,7 @@ public:
         auto& worked = worked_.at(static_cast<std::size_t>(k - 1));
         if (!worked) {
             const Problem& p = (*content_.Problems)[k];
-            worked = WorkMultiplication(p.MultiplicandText, p.MultiplierText, content_.Style.FigureRules());
+            worked = WorkMultiplication(p.MultiplicandText, p.MultiplierText, content_.Style.Figure);
         }
         return *worked;
     }

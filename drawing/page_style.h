@@ -12,11 +12,8 @@ enum class THeader {
 };
 
 struct TPageStyle {
-    // The product written with every digit the column multiplication gives, the zeros that the
-    // point leaves without value struck out ("10.0" for 2.5 x 4), instead of left out.
-    bool StruckZeros = false;
-    // A 0 digit of the multiplier gets its own partial-product row of "0".
-    bool ZeroRows = true;
+    // How the worked figures are written: zeros struck or left out, a row for a 0 digit or not.
+    TFigureRules Figure;
     // (1), (2), ... at the top left of each figure's cell, so that a problem can be named.
     bool ProblemNumbers = false;
     THeader Header = THeader::Plain;
@@ -26,13 +23,11 @@ struct TPageStyle {
 
     bool operator==(const TPageStyle&) const = default;
 
-    constexpr TFigureRules FigureRules() const { return {StruckZeros, ZeroRows}; }
-
     static constexpr TPageStyle Plain() { return {}; }
     static constexpr TPageStyle Textbook() {
         TPageStyle style;
-        style.StruckZeros = true;
-        style.ZeroRows = false;
+        style.Figure.StruckZeros = true;
+        style.Figure.ZeroRows = false;
         style.ProblemNumbers = true;
         style.Header = THeader::Name;
         style.WrapSentence = true;

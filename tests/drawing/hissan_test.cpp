@@ -275,9 +275,9 @@ TEST(HissanStyle, BothStylesOfEachProductStandInTheirColumns) {
 
 TEST(HissanStyle, EachChoiceAloneChangesOnlyItsOwnPart) {
     TPageStyle struckOnly;
-    struckOnly.StruckZeros = true;
+    struckOnly.Figure.StruckZeros = true;
     TPageStyle noZeroRowsOnly;
-    noZeroRowsOnly.ZeroRows = false;
+    noZeroRowsOnly.Figure.ZeroRows = false;
     auto rows = [](const TPageStyle& style) {
         TRecordingCanvas canvas;
         canvas.Font.Height = 14;
@@ -352,7 +352,7 @@ TEST(HissanWorking, EveryCellIsDrawnInItsColumn) {
         for (const std::string& b : texts) {
             for (const TPageStyle& style : {TPageStyle::Plain(), TPageStyle::Textbook()}) {
                 SCOPED_TRACE(a + " x " + b + (style == TPageStyle::Plain() ? " plain" : " textbook"));
-                const TWorkedMultiplication w = WorkMultiplication(a, b, style.FigureRules());
+                const TWorkedMultiplication w = WorkMultiplication(a, b, style.Figure);
                 std::vector<std::string> want = {GridLine(w.Multiplicand.Digits, w.Multiplicand.PointColumn)};
                 for (std::size_t i = 0; i < w.Rows.size(); ++i) {
                     const bool last = i + 1 == w.Rows.size();
