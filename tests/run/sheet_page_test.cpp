@@ -56,9 +56,3 @@ TEST(RunSheetPage, CarriesTheRunAndTheSheetsNumber) {
         EXPECT_FALSE(page.Style.ProblemNumbers);
     }
 }
-
-TEST(ChooseSeed, TheOptionsSeedWhenGiven) {
-    RunOptions o = DefaultRunOptions();
-    ApplyRunOption("seed", "4294967295", o);
-    EXPECT_EQ(ChooseSeed(o), 4294967295u);
-}
