@@ -157,8 +157,8 @@ TWorkedMultiplication WorkMultiplication(std::string_view multiplicand, std::str
 
     // Struck zeros: the product keeps every digit the multiplication gives, so it stands
     // unshifted, and the zeros after the point are struck where the plain style drops them.
-    // A product whose fraction digits are all struck is whole: it gets no point, as the point
-    // would mark off nothing but struck zeros.
+    // A product whose fraction digits are all struck is whole: its point is written and struck
+    // with them, as pupils are taught to, so the sheet shows what the pupil writes.
     const int struck = rules.StruckZeros ? std::min(trailingZeros, fractionDigits) : 0;
     std::string shown = worked.ProductValue;
     int lastColumn = 0;
@@ -168,7 +168,7 @@ TWorkedMultiplication WorkMultiplication(std::string_view multiplicand, std::str
         // after the point ("030" for 0.5 x 0.6).
         const auto needed = static_cast<std::size_t>(fractionDigits) + 1;
         if (shown.size() < needed) shown.insert(0, needed - shown.size(), '0');
-        if (struck < fractionDigits) shown.insert(shown.size() - static_cast<std::size_t>(fractionDigits), 1, '.');
+        shown.insert(shown.size() - static_cast<std::size_t>(fractionDigits), 1, '.');
     } else if (shown.find('.') != std::string::npos) {
         // The zeros the plain style leaves out keep their columns, empty.
         lastColumn = trailingZeros;
@@ -180,6 +180,7 @@ TWorkedMultiplication WorkMultiplication(std::string_view multiplicand, std::str
     }
     worked.Product = NumberLine(shown, lastColumn);
     for (auto& cell : worked.Product.Digits) cell.Struck = cell.Column < struck;
+    worked.Product.PointStruck = struck > 0 && struck == fractionDigits;
 
     if (!worked.Rows.empty()) {
         const TPartialRow& last = worked.Rows.back();

@@ -12,7 +12,8 @@
 // How the working is written: the two ways teachers mark against.
 struct TFigureRules {
     // The product written with every digit the column multiplication gives, the zeros that the
-    // point leaves without value struck out ("10.0" for 2.5 x 4), instead of left out.
+    // point leaves without value struck out ("10.0" for 2.5 x 4, its point struck with the zero),
+    // instead of left out.
     bool StruckZeros = false;
     // A 0 digit of the multiplier gets its own partial-product row of "0".
     bool ZeroRows = true;
@@ -34,6 +35,9 @@ struct TWorkedNumber {
     std::vector<TDigitCell> Digits;  // leftmost first
     // The column of the digit the point follows (the ones digit); none for a whole number.
     std::optional<int> PointColumn;
+    // Written, then struck out with every digit after it: the product is whole, and the
+    // textbook has the pupil strike the point together with the zeros ("10.0" for 2.5 x 4).
+    bool PointStruck = false;
 
     bool operator==(const TWorkedNumber&) const = default;
 };

@@ -68,7 +68,7 @@ public:
             productRow = rowCount + 2;
         }
         if (product.PointColumn) {
-            DrawNumberText(shownProduct, productRow, space * lastColumn, false);
+            DrawNumberText(shownProduct, productRow, space * lastColumn, false, product.PointStruck);
         } else {
             c_.TextOut(rightEdge_ - c_.TextWidth(shownProduct) - c_.TextWidth(".") - space * lastColumn,
                        Row(productRow), shownProduct);
@@ -88,7 +88,8 @@ private:
 
     // Right-aligns one number text to the figure's columns; a point is drawn small, squeezed
     // in between two digits, so that it takes no column of its own.
-    void DrawNumberText(const std::string& text, int row, std::int32_t shift, bool multiplierRow) {
+    void DrawNumberText(const std::string& text, int row, std::int32_t shift, bool multiplierRow,
+                        bool pointStruck = false) {
         const std::int32_t y = Row(row);
         const auto point = text.find('.');
         if (point == std::string::npos) {
@@ -103,6 +104,14 @@ private:
         if (multiplierRow) c_.Font.Style = TFontStyle::Empty;
         c_.Font.Height = (c_.Font.Height / 3) * 2;
         c_.TextOut(left + intWidth - pointShiftX_, y + pointShiftY_, ".");
+        if (pointStruck) {
+            // A short slash across the dot, which sits low and left in its small cell: struck
+            // like the zeros beside it, yet apart from the slash across the first of them.
+            const std::int32_t dotX = left + intWidth - pointShiftX_ + c_.TextWidth(".") / 6;
+            const std::int32_t dotY = y + pointShiftY_ + c_.Font.Height * 2 / 3;
+            c_.Font.Height = fullHeight_ / 2;
+            c_.TextOut(dotX - c_.TextWidth("/") / 2, dotY - c_.Font.Height / 2, "/");
+        }
         c_.Font.Height = fullHeight_;
         if (multiplierRow) c_.Font.Style = TFontStyle::Underline;
         c_.TextOut(left + intWidth, y, fracPart);

@@ -19,8 +19,10 @@ constexpr TFigureRules StruckOnly{true, true};
 constexpr TFigureRules NoZeroRowsOnly{false, false};
 
 // A line of cells as it stands on the figure's grid: from its leftmost cell down to column 0,
-// a blank for an empty column, "." after the column the point follows, "/" for a struck zero.
-std::string Grid(const std::vector<TDigitCell>& cells, std::optional<int> point = std::nullopt) {
+// a blank for an empty column, "." after the column the point follows ("*" for a struck
+// point), "/" for a struck zero.
+std::string Grid(const std::vector<TDigitCell>& cells, std::optional<int> point = std::nullopt,
+                 bool pointStruck = false) {
     std::map<int, char> at;
     for (const TDigitCell& cell : cells) {
         EXPECT_EQ(at.count(cell.Column), 0u) << "two digits in column " << cell.Column;
@@ -33,12 +35,15 @@ std::string Grid(const std::vector<TDigitCell>& cells, std::optional<int> point 
     for (int column = left; column >= 0; --column) {
         const auto it = at.find(column);
         text += it == at.end() ? ' ' : it->second;
-        if (point == column) text += '.';
+        if (point == column) text += pointStruck ? '*' : '.';
     }
     return text;
 }
 
-std::string Grid(const TWorkedNumber& number) { return Grid(number.Digits, number.PointColumn); }
+std::string Grid(const TWorkedNumber& number) {
+    EXPECT_TRUE(!number.PointStruck || number.PointColumn) << "a struck point that is not there";
+    return Grid(number.Digits, number.PointColumn, number.PointStruck);
+}
 
 std::string Grid(const std::vector<TCarry>& carries) {
     std::vector<TDigitCell> cells;
@@ -58,13 +63,14 @@ struct WorkedCase {
 };
 
 const std::vector<WorkedCase> WorkedCases = {
-    // A whole product of operands with fraction digits: its ones digit in the ones column.
+    // A whole product of operands with fraction digits: its ones digit in the ones column; struck,
+    // its point is written and struck with the zeros.
     {"2.5", "4", Plain, {}, {"2 "}, 0, "10 ", "10"},
-    {"2.5", "4", Textbook, {}, {"2 "}, 0, "10/", "10"},
+    {"2.5", "4", Textbook, {}, {"2 "}, 0, "10*/", "10"},
     {"12.5", "0.8", Plain, {}, {"24 "}, 0, "10  ", "10"},
-    {"12.5", "0.8", Textbook, {}, {"24 "}, 0, "10//", "10"},
+    {"12.5", "0.8", Textbook, {}, {"24 "}, 0, "10*//", "10"},
     {"80", "2.5", Plain, {"400", "160 "}, {"", ""}, 4, "200 ", "200"},
-    {"80", "2.5", Textbook, {"400", "160 "}, {"", ""}, 4, "200/", "200"},
+    {"80", "2.5", Textbook, {"400", "160 "}, {"", ""}, 5, "200*/", "200"},
     // A whole product of whole operands keeps its zeros.
     {"20", "3", Textbook, {}, {""}, 0, "60", "60"},
     // The zeros a pupil writes before the digits, and the point between the factors' columns.
@@ -77,19 +83,19 @@ const std::vector<WorkedCase> WorkedCases = {
     {"0.004", "0.003", Textbook, {}, {""}, 0, "0.000012", "0.000012"},
     {"0.005", "0.004", Plain, {}, {""}, 0, "0.00002 ", "0.00002"},
     {"0.025", "0.004", Textbook, {}, {"2 "}, 0, "0.0001//", "0.0001"},
-    {"1.25", "4", Textbook, {}, {"12 "}, 0, "5//", "5"},
+    {"1.25", "4", Textbook, {}, {"12 "}, 0, "5*//", "5"},
     // The rule reaches over the product's point too, where the product is wider than the last row.
     {"2.35", "1.4", Plain, {"940", "235 "}, {"12 ", ""}, 4, "3.29 ", "3.29"},
     {"2.35", "1.4", Textbook, {"940", "235 "}, {"12 ", ""}, 5, "3.29/", "3.29"},
     {"1.05", "20", Plain, {"0", "210 "}, {"", "1  "}, 4, "21  ", "21"},
-    {"1.05", "20", StruckOnly, {"0", "210 "}, {"", "1  "}, 4, "21//", "21"},
+    {"1.05", "20", StruckOnly, {"0", "210 "}, {"", "1  "}, 5, "21*//", "21"},
     {"1.05", "20", NoZeroRowsOnly, {}, {"1  "}, 0, "21  ", "21"},
-    {"1.05", "20", Textbook, {}, {"1  "}, 0, "21//", "21"},
+    {"1.05", "20", Textbook, {}, {"1  "}, 0, "21*//", "21"},
     // A 0 in the middle of the multiplier: a row of "0", or none and the next row shifted past it.
     {"2.3", "1.05", Plain, {"115", "0 ", "23  "}, {"1 ", "", ""}, 5, "2.415", "2.415"},
     {"2.3", "1.05", NoZeroRowsOnly, {"115", "23  "}, {"1 ", ""}, 5, "2.415", "2.415"},
     {"8.7", "20", Plain, {"0", "174 "}, {"", "1  "}, 4, "174 ", "174"},
-    {"8.7", "20", Textbook, {}, {"1  "}, 0, "174/", "174"},
+    {"8.7", "20", Textbook, {}, {"1  "}, 0, "174*/", "174"},
     {"50.005", "50.002", Textbook, {"100010", "250025    "}, {"1 ", "2     "}, 11, "2500.35001/", "2500.35001"},
     // A zero product: nothing to strike, column 0.
     {"0", "0.5", Plain, {}, {""}, 0, "0", "0"},
@@ -239,6 +245,8 @@ TEST(WorkMultiplication, EveryWorkingAddsUp) {
                     EXPECT_EQ(struck, 0);
                 }
                 for (int k = 0; k < struck; ++k) EXPECT_TRUE(w.Product.Digits.rbegin()[k].Struck);
+                // The point is struck exactly when every digit after it is.
+                EXPECT_EQ(w.Product.PointStruck, struck > 0 && w.Product.PointColumn == struck);
             }
         }
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -19,7 +20,8 @@ const std::string MinchoFace = "ＭＳ 明朝";
 
 // What a figure looks like on a grid of columns: one string per row, from the row's leftmost
 // drawn cell down to the empty cell right of column 0, with "." where a small point sits
-// between two columns. A second string per row marks the underlined cells with "_".
+// between two columns ("ø" where it is struck). A second string per row marks the underlined
+// cells with "_".
 struct Rendered {
     std::vector<std::string> rows;
     std::vector<std::string> underline;
@@ -37,7 +39,10 @@ Rendered Render(const std::vector<TRecordedCall>& calls, int y, int fh, int righ
     const int pointHeight = (fh / 3) * 2;
     std::map<int, std::map<int, Cell>> cells;   // row -> column -> cell
     std::map<int, std::map<int, bool>> points;  // row -> column right of the point -> underlined
+    std::map<int, std::map<int, bool>> struckPoints;
     int lastRow = -1;
+    std::optional<std::pair<int, int>> lastPoint;  // row and column of the small point drawn last
+    int lastPointX = 0;
     for (const auto& call : calls) {
         if (call.kind != TRecordedCall::Kind::TextOut) {
             ADD_FAILURE() << "a figure draws texts only";
@@ -86,6 +91,19 @@ Rendered Render(const std::vector<TRecordedCall>& calls, int y, int fh, int righ
             const int joint = call.x + w / 5;
             EXPECT_EQ((rightEdge - 2 * w - joint) % w, 0) << "small point not at a joint of columns";
             points[row][(rightEdge - 2 * w - joint) / w] = call.font.Style == TFontStyle::Underline;
+            lastPoint = {row, (rightEdge - 2 * w - joint) / w};
+            lastPointX = call.x;
+        } else if (call.font.Height == fh / 2 && call.text == "/") {
+            // A short slash strikes out the point drawn just before it, across the dot.
+            if (!lastPoint) {
+                ADD_FAILURE() << "short slash with no point before it";
+                continue;
+            }
+            const auto [row, col] = *lastPoint;
+            EXPECT_LE(std::abs(call.x - lastPointX), pointHeight / 2) << "short slash away from its point";
+            EXPECT_GE(call.y, y + row * fh + fh / 3) << "short slash above its point's cell";
+            EXPECT_LE(call.y + call.font.Height, y + (row + 1) * fh + fh / 3) << "short slash below its point's cell";
+            struckPoints[row][col] = true;
         } else {
             ADD_FAILURE() << "unexpected text \"" << call.text << "\" at height " << call.font.Height;
         }
@@ -97,7 +115,7 @@ Rendered Render(const std::vector<TRecordedCall>& calls, int y, int fh, int righ
         std::string text, line;
         for (int col = leftmost; col >= -1; --col) {
             if (auto p = points[row].find(col); p != points[row].end()) {
-                text += '.';
+                text += struckPoints[row].count(col) ? "ø" : ".";
                 line += p->second ? '!' : ' ';
             }
             auto it = cells[row].find(col);
@@ -223,7 +241,7 @@ TEST(Hissan, MultiplierWithoutPointBeginsOneCharacterLeftOfX) {
 // The same figures in both styles. The plain style leaves the zeros the point makes
 // valueless out and keeps the product's columns empty; the textbook style writes every digit
 // the multiplication gives and strikes those zeros out (shown "Ø"), the point between the same
-// two columns as on the factors, and no point at all where every digit after it is struck.
+// two columns as on the factors, struck too where every digit after it is struck.
 // It also gives a 0 digit of the multiplier no row: the next row is shifted past it, and a
 // single row left is the product itself.
 struct StyledCase {
@@ -234,16 +252,16 @@ struct StyledCase {
 };
 
 const std::vector<StyledCase> StyledCases = {
-    // A whole product: the point before the struck zeros is not drawn.
-    {"2.5", "4", {"2.5 ", "×  4 ", "10  "}, {"2.5 ", "×  4 ", "10Ø "}},
+    // A whole product: the point before the struck zeros is struck with them.
+    {"2.5", "4", {"2.5 ", "×  4 ", "10  "}, {"2.5 ", "×  4 ", "10øØ "}},
     // One zero dropped, a leading "0." the product needs anyway.
     {"0.5", "0.6", {"0.5 ", "×0.6 ", "0.3  "}, {"0.5 ", "×0.6 ", "0.3Ø "}},
     // Two dropped.
-    {"1.25", "4", {"1.25 ", "×   4 ", "5   "}, {"1.25 ", "×   4 ", "5ØØ "}},
+    {"1.25", "4", {"1.25 ", "×   4 ", "5   "}, {"1.25 ", "×   4 ", "5øØØ "}},
     // The rule reaches over the struck zero too.
     {"2.35", "1.4", {"2.35 ", "× 1.4 ", "940 ", "235  ", "3.29  "}, {"2.35 ", "× 1.4 ", "940 ", " 235  ", "3.29Ø "}},
     // Rows of zeros: a multiplier's 0 digit at the end, or several inside.
-    {"8.7", "20", {"8.7 ", "× 20 ", "0 ", "174  ", "174  "}, {"8.7 ", "× 20 ", "174Ø "}},
+    {"8.7", "20", {"8.7 ", "× 20 ", "0 ", "174  ", "174  "}, {"8.7 ", "× 20 ", "174øØ "}},
     {"50.005",
      "50.002",
      {"50.005 ", "×50.002 ", "100010 ", "0  ", "0   ", "0    ", "250025     ", "2500.35001  "},
@@ -284,7 +302,7 @@ TEST(HissanStyle, EachChoiceAloneChangesOnlyItsOwnPart) {
         Hissan(canvas, 100, 50, "8.7", "20", Times, true, style);
         return Render(canvas.calls, 50, 14, 100 + RightEdgeOf(14, "8.7", "20")).rows;
     };
-    EXPECT_EQ(rows(struckOnly), (std::vector<std::string>{"8.7 ", "× 20 ", "0 ", "174  ", "174Ø "}));
+    EXPECT_EQ(rows(struckOnly), (std::vector<std::string>{"8.7 ", "× 20 ", "0 ", " 174  ", "174øØ "}));
     EXPECT_EQ(rows(noZeroRowsOnly), (std::vector<std::string>{"8.7 ", "× 20 ", "174  "}));
 }
 
@@ -326,9 +344,10 @@ TEST(HissanStyle, TheBoxIsTheBoxOfWhatTheTextbookFigureDraws) {
 }
 
 // One line of the working as the decoded drawing shows it: from its leftmost cell down to the
-// empty cell right of column 0, the point after its column, a struck zero as "Ø"; at least
+// empty cell right of column 0, the point after its column ("ø" struck), a struck zero as "Ø"; at least
 // `width` columns, blank on the left.
-std::string GridLine(const std::vector<TDigitCell>& cells, std::optional<int> point, int width = 0) {
+std::string GridLine(const std::vector<TDigitCell>& cells, std::optional<int> point, int width = 0,
+                     bool pointStruck = false) {
     std::map<int, std::string> at;
     for (const TDigitCell& cell : cells) at[cell.Column] = cell.Struck ? "Ø" : std::string(1, char('0' + cell.Digit));
     int left = width - 1;
@@ -337,7 +356,7 @@ std::string GridLine(const std::vector<TDigitCell>& cells, std::optional<int> po
     for (int column = left; column >= -1; --column) {
         const auto it = at.find(column);
         text += it == at.end() ? " " : it->second;
-        if (point == column) text += '.';
+        if (point == column) text += pointStruck ? "ø" : ".";
     }
     return text;
 }
@@ -358,7 +377,7 @@ TEST(HissanWorking, EveryCellIsDrawnInItsColumn) {
                     const bool last = i + 1 == w.Rows.size();
                     want.push_back(GridLine(w.Rows[i].Digits, std::nullopt, last ? w.RuleColumns : 0));
                 }
-                want.push_back(GridLine(w.Product.Digits, w.Product.PointColumn));
+                want.push_back(GridLine(w.Product.Digits, w.Product.PointColumn, 0, w.Product.PointStruck));
 
                 TRecordingCanvas canvas;
                 canvas.Font.Height = 20;

@@ -71,21 +71,40 @@ int PdfPages(const QString& pdf) { return PdfInfo(pdf, "Pages").toInt(); }
 
 struct Figure {
     QString multiplicand, multiplier;
-    QStringList worked;    // partial products and the product, on an answer sheet, by value
-    QString shownProduct;  // the product as pdftotext reads it, struck zeros followed by a "/" each
+    QStringList worked;  // partial products and the product, on an answer sheet, by value
+    // The product as pdftotext reads it, struck zeros followed by a "/" each, a struck point
+    // written "./" (whichever of the two pdftotext reads first).
+    QString shownProduct;
 };
 
-// A product read with its struck zeros ("3770/" for 377.0 with the 0 struck, "0.30/") as the
-// value it stands for: the struck zeros are dropped, and where no point is drawn they stood
-// after it.
+// pdftotext reads the slashes in the order of their left edges, which puts the short one
+// across a point anywhere among the others: the product's characters, then a slash for each
+// struck zero, with "./" for a point whose slash is one more than the zeros after it.
+QString Canonical(const QString& read) {
+    QString digits = read;
+    const auto slashes = digits.count(u'/');
+    digits.remove(u'/');
+    const qsizetype point = digits.indexOf(u'.');
+    const qsizetype fraction = point < 0 ? 0 : digits.size() - point - 1;
+    if (point >= 0 && slashes == fraction + 1 && digits.endsWith(QString(fraction, u'0')))
+        return digits.insert(point + 1, u'/') + QString(slashes - 1, u'/');
+    return digits + QString(slashes, u'/');
+}
+
+// A product read with its struck zeros ("377.0/" for 377.0 with the 0 struck, "0.30/", "15./0/"
+// for 15.0 with the point and the 0 struck) as the value it stands for: the struck zeros are
+// dropped, and the point with them where it is struck.
 QString StruckValue(const QString& shown) {
     qsizetype struck = 0;
     while (struck < shown.size() && shown[shown.size() - 1 - struck] == u'/') ++struck;
     QString digits = shown.left(shown.size() - struck);
-    if (struck == 0) return digits;
+    const bool pointStruck = digits.contains(QStringLiteral("./"));
+    digits.replace(QStringLiteral("./"), QStringLiteral("."));
+    if (struck == 0) return pointStruck ? shown : digits;       // a struck point before no struck zero stays visible
     if (!digits.endsWith(QString(struck, u'0'))) return shown;  // a slash across anything else stays visible
     digits.chop(struck);
-    if (digits.endsWith(u'.')) digits.chop(1);
+    if (digits.endsWith(u'.') != pointStruck) return shown;  // the point struck alone, or left before nothing
+    if (pointStruck) digits.chop(1);
     return digits;
 }
 
@@ -105,7 +124,7 @@ struct Page {
 // "×", the multiplier and, on an answer sheet, the worked lines down to the product.
 QVector<Page> ReadPages(const QString& pdf) {
     static const QRegularExpression number("問題No\\.(-?\\d+)(\\s|$)"), operand("^\\d+(\\.\\d+)?$"),
-        multiplier("^× ?(\\d+(\\.\\d+)?)$"), worked("^\\d+(\\.\\d+)?/*$");
+        multiplier("^× ?(\\d+(\\.\\d+)?)$"), worked("^\\d+[./\\d]*$");
     QVector<Page> pages;
     QStringList texts = PdfText(pdf).split('\f');
     if (!texts.isEmpty() && texts.last().trimmed().isEmpty()) texts.removeLast();
@@ -130,12 +149,13 @@ QVector<Page> ReadPages(const QString& pdf) {
                 continue;
             }
             while (j < l.size() && worked.match(l[j]).hasMatch()) {
-                f.shownProduct = l[j];
-                f.worked << StruckValue(l[j++]);
+                f.shownProduct = Canonical(l[j]);
+                f.worked << StruckValue(f.shownProduct);
+                ++j;
             }
             // Slashes over more than one zero may come on a line of their own.
             if (!f.worked.isEmpty() && j < l.size() && !l[j].isEmpty() && l[j].count(u'/') == l[j].size()) {
-                f.shownProduct += l[j++];
+                f.shownProduct = Canonical(f.shownProduct + l[j++]);
                 f.worked.last() = StruckValue(f.shownProduct);
             }
             page.figures << f;
@@ -473,8 +493,9 @@ void TestSheets::aMalformedDateIsRefused() {
 }
 
 // The product as pupils are taught to write it: every digit the column multiplication gives,
-// each zero after the point that has no value followed by its slash, no point before nothing
-// but struck zeros. Worked out here from the factors' digits alone.
+// each zero after the point that has no value followed by its slash, and the point struck too
+// ("./") where nothing but struck zeros follows it. Worked out here from the factors' digits
+// alone.
 QString TextbookProduct(const QString& a, const QString& b) {
     const int places = int(a.section('.', 1).size() + b.section('.', 1).size());
     const qint64 digits = QString(a).remove('.').toLongLong() * QString(b).remove('.').toLongLong();
@@ -482,7 +503,7 @@ QString TextbookProduct(const QString& a, const QString& b) {
     QString text = QString::number(digits).rightJustified(places + 1, '0');
     int zeros = 0;
     while (zeros < places && text[text.size() - 1 - zeros] == u'0') ++zeros;
-    if (zeros < places) text.insert(text.size() - places, '.');
+    if (places > 0) text.insert(text.size() - places, zeros == places ? QStringLiteral("./") : QStringLiteral("."));
     return text + QString(zeros, u'/');
 }
 
