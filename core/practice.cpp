@@ -122,6 +122,7 @@ enum class THint {
     PartialCarryForgotten,
     PartialDigit,
     PartialDigitWithCarry,
+    TimesZero,
     AdditionCarryForgotten,
     AdditionDigit,
     ShiftedZero,
@@ -146,6 +147,8 @@ const char* HintText(THint hint) {
             return "{x}×{y}の 九九を もういちど たしかめよう。";
         case THint::PartialDigitWithCarry:
             return "{x}×{y}に くり上がりの {c} を たすと、いくつかな。";
+        case THint::TimesZero:
+            return "0 を かけると、こたえは 0 だよ。";
         case THint::AdditionCarryForgotten:
             return "となりから くり上がった {c} も たそう。";
         case THint::AdditionDigit:
@@ -191,9 +194,12 @@ THint HintOf(const TPracticeFigure& f, TMistake mistake, const TPracticeCell* ce
             return THint::Blank;
         case TMistake::PartialCarryForgotten:
             return THint::PartialCarryForgotten;
-        case TMistake::PartialDigit:
-            return cell && f.Steps[static_cast<std::size_t>(cell->Step)].CarryIn > 0 ? THint::PartialDigitWithCarry
-                                                                                     : THint::PartialDigit;
+        case TMistake::PartialDigit: {
+            if (!cell) return THint::PartialDigit;
+            const TPracticeStep& step = f.Steps[static_cast<std::size_t>(cell->Step)];
+            if (step.Kind == TStepKind::ZeroRow) return THint::TimesZero;
+            return step.CarryIn > 0 ? THint::PartialDigitWithCarry : THint::PartialDigit;
+        }
         case TMistake::AdditionCarryForgotten:
             return THint::AdditionCarryForgotten;
         case TMistake::AdditionDigit:

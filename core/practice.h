@@ -61,7 +61,9 @@ enum class TStepKind {
 struct TPracticeStep {
     TStepKind Kind = TStepKind::DigitProduct;
     int Line = ProductLine;  // the line written to (Point, Strike, Rule: ProductLine)
-    int Column = 0;          // the column written first (a two-digit end of a row: the right one)
+    // The column written first (a two-digit end of a row: the right one); Point: the point's
+    // column; Rule and Strike: 0.
+    int Column = 0;
     // DigitProduct: the two digits multiplied, the multiplicand's by its column.
     int MultiplicandDigit = 0;
     int MultiplicandColumn = 0;
@@ -122,7 +124,8 @@ struct TVerdict {
     std::string Hint;  // empty when right
 };
 
-// One digit entered in one cell (an index into Cells), as the check of each digit judges it.
+// One digit entered in one cell (an index into Cells, std::out_of_range past them), as the
+// check of each digit judges it.
 TVerdict JudgeCell(const TPracticeFigure& figure, int cell, int digit);
 // The point placed after `column`'s digit of the product, or none placed.
 TVerdict JudgePoint(const TPracticeFigure& figure, std::optional<int> column);

@@ -311,6 +311,11 @@ TEST(PracticeJudging, OneAtATime) {
     EXPECT_TRUE(JudgeStrike(f, 0).Right);
     EXPECT_EQ(JudgeStrike(f, 1).Mistake, TMistake::ValuedDigitStruck);
     EXPECT_EQ(JudgeStrike(f, 5).Mistake, TMistake::ValuedDigitStruck);
+    // The row of a 0 digit: no digits to multiply, so the hint names the 0.
+    const TPracticeFigure zeroRow = MakePracticeFigure("2.3", "1.05", ZeroRows);  // cell 3: the row "0"
+    const TVerdict v = JudgeCell(zeroRow, 3, 3);
+    EXPECT_EQ(v.Mistake, TMistake::PartialDigit);
+    EXPECT_NE(v.Hint.find("0 を かけると"), std::string::npos) << v.Hint;
 }
 
 // Over many operand pairs: the steps write every cell once with the digit they work out, the
