@@ -21,9 +21,15 @@ std::vector<int> SignificantDigits(const TWorkedNumber& number) {
     return byColumn;
 }
 
+// The digits' value, each worth its column: the whole digit product, whether or not the
+// figure writes its zeros after the point.
 std::uint64_t ValueOf(const std::vector<TDigitCell>& cells) {
     std::uint64_t value = 0;
-    for (const TDigitCell& cell : cells) value = value * 10 + static_cast<std::uint64_t>(cell.Digit);
+    for (const TDigitCell& cell : cells) {
+        std::uint64_t worth = static_cast<std::uint64_t>(cell.Digit);
+        for (int k = 0; k < cell.Column; ++k) worth *= 10;
+        value += worth;
+    }
     return value;
 }
 
@@ -132,6 +138,7 @@ enum class THint {
     Point,
     NoPointWhole,
     NoPointZero,
+    NoPointDropped,
     ZeroLeftUnstruck,
     ZeroLeftUnstruckWithPoint,
     ValuedDigitStruck,
@@ -168,6 +175,8 @@ const char* HintText(THint hint) {
             return "かけられる数も かける数も 整数だね。答えに 点は いらないよ。";
         case THint::NoPointZero:
             return "答えが 0 のときは、点は いらないよ。";
+        case THint::NoPointDropped:
+            return "小数点より 右が 0 だけだから、答えは 整数だよ。点は うたないよ。";
         case THint::ZeroLeftUnstruck:
             return "小数点の 右の おわりに ある 0 は いらないよ。ななめの 線で 消そう。";
         case THint::ZeroLeftUnstruckWithPoint:
@@ -212,8 +221,8 @@ THint HintOf(const TPracticeFigure& f, TMistake mistake, const TPracticeCell* ce
             return THint::ExtraDigit;
         case TMistake::PointMisplaced:
             if (f.PointColumn) return THint::Point;
-            return f.MultiplicandFractionDigits + f.MultiplierFractionDigits == 0 ? THint::NoPointWhole
-                                                                                  : THint::NoPointZero;
+            if (f.MultiplicandFractionDigits + f.MultiplierFractionDigits == 0) return THint::NoPointWhole;
+            return ValueOf(f.Worked.Product.Digits) == 0 ? THint::NoPointZero : THint::NoPointDropped;
         case TMistake::ZeroLeftUnstruck:
             return f.PointStruck ? THint::ZeroLeftUnstruckWithPoint : THint::ZeroLeftUnstruck;
         case TMistake::ValuedDigitStruck:
@@ -260,10 +269,8 @@ bool ShiftedBy(const std::map<int, int>& entered, const std::map<int, int>& expe
 
 TPracticeFigure MakePracticeFigure(std::string_view multiplicand, std::string_view multiplier,
                                    const TFigureRules& rules) {
-    TFigureRules written = rules;
-    written.StruckZeros = true;
     TPracticeFigure f;
-    f.Worked = WorkMultiplication(multiplicand, multiplier, written);
+    f.Worked = WorkMultiplication(multiplicand, multiplier, rules);
     f.MultiplicandFractionDigits = FractionDigits(multiplicand);
     f.MultiplierFractionDigits = FractionDigits(multiplier);
     const TWorkedMultiplication& w = f.Worked;
@@ -347,18 +354,21 @@ TPracticeFigure MakePracticeFigure(std::string_view multiplicand, std::string_vi
         b.AddStep(step, pointZeros);
     }
 
-    // The point: where the factors' digits right of theirs put it, unless the product is 0.
-    // The working leaves out a point that marks off only struck zeros; the pupil places it and
-    // strikes it with them.
+    // The point, as the working places it. Where it would mark off only struck zeros the
+    // working leaves it out; the pupil places it all the same and strikes it with them.
     int struck = 0;
     for (const TDigitCell& cell : w.Product.Digits) struck += cell.Struck ? 1 : 0;
     const int fraction = f.MultiplicandFractionDigits + f.MultiplierFractionDigits;
-    if (fraction > 0 && productDigits != 0) {
+    if (w.Product.PointColumn) {
+        f.PointColumn = w.Product.PointColumn;
+    } else if (struck > 0 && struck == fraction) {
         f.PointColumn = fraction;
-        f.PointStruck = struck == fraction;
+        f.PointStruck = true;
+    }
+    if (f.PointColumn) {
         TPracticeStep step;
         step.Kind = TStepKind::Point;
-        step.Column = fraction;
+        step.Column = *f.PointColumn;
         b.AddStep(step, {});
     }
     if (struck > 0) {

@@ -84,9 +84,9 @@ struct TPracticeFigure {
     // to left (the product's zeros for the point included). The strikes come after the point.
     std::vector<TPracticeCell> Cells;
     std::vector<TMemoCell> Memos;  // in the order the steps write them
-    // The point follows the product's digit in this column (2 for "3.290"): a page offers the
+    // The point follows the product's digit in this column (3 for "3.290"): a page offers the
     // gaps between columns and maps a tap to the column on the gap's left. None when both
-    // factors are whole, or for a product of 0.
+    // factors are whole, for a product of 0, and without StruckZeros for a whole product.
     std::optional<int> PointColumn;
     // Every digit right of the point is a struck zero (2.5 x 4: "10.0"), so the point goes too.
     bool PointStruck = false;
@@ -96,10 +96,11 @@ struct TPracticeFigure {
     std::vector<TPracticeStep> Steps;
 };
 
-// The practice figure of multiplicand x multiplier, two decimal texts as a sheet writes them.
-// The rules' ZeroRows decides the rows as the sheet's; the product is always written in full
-// with its zeros to strike, since a pupil adds every column before deciding what has value.
-// Raises EConvertError for a text that is no number.
+// The practice figure of multiplicand x multiplier, two decimal texts as a sheet writes them,
+// written by the sheet's rules as its answer sheet is: with StruckZeros the product is written
+// in full and its zeros without value struck (the point too when they are all of the fraction);
+// without, those zeros get no cells (their columns stay empty), nor does a point that would
+// mark off nothing but them. Raises EConvertError for a text that is no number.
 TPracticeFigure MakePracticeFigure(std::string_view multiplicand, std::string_view multiplier,
                                    const TFigureRules& rules);
 
