@@ -339,7 +339,7 @@ TEST(PracticeFigure, EveryFigureAddsUp) {
     for (const std::int32_t am : operands) {
         for (const std::int32_t bm : operands) {
             const std::string a = FormatDecimal(Thousandths(am)), b = FormatDecimal(Thousandths(bm));
-            for (const TFigureRules rules : {Textbook, ZeroRows, Plain}) {
+            for (const TFigureRules rules : {Textbook, ZeroRows, Plain, TFigureRules{false, false}}) {
                 SCOPED_TRACE(a + " x " + b);
                 const TPracticeFigure f = MakePracticeFigure(a, b, rules);
                 std::vector<int> writes(f.Cells.size(), 0);
