@@ -187,13 +187,18 @@ const char* HintText(THint hint) {
     return "";
 }
 
-std::string Filled(std::string text, const std::map<char, int>& values) {
-    for (const auto& [name, value] : values) {
-        const std::string mark = std::string("{") + name + "}";
-        for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
-            text.replace(at, mark.size(), std::to_string(value));
+// A mark without a value (a hint asked for without its cell) is left out rather than shown.
+std::string Filled(const std::string& text, const std::map<char, int>& values) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '{' && i + 2 < text.size() && text[i + 2] == '}') {
+            if (const auto it = values.find(text[i + 1]); it != values.end()) out += std::to_string(it->second);
+            i += 2;
+        } else {
+            out += text[i];
+        }
     }
-    return text;
+    return out;
 }
 
 THint HintOf(const TPracticeFigure& f, TMistake mistake, const TPracticeCell* cell) {

@@ -323,6 +323,8 @@ TEST(PracticeJudging, OneAtATime) {
     EXPECT_TRUE(JudgeStrike(f, 0).Right);
     EXPECT_EQ(JudgeStrike(f, 1).Mistake, TMistake::ValuedDigitStruck);
     EXPECT_EQ(JudgeStrike(f, 5).Mistake, TMistake::ValuedDigitStruck);
+    // Asked for without a cell, a hint that names the cell's digits shows no marks.
+    EXPECT_EQ(HintFor(f, TMistake::RowShifted, -1).find('{'), std::string::npos);
     // The row of a 0 digit: no digits to multiply, so the hint names the 0.
     const TPracticeFigure zeroRow = MakePracticeFigure("2.3", "1.05", ZeroRows);  // cell 3: the row "0"
     const TVerdict v = JudgeCell(zeroRow, 3, 3);
