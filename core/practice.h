@@ -72,9 +72,11 @@ struct TPracticeStep {
     // ColumnSum: the rows' digits in this column, top down (none where no row reaches).
     std::vector<int> Addends;
     int CarryIn = 0;
-    int CarryOut = 0;         // 0 for the last digit product of a line, which writes its carry out whole
-    int Value = 0;            // the digit product or the column's sum, the carry in included
-    std::vector<int> Cells;   // indexes into TPracticeFigure::Cells it writes
+    int CarryOut = 0;  // 0 for the last digit product of a line, which writes its carry out whole
+    int Value = 0;     // the digit product or the column's sum, the carry in included
+    // Indexes into TPracticeFigure::Cells it writes; Strike: those it strikes, written before.
+    // Without StruckZeros a step may write none: its digit is a zero the figure leaves out.
+    std::vector<int> Cells;
     std::optional<int> Memo;  // index into TPracticeFigure::Memos it writes (the carry out)
 };
 
