@@ -117,6 +117,26 @@ TPartialRow RowFor(std::uint64_t multiplicand, int digit, int place) {
             CarriesOf(multiplicand, digit, place)};
 }
 
+// Adding the rows column by column from the right: what each column carries into the next. A
+// column no row reaches (past a skipped 0 digit) may still take a carry and pass one on.
+std::vector<TCarry> AdditionCarriesOf(const std::vector<TPartialRow>& rows) {
+    std::vector<int> columnSums;
+    for (const TPartialRow& row : rows) {
+        for (const TDigitCell& cell : row.Digits) {
+            const auto column = static_cast<std::size_t>(cell.Column);
+            if (columnSums.size() <= column) columnSums.resize(column + 1, 0);
+            columnSums[column] += cell.Digit;
+        }
+    }
+    std::vector<TCarry> carries;
+    int carry = 0;
+    for (std::size_t column = 0; column < columnSums.size() || carry > 0; ++column) {
+        carry = ((column < columnSums.size() ? columnSums[column] : 0) + carry) / 10;
+        if (carry > 0) carries.push_back({static_cast<int>(column) + 1, carry});
+    }
+    return carries;
+}
+
 }  // namespace
 
 std::string PlainProductText(std::string_view multiplicand, std::string_view multiplier) {
@@ -151,6 +171,7 @@ TWorkedMultiplication WorkMultiplication(std::string_view multiplicand, std::str
     auto digitAt = [&](int place) { return multiplierDigits[static_cast<std::size_t>(placeCount - 1 - place)] - '0'; };
     if (places.size() >= 2) {
         for (const int place : places) worked.Rows.push_back(RowFor(a, digitAt(place), place));
+        worked.AdditionCarries = AdditionCarriesOf(worked.Rows);
     } else if (places.size() == 1) {
         worked.ProductCarries = RowFor(a, digitAt(places.front()), places.front()).Carries;
     }

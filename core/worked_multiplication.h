@@ -45,7 +45,9 @@ struct TWorkedNumber {
 // What is carried into the next digit product, written small above that product's column.
 struct TCarry {
     int Column = 0;
-    int Value = 0;  // 1 to 8; a digit product that carries nothing has no carry
+    // 1 to 8 for a digit product, 1 to 4 for a column of at most five rows; a column or digit
+    // product that carries nothing has no carry.
+    int Value = 0;
 
     bool operator==(const TCarry&) const = default;
 };
@@ -69,6 +71,9 @@ struct TWorkedMultiplication {
     std::vector<TPartialRow> Rows;
     // Without rows, the product is the one digit product written out: its carries.
     std::vector<TCarry> ProductCarries;
+    // With rows, what adding them column by column carries into the next column, right to left
+    // as they are written: a pupil's memo above the rule, and a teacher's when showing the sum.
+    std::vector<TCarry> AdditionCarries;
     // With rows, the rule above the product covers columns 0 to RuleColumns - 1: at least the
     // last row, and as many columns as the product has characters (its point counted).
     int RuleColumns = 0;

@@ -1,6 +1,7 @@
 #include "web/entry.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -8,9 +9,11 @@
 
 #include "core/errors.h"
 #include "core/generator.h"
+#include "core/practice.h"
 #include "core/presets.h"
 #include "core/sheet_run.h"
 #include "core/window_texts.h"
+#include "core/worked_multiplication.h"
 #include "drawing/worksheet.h"
 #include "run/paper.h"
 #include "run/run_options.h"
@@ -231,6 +234,306 @@ std::string Refused(const std::vector<FieldError>& errors) {
     return json.Text();
 }
 
+// Practice. The keys below are no run option's, so that Read passes over them.
+
+std::optional<std::string> Param(const Pairs& pairs, std::string_view key) {
+    std::optional<std::string> value;
+    for (const auto& [k, v] : pairs) {
+        if (k == key) value = v;
+    }
+    return value;
+}
+
+std::optional<int> SmallInteger(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+FieldError BadValue(std::string_view key, std::string_view value, std::string_view what) {
+    const std::string reason = "\"" + std::string(value) + "\" " + std::string(what);
+    return {std::string(key), std::string(value), std::string(key) + ": " + reason, reason};
+}
+
+FieldError Missing(std::string_view key) { return {std::string(key), "", std::string(key) + ": missing", "missing"}; }
+
+// A number the key must hold, within low..high; with `fallback`, the key may be left out.
+std::optional<int> NumberParam(const Pairs& pairs, std::string_view key, int low, int high,
+                               std::vector<FieldError>& errors, std::optional<int> fallback = std::nullopt) {
+    const std::optional<std::string> text = Param(pairs, key);
+    if (!text) {
+        if (!fallback) errors.push_back(Missing(key));
+        return fallback;
+    }
+    const std::optional<int> n = SmallInteger(*text);
+    if (!n || *n < low || *n > high) {
+        errors.push_back(
+            BadValue(key, *text, "is not a whole number from " + std::to_string(low) + " to " + std::to_string(high)));
+        return std::nullopt;
+    }
+    return n;
+}
+
+struct PracticeSheet {
+    std::string Key;  // the run and sheet it is of
+    std::uint32_t Seed = 0;
+    std::int32_t Sheet = 0, Number = 0;
+    std::vector<TPracticeFigure> Figures;
+};
+
+// The sheet asked for. A pupil's every digit is judged against it, so the last one is kept
+// rather than drawn again from the seed for each (sheet 100 of a run draws 100 sheets).
+const PracticeSheet* SheetFor(const Request& r, const Pairs& pairs, std::vector<FieldError>& errors) {
+    static PracticeSheet kept;
+    const RunOptions& o = r.Options;
+    const std::optional<int> sheet = NumberParam(pairs, "practice", 1, o.Sheets, errors, 1);
+    if (!sheet) return nullptr;
+    const std::uint32_t seed = ChooseSeed(o);
+    std::string key;
+    try {
+        key = Address(o, seed);
+    } catch (const Exception&) {
+        // Fields no pattern writes: the run is named by what was typed.
+        for (const auto& [k, v] : pairs) key += k + "=" + v + "&";
+    }
+    key += "#" + std::to_string(*sheet);
+    if (o.Seed && kept.Key == key) return &kept;
+
+    PracticeSheet made;
+    made.Key = std::move(key);
+    made.Seed = seed;
+    made.Sheet = *sheet;
+    try {
+        RunSheets(o.Settings, seed, *sheet, AnswerPlacement::None,
+                  [&](std::int32_t index, bool, const ProblemSet& set, std::int32_t count) {
+                      if (index + 1 != *sheet) return;
+                      made.Number = RunSheetPage(o, index, false, set, count).PrintNumber;
+                      for (int k = 1; k <= count; ++k)
+                          made.Figures.push_back(
+                              MakePracticeFigure(set[k].MultiplicandText, set[k].MultiplierText, o.Style.Figure));
+                  });
+    } catch (const EConvertError& e) {
+        errors.push_back({e.Field(), e.Value(), e.what(), e.what()});
+        return nullptr;
+    } catch (const Exception& e) {
+        errors.push_back({"", "", e.what(), e.what()});
+        return nullptr;
+    }
+    kept = std::move(made);
+    return &kept;
+}
+
+void WriteLine(JsonWriter& json, const TWorkedNumber& line) {
+    json.BeginObject().Key("text").String(line.Text).Key("cells").BeginArray();
+    for (const TDigitCell& cell : line.Digits) {
+        json.BeginObject().Key("column").Number(cell.Column).Key("digit").Number(cell.Digit).EndObject();
+    }
+    json.EndArray().Key("point");
+    if (line.PointColumn) {
+        json.Number(*line.PointColumn);
+    } else {
+        json.Null();
+    }
+    json.EndObject();
+}
+
+const char* SourceName(TCellSource source) {
+    switch (source) {
+        case TCellSource::DigitProduct:
+            return "digitProduct";
+        case TCellSource::ColumnSum:
+            return "columnSum";
+        case TCellSource::ShiftedZero:
+            return "shiftedZero";
+        case TCellSource::PointZero:
+            return "pointZero";
+    }
+    return "";
+}
+
+const char* StepName(TStepKind kind) {
+    switch (kind) {
+        case TStepKind::DigitProduct:
+            return "digitProduct";
+        case TStepKind::ZeroRow:
+            return "zeroRow";
+        case TStepKind::ShiftedZeros:
+            return "shiftedZeros";
+        case TStepKind::Rule:
+            return "rule";
+        case TStepKind::ColumnSum:
+            return "columnSum";
+        case TStepKind::PointZeros:
+            return "pointZeros";
+        case TStepKind::Point:
+            return "point";
+        case TStepKind::Strike:
+            return "strike";
+    }
+    return "";
+}
+
+const char* MistakeName(TMistake mistake) {
+    switch (mistake) {
+        case TMistake::None:
+            return "none";
+        case TMistake::Blank:
+            return "blank";
+        case TMistake::PartialCarryForgotten:
+            return "partialCarryForgotten";
+        case TMistake::PartialDigit:
+            return "partialDigit";
+        case TMistake::AdditionCarryForgotten:
+            return "additionCarryForgotten";
+        case TMistake::AdditionDigit:
+            return "additionDigit";
+        case TMistake::ZeroMissing:
+            return "zeroMissing";
+        case TMistake::RowShifted:
+            return "rowShifted";
+        case TMistake::ExtraDigit:
+            return "extraDigit";
+        case TMistake::PointMisplaced:
+            return "pointMisplaced";
+        case TMistake::ZeroLeftUnstruck:
+            return "zeroLeftUnstruck";
+        case TMistake::ValuedDigitStruck:
+            return "valuedDigitStruck";
+    }
+    return "";
+}
+
+void WriteFigure(JsonWriter& json, const TPracticeFigure& f, int problem) {
+    const TWorkedMultiplication& w = f.Worked;
+    json.BeginObject().Key("problem").Number(problem);
+    json.Key("multiplicand");
+    WriteLine(json, w.Multiplicand);
+    json.Key("multiplier");
+    WriteLine(json, w.Multiplier);
+    json.Key("product").String(w.ProductValue);
+    json.Key("rows").BeginArray();
+    for (const TPartialRow& row : w.Rows) {
+        json.BeginObject().Key("place").Number(row.Place).Key("digit").Number(row.MultiplierDigit).EndObject();
+    }
+    json.EndArray().Key("ruleColumns").Number(w.RuleColumns);
+    json.Key("cells").BeginArray();
+    for (const TPracticeCell& c : f.Cells) {
+        json.BeginObject()
+            .Key("line")
+            .Number(c.Line)
+            .Key("column")
+            .Number(c.Column)
+            .Key("digit")
+            .Number(c.Digit)
+            .Key("strike")
+            .Bool(c.Strike)
+            .Key("source")
+            .String(SourceName(c.Source))
+            .Key("step")
+            .Number(c.Step)
+            .EndObject();
+    }
+    json.EndArray().Key("memos").BeginArray();
+    for (const TMemoCell& m : f.Memos) {
+        json.BeginObject()
+            .Key("line")
+            .Number(m.Line)
+            .Key("column")
+            .Number(m.Column)
+            .Key("value")
+            .Number(m.Value)
+            .Key("step")
+            .Number(m.Step)
+            .EndObject();
+    }
+    json.EndArray().Key("point").BeginObject().Key("column");
+    if (f.PointColumn) {
+        json.Number(*f.PointColumn);
+    } else {
+        json.Null();
+    }
+    json.Key("struck")
+        .Bool(f.PointStruck)
+        .Key("multiplicandDigits")
+        .Number(f.MultiplicandFractionDigits)
+        .Key("multiplierDigits")
+        .Number(f.MultiplierFractionDigits)
+        .EndObject();
+    json.Key("steps").BeginArray();
+    for (const TPracticeStep& s : f.Steps) {
+        json.BeginObject()
+            .Key("kind")
+            .String(StepName(s.Kind))
+            .Key("line")
+            .Number(s.Line)
+            .Key("column")
+            .Number(s.Column);
+        if (s.Kind == TStepKind::DigitProduct) {
+            json.Key("multiplicandDigit")
+                .Number(s.MultiplicandDigit)
+                .Key("multiplicandColumn")
+                .Number(s.MultiplicandColumn)
+                .Key("multiplierDigit")
+                .Number(s.MultiplierDigit)
+                .Key("multiplierColumn")
+                .Number(s.MultiplierColumn);
+        }
+        if (s.Kind == TStepKind::ColumnSum) {
+            json.Key("addends").BeginArray();
+            for (const int addend : s.Addends) json.Number(addend);
+            json.EndArray();
+        }
+        if (s.Kind == TStepKind::DigitProduct || s.Kind == TStepKind::ColumnSum) {
+            json.Key("carryIn").Number(s.CarryIn).Key("carryOut").Number(s.CarryOut).Key("value").Number(s.Value);
+        }
+        json.Key("cells").BeginArray();
+        for (const int cell : s.Cells) json.Number(cell);
+        json.EndArray().Key("memo");
+        if (s.Memo) {
+            json.Number(*s.Memo);
+        } else {
+            json.Null();
+        }
+        json.EndObject();
+    }
+    json.EndArray().EndObject();
+}
+
+// A verdict's members, into the object being written.
+void WriteVerdict(JsonWriter& json, const TVerdict& v) {
+    json.Key("right").Bool(v.Right).Key("mistake").String(MistakeName(v.Mistake)).Key("hint").String(v.Hint);
+}
+
+std::vector<int> NumberList(std::string_view text, char separator, bool& ok) {
+    std::vector<int> numbers;
+    ok = true;
+    while (!text.empty()) {
+        const std::size_t end = text.find(separator);
+        const std::optional<int> n = SmallInteger(text.substr(0, end));
+        if (!n) ok = false;
+        numbers.push_back(n.value_or(0));
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return numbers;
+}
+
+// "L:C:D,L:C:D": each entry's line, column and digit.
+std::optional<std::vector<TEntry>> Entries(std::string_view text) {
+    std::vector<TEntry> entries;
+    while (!text.empty()) {
+        const std::size_t end = text.find(',');
+        bool ok = false;
+        const std::vector<int> parts = NumberList(text.substr(0, end), ':', ok);
+        if (!ok || parts.size() != 3 || parts[2] < 0 || parts[2] > 9) return std::nullopt;
+        entries.push_back({parts[0], parts[1], parts[2]});
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return entries;
+}
+
 }  // namespace
 
 std::string PresetsAnswer() {
@@ -361,5 +664,125 @@ std::string MakeAnswer(std::string_view query, TTextMeasurer& measurer) {
                       .EndObject();
               });
     json.EndArray().EndObject();
+    return json.Text();
+}
+
+std::string PracticeAnswer(std::string_view query) {
+    const Request r = Read(query);
+    if (!r.Errors.empty()) return Refused(r.Errors);
+    const Pairs pairs = QueryPairs(query);
+    std::vector<FieldError> errors;
+    const PracticeSheet* sheet = SheetFor(r, pairs, errors);
+    if (!sheet) return Refused(errors);
+    const int count = static_cast<int>(sheet->Figures.size());
+    const std::optional<int> problem = NumberParam(pairs, "problem", 1, std::max(count, 1), errors, 0);
+    if (!errors.empty()) return Refused(errors);
+
+    JsonWriter json;
+    json.BeginObject();
+    WriteErrors(json, {});
+    json.Key("seed")
+        .Number(static_cast<std::int64_t>(sheet->Seed))
+        .Key("sheet")
+        .Number(sheet->Sheet)
+        .Key("number")
+        .Number(sheet->Number)
+        .Key("count")
+        .Number(count);
+    json.Key("figures").BeginArray();
+    for (int k = 1; k <= count; ++k) {
+        if (*problem == 0 || *problem == k) WriteFigure(json, sheet->Figures[static_cast<std::size_t>(k - 1)], k);
+    }
+    json.EndArray().EndObject();
+    return json.Text();
+}
+
+std::string JudgeAnswer(std::string_view query) {
+    const Request r = Read(query);
+    if (!r.Errors.empty()) return Refused(r.Errors);
+    const Pairs pairs = QueryPairs(query);
+    std::vector<FieldError> errors;
+    // Without a seed each call would judge against other problems.
+    if (!r.Options.Seed) return Refused({Missing("seed")});
+    const PracticeSheet* sheet = SheetFor(r, pairs, errors);
+    if (!sheet) return Refused(errors);
+    const int count = static_cast<int>(sheet->Figures.size());
+    const std::optional<int> problem = NumberParam(pairs, "problem", 1, count, errors);
+    if (!problem) return Refused(errors);
+    const TPracticeFigure& f = sheet->Figures[static_cast<std::size_t>(*problem - 1)];
+    const std::string judge = Param(pairs, "judge").value_or("");
+
+    JsonWriter json;
+    json.BeginObject();
+    if (judge == "cell") {
+        const auto cell = NumberParam(pairs, "cell", 0, static_cast<int>(f.Cells.size()) - 1, errors);
+        const auto digit = NumberParam(pairs, "digit", 0, 9, errors);
+        if (!errors.empty()) return Refused(errors);
+        WriteErrors(json, {});
+        WriteVerdict(json, JudgeCell(f, *cell, *digit));
+    } else if (judge == "point") {
+        const std::string text = Param(pairs, "point").value_or("");
+        const auto column = text.empty() ? std::nullopt : NumberParam(pairs, "point", 0, 20, errors);
+        if (!errors.empty()) return Refused(errors);
+        WriteErrors(json, {});
+        WriteVerdict(json, JudgePoint(f, column));
+    } else if (judge == "strike") {
+        const auto column = NumberParam(pairs, "column", 0, 20, errors);
+        if (!errors.empty()) return Refused(errors);
+        WriteErrors(json, {});
+        WriteVerdict(json, JudgeStrike(f, *column));
+    } else if (judge == "all") {
+        TFigureEntries entries;
+        const std::string digits = Param(pairs, "digits").value_or("");
+        if (const auto parsed = Entries(digits)) {
+            entries.Digits = *parsed;
+        } else {
+            errors.push_back(BadValue("digits", digits, "is not a list of line:column:digit"));
+        }
+        const std::string point = Param(pairs, "point").value_or("");
+        if (!point.empty()) entries.Point = NumberParam(pairs, "point", 0, 20, errors);
+        const std::string struck = Param(pairs, "struck").value_or("");
+        bool ok = true;
+        entries.Struck = NumberList(struck, ',', ok);
+        if (!ok) errors.push_back(BadValue("struck", struck, "is not a list of columns"));
+        if (!errors.empty()) return Refused(errors);
+        const TFigureVerdict v = JudgeFigure(f, entries);
+        WriteErrors(json, {});
+        json.Key("right").Bool(v.Right).Key("cells").BeginArray();
+        for (const TCellVerdict& c : v.Cells) {
+            json.BeginObject().Key("cell").Number(c.Cell).Key("entered");
+            if (c.Entered) {
+                json.Number(*c.Entered);
+            } else {
+                json.Null();
+            }
+            WriteVerdict(json, c.Verdict);
+            json.EndObject();
+        }
+        json.EndArray().Key("stray").BeginArray();
+        for (const auto& [entry, verdict] : v.Stray) {
+            json.BeginObject()
+                .Key("line")
+                .Number(entry.Line)
+                .Key("column")
+                .Number(entry.Column)
+                .Key("digit")
+                .Number(entry.Digit);
+            WriteVerdict(json, verdict);
+            json.EndObject();
+        }
+        json.EndArray().Key("point").BeginObject();
+        WriteVerdict(json, v.Point);
+        json.EndObject().Key("strikes").BeginArray();
+        for (const TStrikeVerdict& s : v.Strikes) {
+            json.BeginObject().Key("column").Number(s.Column);
+            WriteVerdict(json, s.Verdict);
+            json.EndObject();
+        }
+        json.EndArray();
+    } else {
+        return Refused({BadValue("judge", judge, "is not cell, point, strike or all")});
+    }
+    json.EndObject();
     return json.Text();
 }

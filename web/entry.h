@@ -27,3 +27,38 @@ std::string ReadAnswer(std::string_view query);
 // {"errors": [...]} when a value is refused, else {"errors": [], "warning", "seed", "address",
 // "paper", "width", "height", "pages": [{"sheet", "answers", "number", "svg"}]}.
 std::string MakeAnswer(std::string_view query, TTextMeasurer& measurer);
+
+// Practice: a sheet's problems as figures a pupil works cell by cell, and the judging of what
+// the pupil enters (core/practice.h says what each part means). The query is a run's address
+// (as MakeAnswer answers it: with its seed, or every call draws other problems) and:
+//   practice=N   the run's sheet N (1-based, default 1; at most the run's sheets)
+//   problem=K    the sheet's problem K (1-based): PracticeAnswer gives all when absent
+// {"errors": [...]} when refused, else {"errors": [], "seed", "sheet", "number", "count",
+// "figures": [figure]}, a figure being
+//   {"problem", "multiplicand": line, "multiplier": line, "product": the value as text,
+//    "rows": [{"place", "digit"}], "ruleColumns",
+//    "cells": [{"line", "column", "digit", "strike", "source", "step"}],   fill order
+//    "memos": [{"line", "column", "value", "step"}],
+//    "point": {"column" (null: none), "struck", "multiplicandDigits", "multiplierDigits"},
+//    "steps": [{"kind", "line", "column", "cells": [cell index], "memo": memo index or null,
+//               digitProduct: "multiplicandDigit", "multiplicandColumn", "multiplierDigit",
+//               "multiplierColumn"; columnSum: "addends"; both: "carryIn", "carryOut", "value";
+//               point: "column"}]}
+// with line = {"text", "cells": [{"column", "digit"}], "point": column or null}; a cell's line
+// is a row's index or -1 for the product; source is "digitProduct", "columnSum",
+// "shiftedZero" or "pointZero"; kind is "digitProduct", "zeroRow", "shiftedZeros", "rule",
+// "columnSum", "pointZeros", "point" or "strike".
+std::string PracticeAnswer(std::string_view query);
+// The query as PracticeAnswer's, with problem=K and one of
+//   judge=cell&cell=I&digit=D       a digit in cell I (an index into "cells")
+//   judge=point&point=C             the point after the product's column C; point= for none
+//   judge=strike&column=C           a strike on the product's column C
+//   judge=all&digits=L:C:D,...&point=C&struck=C,...   the whole figure at the end
+// A verdict is {"right", "mistake", "hint"}, mistake one of "none", "blank",
+// "partialCarryForgotten", "partialDigit", "additionCarryForgotten", "additionDigit",
+// "zeroMissing", "rowShifted", "extraDigit", "pointMisplaced", "zeroLeftUnstruck",
+// "valuedDigitStruck". The answer is {"errors": []} with the verdict's members for one entry;
+// for all: {"errors": [], "right", "cells": [{"cell", "entered" (null: blank), verdict}],
+// "stray": [{"line", "column", "digit", verdict}], "point": verdict,
+// "strikes": [{"column", verdict}] (the wrong ones)}.
+std::string JudgeAnswer(std::string_view query);

@@ -87,4 +87,8 @@ EMSCRIPTEN_KEEPALIVE const char* tavrelo_read(const char* query) { return Answer
 
 EMSCRIPTEN_KEEPALIVE const char* tavrelo_make(const char* query) { return Answer(MakeAnswer(query, Measurer())); }
 
+EMSCRIPTEN_KEEPALIVE const char* tavrelo_practice(const char* query) { return Answer(PracticeAnswer(query)); }
+
+EMSCRIPTEN_KEEPALIVE const char* tavrelo_judge(const char* query) { return Answer(JudgeAnswer(query)); }
+
 }  // extern "C"

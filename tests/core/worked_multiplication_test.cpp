@@ -164,6 +164,28 @@ TEST(WorkMultiplication, RowsNameTheirPlaceAndDigit) {
     EXPECT_TRUE(w.ProductCarries.empty());
 }
 
+// What adding the rows carries, on the grid above the rule; nothing without rows.
+TEST(WorkMultiplication, AdditionCarriesColumnByColumn) {
+    const struct {
+        const char *a, *b;
+        TFigureRules rules;
+        std::string carries;
+    } cases[] = {
+        {"2.35", "1.4", Textbook, "1   "},
+        {"23", "45", Plain, "1   "},
+        {"0.12", "0.34", Textbook, "1  "},
+        {"2.3", "1.05", Plain, ""},
+        {"12.345", "6", Plain, ""},
+        // Past a skipped 0 digit: the column no row reaches takes the carry and adds it on.
+        {"99", "10011", Textbook, "11  "},
+        {"99.999", "99.999", Plain, "12344321  "},
+    };
+    for (const auto& c : cases) {
+        const TWorkedMultiplication w = WorkMultiplication(c.a, c.b, c.rules);
+        EXPECT_EQ(Grid(w.AdditionCarries), c.carries) << c.a << " x " << c.b;
+    }
+}
+
 TEST(WorkMultiplication, NoNumberRaisesBeforeAnythingIsWorked) {
     for (const auto& [a, b] : std::vector<std::pair<std::string, std::string>>{
              {"1x", "2"}, {"2", ""}, {"1.2.3", "4"}, {"abc", "0.5"}, {"", ""}, {"$10", "2"}}) {

@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "core/sheet_run.h"
+#include "core/worked_multiplication.h"
 #include "run/paper.h"
+#include "run/run_options.h"
 #include "web/json_writer.h"
 
 namespace {
@@ -189,4 +192,126 @@ TEST(WebEntry, ASetThatCannotBeCompletedIsDrawnWithAWarning) {
     EXPECT_TRUE(run["errors"].toArray().isEmpty());
     EXPECT_FALSE(Str(run["warning"]).empty());
     EXPECT_EQ(run["pages"].toArray().size(), 2);
+}
+
+// Practice: the figures are the run's sheet's own problems, worked as the answer sheet works them.
+TEST(WebEntry, PracticeGivesTheProblemsOfTheSheetAsked) {
+    RunOptions options = DefaultRunOptions();
+    ApplyRunOption("preset", "g5-hundredths-x-tenths", options);
+    std::vector<std::string> second;
+    RunSheets(options.Settings, 42, 2, AnswerPlacement::None,
+              [&](std::int32_t sheet, bool, const ProblemSet& set, std::int32_t count) {
+                  if (sheet != 1) return;
+                  for (int k = 1; k <= count; ++k)
+                      second.push_back(set[k].MultiplicandText + "x" + set[k].MultiplierText);
+              });
+    const QJsonObject practice =
+        Parsed(PracticeAnswer("preset=g5-hundredths-x-tenths&seed=42&sheets=3&number=7&practice=2"));
+    EXPECT_TRUE(practice["errors"].toArray().isEmpty());
+    EXPECT_EQ(practice["sheet"].toInt(), 2);
+    EXPECT_EQ(practice["number"].toInt(), 8);
+    const QJsonArray figures = practice["figures"].toArray();
+    ASSERT_EQ(figures.size(), std::ssize(second));
+    ASSERT_EQ(practice["count"].toInt(), figures.size());
+    for (qsizetype i = 0; i < figures.size(); ++i) {
+        const QJsonObject f = figures[i].toObject();
+        const std::string a = Str(f["multiplicand"].toObject()["text"]), b = Str(f["multiplier"].toObject()["text"]);
+        EXPECT_EQ(a + "x" + b, second[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(Str(f["product"]), PlainProductText(a, b));
+        EXPECT_EQ(f["problem"].toInt(), i + 1);
+    }
+    // One problem alone, as the whole sheet has it.
+    const QJsonArray third =
+        Parsed(PracticeAnswer("preset=g5-hundredths-x-tenths&seed=42&sheets=3&practice=2&problem=3"))["figures"]
+            .toArray();
+    ASSERT_EQ(third.size(), 1);
+    EXPECT_EQ(third[0].toObject(), figures[2].toObject());
+}
+
+TEST(WebEntry, APracticeFigureAsThePageReadsIt) {
+    const QJsonObject practice = Parsed(PracticeAnswer("seed=1&multiplicand=2.35&multiplier=1.4&problem=1"));
+    const QJsonObject f = practice["figures"].toArray()[0].toObject();
+    std::string cells;
+    for (const QJsonValue c : f["cells"].toArray()) {
+        const QJsonObject cell = c.toObject();
+        cells += std::to_string(cell["line"].toInt()) + ":" + std::to_string(cell["column"].toInt()) + "=" +
+                 std::to_string(cell["digit"].toInt()) + (cell["strike"].toBool() ? "/ " : " ");
+    }
+    EXPECT_EQ(cells, "0:0=0 0:1=4 0:2=9 1:1=5 1:2=3 1:3=2 -1:0=0/ -1:1=9 -1:2=2 -1:3=3 ");
+    EXPECT_EQ(f["multiplicand"].toObject()["point"].toInt(), 2);
+    EXPECT_EQ(f["rows"].toArray()[1].toObject()["place"].toInt(), 1);
+    const QJsonObject point = f["point"].toObject();
+    EXPECT_EQ(point["column"].toInt(), 3);
+    EXPECT_FALSE(point["struck"].toBool());
+    EXPECT_EQ(point["multiplicandDigits"].toInt(), 2);
+    // The sum of the last column: the row's 2 and the carry, which the column before wrote.
+    const QJsonArray steps = f["steps"].toArray();
+    const QJsonObject last = steps[10].toObject(), before = steps[9].toObject();
+    EXPECT_EQ(Str(last["kind"]), "columnSum");
+    EXPECT_EQ(last["addends"].toArray(), QJsonArray({2}));
+    EXPECT_EQ(last["carryIn"].toInt(), 1);
+    EXPECT_EQ(last["cells"].toArray(), QJsonArray({9}));
+    const QJsonObject memo = f["memos"].toArray()[before["memo"].toInt()].toObject();
+    EXPECT_EQ(memo["column"].toInt(), 3);
+    EXPECT_EQ(memo["value"].toInt(), 1);
+    EXPECT_EQ(Str(steps[steps.size() - 1].toObject()["kind"]), "strike");
+}
+
+TEST(WebEntry, JudgesEachEntryAndAWholeFigure) {
+    const std::string figure = "seed=1&multiplicand=2.35&multiplier=1.4&problem=1&";
+    const struct {
+        std::string query;
+        std::string mistake;  // "" for an answer refused
+        std::string errorField;
+    } cases[] = {
+        {"judge=cell&cell=1&digit=4", "none", ""},
+        {"judge=cell&cell=1&digit=2", "partialCarryForgotten", ""},
+        {"judge=cell&cell=9&digit=2", "additionCarryForgotten", ""},
+        {"judge=point&point=3", "none", ""},
+        {"judge=point&point=", "pointMisplaced", ""},
+        {"judge=strike&column=0", "none", ""},
+        {"judge=strike&column=2", "valuedDigitStruck", ""},
+        {"judge=cell&cell=10&digit=1", "", "cell"},
+        {"judge=cell&cell=1&digit=12", "", "digit"},
+        {"judge=cell&cell=1", "", "digit"},
+        {"judge=guess", "", "judge"},
+        {"judge=all&digits=0:1&point=3", "", "digits"},
+        {"judge=all&digits=&struck=a", "", "struck"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.query);
+        const QJsonObject v = Parsed(JudgeAnswer(figure + c.query));
+        const QJsonArray errors = v["errors"].toArray();
+        if (c.mistake.empty()) {
+            ASSERT_EQ(errors.size(), 1);
+            EXPECT_EQ(Str(errors[0].toObject()["field"]), c.errorField);
+            continue;
+        }
+        EXPECT_TRUE(errors.isEmpty());
+        EXPECT_EQ(Str(v["mistake"]), c.mistake);
+        EXPECT_EQ(v["right"].toBool(), c.mistake == "none");
+        EXPECT_EQ(Str(v["hint"]).empty(), c.mistake == "none");
+    }
+    // Without a seed every call would be another sheet.
+    EXPECT_EQ(Str(Parsed(JudgeAnswer("multiplicand=2.35&multiplier=1.4&problem=1&judge=point&point=3"))["errors"]
+                      .toArray()[0]
+                      .toObject()["field"]),
+              "seed");
+
+    // At the end: the second row written unshifted, the point right, a 9 struck beside the 0.
+    const QJsonObject all = Parsed(JudgeAnswer(
+        figure +
+        "judge=all&digits=0:0:0,0:1:4,0:2:9,1:0:5,1:1:3,1:2:2,-1:0:0,-1:1:9,-1:2:2,-1:3:3&point=3&struck=0,1"));
+    EXPECT_FALSE(all["right"].toBool());
+    const QJsonArray cells = all["cells"].toArray();
+    ASSERT_EQ(cells.size(), 10);
+    EXPECT_EQ(Str(cells[0].toObject()["mistake"]), "none");
+    EXPECT_EQ(Str(cells[3].toObject()["mistake"]), "rowShifted");
+    EXPECT_TRUE(cells[5].toObject()["entered"].isNull());
+    EXPECT_EQ(Str(all["stray"].toArray()[0].toObject()["mistake"]), "rowShifted");
+    EXPECT_TRUE(all["point"].toObject()["right"].toBool());
+    const QJsonArray strikes = all["strikes"].toArray();
+    ASSERT_EQ(strikes.size(), 1);
+    EXPECT_EQ(strikes[0].toObject()["column"].toInt(), 1);
+    EXPECT_EQ(Str(strikes[0].toObject()["mistake"]), "valuedDigitStruck");
 }
