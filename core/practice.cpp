@@ -359,17 +359,11 @@ TPracticeFigure MakePracticeFigure(std::string_view multiplicand, std::string_vi
         b.AddStep(step, pointZeros);
     }
 
-    // The point, as the working places it. Where it would mark off only struck zeros the
-    // working leaves it out; the pupil places it all the same and strikes it with them.
+    // The point, as the working places it: struck with the zeros where it marks off nothing else.
     int struck = 0;
     for (const TDigitCell& cell : w.Product.Digits) struck += cell.Struck ? 1 : 0;
-    const int fraction = f.MultiplicandFractionDigits + f.MultiplierFractionDigits;
-    if (w.Product.PointColumn) {
-        f.PointColumn = w.Product.PointColumn;
-    } else if (struck > 0 && struck == fraction) {
-        f.PointColumn = fraction;
-        f.PointStruck = true;
-    }
+    f.PointColumn = w.Product.PointColumn;
+    f.PointStruck = w.Product.PointStruck;
     if (f.PointColumn) {
         TPracticeStep step;
         step.Kind = TStepKind::Point;
