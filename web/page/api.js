@@ -10,6 +10,8 @@ function PageApi(module) {
     choices: module.cwrap("tavrelo_choices", "string", []),
     read: module.cwrap("tavrelo_read", "string", ["string"]),
     make: module.cwrap("tavrelo_make", "string", ["string"]),
+    practice: module.cwrap("tavrelo_practice", "string", ["string"]),
+    judge: module.cwrap("tavrelo_judge", "string", ["string"]),
   };
   const call = (name, argument) => JSON.parse(exported[name](argument));
   const errors = (list) => list.map((e) => ({ field: e.field, value: e.value, message: e.message, short: e.short }));
@@ -57,6 +59,20 @@ function PageApi(module) {
         paper: { size: answer.paper.size, border: answer.paper.border },
         pages: answer.pages,
       };
+    },
+    // A sheet's problems as figures to work cell by cell (web/entry.h, PracticeAnswer, says every
+    // key): {errors} when refused, else {errors: [], seed, sheet, number, count, figures}.
+    practice(query) {
+      const answer = call("practice", query);
+      if (answer.errors.length) return { errors: errors(answer.errors) };
+      return answer;
+    },
+    // A pupil's entry judged (web/entry.h, JudgeAnswer): {errors} when refused, else the verdict
+    // {right, mistake, hint}, or for judge=all {right, cells, stray, point, strikes}.
+    judge(query) {
+      const answer = call("judge", query);
+      if (answer.errors.length) return { errors: errors(answer.errors) };
+      return answer;
     },
   };
 }

@@ -7,8 +7,10 @@
   // Milliseconds from the start of the page's navigation (firstDraw, firstShown: the first sheets
   // in the document, then painted) and the last Preview's drawing; read by the benchmark.
   const timings = (window.tavreloTimings = { ready: null, firstDraw: null, firstShown: null, lastDraw: null });
-  // The views of a run, one a mode of the page: only the printable sheets so far.
-  const views = { sheets: SheetsView };
+  // The views of a run, one a mode of the page (the address's mode=): the printable sheets; a
+  // pupil's practice of a sheet's problems; the teacher's step-by-step showing of them. The last
+  // two take the whole page over, the form hidden: they are opened from a link, not from it.
+  const views = { sheets: SheetsView, practice: PracticeView, show: ShowView };
   // mode: which view; settings: what the form holds; shown: the run on the page, with the
   // settings it was made from.
   const state = { mode: "sheets", settings: null, shown: null };
@@ -100,6 +102,19 @@
     draw(state.settings, false, shown.run.seed);
   }
 
+  // The address's mode; an unknown one is the sheets', so that a mistyped link still shows them.
+  function modeOf(hash) {
+    const mode = new URLSearchParams(hash.replace(/^#/, "")).get("mode");
+    return mode && views[mode] && mode !== "sheets" ? mode : "sheets";
+  }
+
+  function openMode(mode) {
+    state.mode = mode;
+    root.dataset.mode = mode;
+    views[mode].open({ api: api, texts: api.texts(), query: location.hash.replace(/^#/, "") });
+    root.dataset.state = "ready";
+  }
+
   function start(module) {
     api = PageApi(module);
     const texts = api.texts();
@@ -125,9 +140,18 @@
     // The next sheets are drawn once the print event is over: a hundred of them would hold up
     // the end of the printing (and the closing of its dialog) for as long as they take.
     window.addEventListener("afterprint", () => setTimeout(afterPrint, 0));
-    window.addEventListener("hashchange", drawAddress);
+    window.addEventListener("hashchange", () => {
+      if (modeOf(location.hash) === "sheets") drawAddress();
+      else location.reload();
+    });
 
     timings.ready = performance.now();
+    const mode = modeOf(location.hash);
+    if (mode !== "sheets") {
+      openMode(mode);
+      window.addEventListener("hashchange", () => openMode(modeOf(location.hash)));
+      return;
+    }
     root.dataset.mode = state.mode;
     if (location.hash.length > 1) {
       drawAddress();
