@@ -63,7 +63,7 @@ TEST(RunSheets, PagesComeInTheOrderOfTheAnswerPlacement) {
     for (const auto& c : cases) {
         const std::vector<Page> pages = Pages(s, 5, 3, c.placement);
         EXPECT_EQ(Order(pages), c.order);
-        EXPECT_EQ(PageCount(c.placement, 3), static_cast<std::int64_t>(pages.size()));
+        EXPECT_EQ(PageCount(c.placement, 3, 16), static_cast<std::int64_t>(pages.size()));
     }
 }
 
