@@ -86,7 +86,9 @@ void Rule(TCanvas& Canvas, const ListGeometry& g, std::int32_t x1, std::int32_t 
     Canvas.Brush.Style = TBrushStyle::Solid;
     Canvas.Brush.Color = RuleColor;
     Canvas.Pen.Color = RuleColor;
-    const std::int32_t w = g.Scaled(RuleWidth) > 0 ? g.Scaled(RuleWidth) : 1;
+    // Two pixels at the least: a surface draws a rectangle's outline inside it, and one of a
+    // single pixel has no inside to draw (an SVG rect of no height is not drawn at all).
+    const std::int32_t w = g.Scaled(RuleWidth) > 2 ? g.Scaled(RuleWidth) : 2;
     Canvas.Rectangle(x1, y1, x2 > x1 ? x2 : x1 + w, y2 > y1 ? y2 : y1 + w);
 }
 
@@ -184,7 +186,7 @@ void MakeAnswerList(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHe
     Canvas.Font.Name = MinchoFace;
     Canvas.Font.Height = g.Scaled(LabelHeight);
     CellText(Canvas, g, numbersRight, 0, "問題No.");
-    for (std::int32_t k = 0; k < page.Problems; ++k)
+    for (std::int32_t k = 0; k < ProblemsOnPage(page.Problems); ++k)
         CellText(Canvas, g, g.CellRight(k % shape.ProductsPerLine), k / shape.ProductsPerLine, Parenthesised(k + 1));
 
     std::vector<std::string> numbers, products;
