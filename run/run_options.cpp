@@ -14,8 +14,10 @@
 namespace {
 
 constexpr TOptionChoice ProblemCounts[] = {{"12", CountChoices[0]}, {"16", CountChoices[1]}};
-constexpr TOptionChoice AnswerPlacements[] = {
-    {"after", "問題用紙の次に"}, {"end", "最後にまとめて"}, {"none", "なし"}};  // AnswerPlacement's order
+constexpr TOptionChoice AnswerPlacements[] = {{"after", "問題用紙の次に"},
+                                              {"end", "最後にまとめて"},
+                                              {"none", "なし"},
+                                              {"list", "一覧"}};  // AnswerPlacement's order
 constexpr auto PaperChoices = [] {
     std::array<TOptionChoice, std::size(Papers)> choices{};
     for (std::size_t i = 0; i < choices.size(); ++i) choices[i] = {Papers[i].Name, Papers[i].Name};

@@ -24,3 +24,10 @@ PageContent RunSheetPage(const RunOptions& options, std::int32_t sheet, bool ans
                          std::int32_t count) {
     return SheetPage(options.Sentence, SheetNumber(options.FirstNumber, sheet), set, count, answers, options.Style);
 }
+
+AnswerListContent RunListPage(const RunOptions& options, const AnswerListPage& page) {
+    AnswerListContent content;
+    content.Page = &page;
+    content.FirstNumber = options.FirstNumber;
+    return content;
+}

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/problem.h"
+#include "drawing/answer_list.h"
 #include "drawing/page_style.h"
 #include "drawing/worksheet.h"
 #include "run/run_options.h"
@@ -20,3 +21,6 @@ PageContent SheetPage(std::string_view sentence, std::int32_t number, const Prob
 // RunSheets hands it over.
 PageContent RunSheetPage(const RunOptions& options, std::int32_t sheet, bool answers, const ProblemSet& set,
                          std::int32_t count);
+
+// A page of the run's list of answers, as RunSheets hands it over.
+AnswerListContent RunListPage(const RunOptions& options, const AnswerListPage& page);

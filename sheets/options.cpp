@@ -71,8 +71,8 @@ std::vector<OptionEntry> OptionTable() {
         {{"sentence"}, "TEXT", "問題文（既定 \"{default}\"）\nThe instruction sentence."},
         {{"answers"},
          "",
-         "答えの用紙: 各問題用紙の次 / 最後にまとめて / なし（既定 {default}）\n"
-         "Answer sheets: after each problem sheet, all at the end, or none."},
+         "答えの用紙: 各問題用紙の次 / 最後にまとめて / なし / 全部の答えの一覧（既定 {default}）\n"
+         "Answer sheets: after each problem sheet, all at the end, none, or one list of every sheet's products."},
         {{"paper"}, "", "用紙（B5・B4 は JIS、既定 {default}）\nPaper size (B5 and B4 are JIS sizes)."},
         {{"zeros"},
          "",

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "drawing/answer_list.h"
 #include "drawing/qt_canvas.h"
 #include "drawing/worksheet.h"
 #include "run/paper.h"
@@ -62,15 +63,27 @@ void WriteSheetsPdf(QIODevice& device, const SheetPdfJob& job,
         // One canvas for the whole run: the fonts it has resolved for the first page serve all others.
         TQtCanvas canvas(*painter);
         const RunOptions& run = job.Run;
-        const std::int64_t pages = PageCount(run.Answers, run.Sheets);
+        const std::int64_t pages = PageCount(run.Answers, run.Sheets, run.Settings.RequestedCount);
         std::int64_t done = 0;
-        RunSheets(run.Settings, job.Seed, run.Sheets, run.Answers,
-                  [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
-                      if (done > 0) pdf->newPage();
-                      MakePrint(canvas, area.width(), area.height(), RunSheetPage(run, sheet, answers, set, count));
-                      ++done;
-                      if (pageDone) pageDone(done, pages);
-                  });
+        const auto nextPage = [&] {
+            if (done > 0) pdf->newPage();
+        };
+        const auto pageEnded = [&] {
+            ++done;
+            if (pageDone) pageDone(done, pages);
+        };
+        RunSheets(
+            run.Settings, job.Seed, run.Sheets, run.Answers,
+            [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
+                nextPage();
+                MakePrint(canvas, area.width(), area.height(), RunSheetPage(run, sheet, answers, set, count));
+                pageEnded();
+            },
+            [&](const AnswerListPage& list) {
+                nextPage();
+                MakeAnswerList(canvas, area.width(), area.height(), RunListPage(run, list));
+                pageEnded();
+            });
         painter->end();
         if (dated) dated->Finish();
     } catch (...) {

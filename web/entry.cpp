@@ -14,6 +14,7 @@
 #include "core/sheet_run.h"
 #include "core/window_texts.h"
 #include "core/worked_multiplication.h"
+#include "drawing/answer_list.h"
 #include "drawing/worksheet.h"
 #include "run/paper.h"
 #include "run/run_options.h"
@@ -647,22 +648,41 @@ std::string MakeAnswer(std::string_view query, TTextMeasurer& measurer) {
     WritePaper(json, o.Paper);
     json.Key("width").Number(std::int64_t{area.Width}).Key("height").Number(std::int64_t{area.Height});
     json.Key("pages").BeginArray();
-    RunSheets(o.Settings, seed, o.Sheets, o.Answers,
-              [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
-                  TSvgCanvas canvas(area.Width, area.Height, measurer);
-                  const PageContent content = RunSheetPage(o, sheet, answers, set, count);
-                  MakePrint(canvas, area.Width, area.Height, content);
-                  json.BeginObject()
-                      .Key("sheet")
-                      .Number(std::int64_t{sheet} + 1)
-                      .Key("answers")
-                      .Bool(answers)
-                      .Key("number")
-                      .Number(std::int64_t{content.PrintNumber})
-                      .Key("svg")
-                      .String(canvas.Svg())
-                      .EndObject();
-              });
+    RunSheets(
+        o.Settings, seed, o.Sheets, o.Answers,
+        [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t count) {
+            TSvgCanvas canvas(area.Width, area.Height, measurer);
+            const PageContent content = RunSheetPage(o, sheet, answers, set, count);
+            MakePrint(canvas, area.Width, area.Height, content);
+            json.BeginObject()
+                .Key("sheet")
+                .Number(std::int64_t{sheet} + 1)
+                .Key("answers")
+                .Bool(answers)
+                .Key("number")
+                .Number(std::int64_t{content.PrintNumber})
+                .Key("svg")
+                .String(canvas.Svg())
+                .EndObject();
+        },
+        [&](const AnswerListPage& page) {
+            // An answers page that stands for the first sheet it lists; "list" counts its pages.
+            TSvgCanvas canvas(area.Width, area.Height, measurer);
+            MakeAnswerList(canvas, area.Width, area.Height, RunListPage(o, page));
+            const std::int32_t first = page.Rows.empty() ? 0 : page.Rows.front().Sheet;
+            json.BeginObject()
+                .Key("sheet")
+                .Number(std::int64_t{first} + 1)
+                .Key("answers")
+                .Bool(true)
+                .Key("number")
+                .Number(std::int64_t{SheetNumber(o.FirstNumber, first)})
+                .Key("list")
+                .Number(std::int64_t{page.Page} + 1)
+                .Key("svg")
+                .String(canvas.Svg())
+                .EndObject();
+        });
     json.EndArray().EndObject();
     return json.Text();
 }

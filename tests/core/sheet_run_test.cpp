@@ -11,6 +11,7 @@
 #include "core/numtext.h"
 #include "core/presets.h"
 #include "core/random.h"
+#include "core/worked_multiplication.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ TEST(RunSheets, PagesComeInTheOrderOfTheAnswerPlacement) {
     for (const auto& c : cases) {
         const std::vector<Page> pages = Pages(s, 5, 3, c.placement);
         EXPECT_EQ(Order(pages), c.order);
-        EXPECT_EQ(PageCount(c.placement, 3), static_cast<std::int64_t>(pages.size()));
+        EXPECT_EQ(PageCount(c.placement, 3, 16), static_cast<std::int64_t>(pages.size()));
     }
 }
 
@@ -79,6 +80,62 @@ TEST(RunSheets, AnAnswerSheetShowsTheProblemsOfItsProblemSheet) {
                 }
             }
         }
+    }
+}
+
+// The list's pages, after the problem sheets: every sheet once and in order, each with the
+// products of the problems its problem sheet shows, as many pages as PageCount says.
+TEST(RunSheets, TheListOfAnswersListsEverySheetOnceWithItsProducts) {
+    const struct {
+        std::int32_t sheets, problems, listPages;
+    } cases[] = {
+        {1, 16, 1}, {18, 16, 1}, {19, 16, 2}, {100, 16, 6}, {36, 10, 1}, {37, 8, 2}, {100, 20, 6}, {7, 6, 1},
+    };
+    for (const auto& c : cases) {
+        const GenerationSettings s = Settings("[1-9].[0-9][1-9]", "[1-9].[1-9]", "0:1000", c.problems);
+        std::vector<std::vector<std::string>> expected;  // each problem sheet's products
+        std::vector<AnswerListPage> lists;
+        std::string order;
+        RunSheets(
+            s, 31, c.sheets, AnswerPlacement::List,
+            [&](std::int32_t sheet, bool answers, const ProblemSet& set, std::int32_t n) {
+                EXPECT_FALSE(answers);
+                EXPECT_TRUE(lists.empty()) << "a problem sheet after the list";
+                EXPECT_EQ(sheet, std::ssize(expected));
+                std::vector<std::string>& products = expected.emplace_back();
+                for (int i = 1; i <= n; ++i)
+                    products.push_back(PlainProductText(set[i].MultiplicandText, set[i].MultiplierText));
+            },
+            [&](const AnswerListPage& page) { lists.push_back(page); });
+        const std::string label = std::to_string(c.sheets) + " sheets of " + std::to_string(c.problems);
+        ASSERT_EQ(std::ssize(lists), c.listPages) << label;
+        EXPECT_EQ(PageCount(AnswerPlacement::List, c.sheets, c.problems), c.sheets + c.listPages) << label;
+        std::int32_t next = 0;
+        for (const AnswerListPage& page : lists) {
+            EXPECT_EQ(page.Page, &page - lists.data()) << label;
+            EXPECT_EQ(page.Pages, c.listPages) << label;
+            EXPECT_LE(std::ssize(page.Rows), ListShape(c.problems).SheetsPerPage) << label;
+            for (const AnswerListRow& row : page.Rows) {
+                ASSERT_EQ(row.Sheet, next) << label;
+                EXPECT_EQ(std::ssize(row.Products), c.problems) << label;
+                EXPECT_EQ(row.Products, expected[static_cast<std::size_t>(next)]) << label << " sheet " << next;
+                ++next;
+            }
+        }
+        EXPECT_EQ(next, c.sheets) << label;
+    }
+}
+
+// A line holds at most ten products; a page holds the same number of lines for every count.
+TEST(ListShape, TenProductsALineAtMost) {
+    const struct {
+        std::int32_t problems, perLine, lines, sheetsPerPage;
+    } cases[] = {{6, 6, 1, 36}, {8, 8, 1, 36}, {10, 10, 1, 36}, {12, 6, 2, 18}, {16, 8, 2, 18}, {20, 10, 2, 18}};
+    for (const auto& c : cases) {
+        const AnswerListShape shape = ListShape(c.problems);
+        EXPECT_EQ(shape.ProductsPerLine, c.perLine) << c.problems;
+        EXPECT_EQ(shape.LinesPerSheet, c.lines) << c.problems;
+        EXPECT_EQ(shape.SheetsPerPage, c.sheetsPerPage) << c.problems;
     }
 }
 

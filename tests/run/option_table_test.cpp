@@ -63,8 +63,8 @@ TEST(OptionTable, EveryChoiceIsTakenAndRoundTrips) {
             }
         }
     }
-    // problems 2, answers 3, paper 5, zeros 2, numbers 2, header 2
-    EXPECT_EQ(choices, 16);
+    // problems 2, answers 4, paper 5, zeros 2, numbers 2, header 2
+    EXPECT_EQ(choices, 17);
 }
 
 // The page shows words of its own for each choice; no two choices of an option look alike there.
@@ -82,9 +82,10 @@ TEST(OptionTable, EveryChoiceHasItsOwnWordsOnThePage) {
     }
     const TRunOption* answers = FindRunOption("answers");
     ASSERT_NE(answers, nullptr);
-    ASSERT_EQ(answers->Choices.size(), 3u);
+    ASSERT_EQ(answers->Choices.size(), 4u);
     EXPECT_STREQ(answers->Choices[0].PageWords, "問題用紙の次に");
     EXPECT_STREQ(answers->Choices[2].PageWords, "なし");
+    EXPECT_STREQ(answers->Choices[3].PageWords, "一覧");
     EXPECT_STREQ(FindRunOption("problems")->Choices[1].PageWords, "４段４列");
 }
 

@@ -98,7 +98,7 @@ TEST(RunOptions, RefusedValuesAndTheirMessages) {
         {{{"problems", "14"}}, "--problems: '14' は 12 か 16 ではありません"},
         {{{"problems", "x"}}, "--problems: 'x' は整数ではありません"},
         {{{"sheets", "0"}}, "--sheets: '0' は 1 から 1000 までの枚数ではありません"},
-        {{{"answers", "later"}}, "--answers: 'later' は after、end、none のどれでもありません"},
+        {{{"answers", "later"}}, "--answers: 'later' は after、end、none、list のどれでもありません"},
         {{{"paper", "B6"}}, "--paper: 'B6' は A4、B5、B4、A3、Letter のどれでもありません"},
         {{{"zeros", "on"}}, "--zeros: 'on' は struck、omitted のどちらでもありません"},
         {{{"seed", "4294967296"}}, "--seed: '4294967296' は 0 から 4294967295 までの整数ではありません"},

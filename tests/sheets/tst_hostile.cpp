@@ -10,6 +10,7 @@
 
 #include "core/errors.h"
 #include "core/numtext.h"
+#include "core/sheet_run.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ const std::vector<Option> OptionsToTry = {
     {"--sheets", {"1", "2", "3", "0", "1001", "$2", " 2", "+3", "2 "}},
     {"--number", {"1", "-2147483648", "2147483647", "0x7FFFFFFF"}},
     {"--sentence", {"つぎの計算をしましょう。", QString(400, QChar(0x5C0F)), "-x", "--sheets", ""}},
-    {"--answers", {"after", "end", "none", "AFTER", "both"}},
+    {"--answers", {"after", "end", "none", "list", "AFTER", "both"}},
     {"--paper", {"A4", "b5", "B4", "A3", "letter", "A5", "legal"}},
     {"--preset", {"g4-hundredths-x-1digit", "g5-hundredths-x-tenths", "nope", ""}},
     {"--seed", {"0", "4294967295", "4294967296", "-1", "12"}},
@@ -80,7 +81,8 @@ const std::vector<Option> OptionsToTry = {
 struct Line {
     QStringList args;
     int sheets = 1;  // the last --sheets given, where it reads as a number
-    bool answers = true;
+    int problems = 16;
+    AnswerPlacement answers = AnswerPlacement::After;
 };
 
 Line Draw(std::mt19937& random) {
@@ -101,7 +103,16 @@ Line Draw(std::mt19937& random) {
             } catch (const Exception&) {
             }
         }
-        if (option.name == "--answers") line.answers = value != "none";
+        if (option.name == "--problems") {
+            try {
+                line.problems = ParseInteger(value.toStdString());
+            } catch (const Exception&) {
+            }
+        }
+        if (option.name == "--answers") {
+            const QStringList placements{"after", "end", "none", "list"};  // AnswerPlacement's order
+            if (placements.contains(value)) line.answers = static_cast<AnswerPlacement>(placements.indexOf(value));
+        }
     }
     return line;
 }
@@ -146,7 +157,7 @@ private slots:
             QVERIFY(info.waitForFinished(60000));
             const QString pages =
                 QString::fromUtf8(info.readAllStandardOutput()).section("Pages:", 1).section('\n', 0, 0);
-            QCOMPARE(pages.trimmed().toInt(), line.sheets * (line.answers ? 2 : 1));
+            QCOMPARE(pages.trimmed().toInt(), PageCount(line.answers, line.sheets, line.problems));
             QFile::remove(target);
         }
         // The table is meant to reach the runs that succeed as well as those that fail.

@@ -708,7 +708,8 @@ void TestSheets::failuresWriteNothing_data() {
     row("too many sheets", {"--sheets", "1001"}, 2, "--sheets: '1001' は 1 から 1000 までの枚数ではありません");
     row("number not an integer", {"--number", "1.5"}, 2, "--number: '1.5' は整数ではありません");
     row("numbers run out", {"--number", "2147483647", "--sheets", "2"}, 2, "--number: 2147483647 から 2 枚では");
-    row("answers placement", {"--answers", "later"}, 2, "--answers: 'later' は after、end、none のどれでもありません");
+    row("answers placement", {"--answers", "later"}, 2,
+        "--answers: 'later' は after、end、none、list のどれでもありません");
     row("paper", {"--paper", "A5"}, 2, "--paper: 'A5' は A4、B5、B4、A3、Letter のどれでもありません");
     row("header", {"--header", "date"}, 2, "--header: 'date' は name、name-date-score のどちらでもありません");
     row("numbers", {"--numbers", "yes"}, 2, "--numbers: 'yes' は on、off のどちらでもありません");
@@ -858,7 +859,7 @@ void TestSheets::helpVersionAndPresets() {
     const QString h = QString::fromUtf8(help.out);
     for (const char* expected :
          {"使い方 (Usage):", "-o OUTPUT.pdf", "--multiplicand <PATTERN>", "かけられる数の各位に使う数字",
-          "Digits allowed in each place of the", "--answers <after|end|none>", "--zeros <struck|omitted>",
+          "Digits allowed in each place of the", "--answers <after|end|none|list>", "--zeros <struck|omitted>",
           "--numbers <on|off>", "--header <name|name-date-score>", "-q, --quiet", "--list-presets",
           "終了コード (Exit status)"}) {
         QVERIFY2(h.contains(QString::fromUtf8(expected)), expected);

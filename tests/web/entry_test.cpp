@@ -148,10 +148,11 @@ TEST(WebEntry, TheChoicesAreEveryPaperAndThePagesWordsAndLimits) {
     EXPECT_EQ(sheets["min"].toInt(), 1);
     EXPECT_EQ(sheets["max"].toInt(), 100);  // the page's own limit, not tavrelo-sheets' 1000
     const QJsonArray answers = choices["answers"].toObject()["choices"].toArray();
-    ASSERT_EQ(answers.size(), 3);
+    ASSERT_EQ(answers.size(), 4);
     EXPECT_EQ(Str(answers[0].toObject()["value"]), "after");
     EXPECT_EQ(Str(answers[0].toObject()["label"]), "問題用紙の次に");
     EXPECT_EQ(Str(answers[2].toObject()["label"]), "なし");
+    EXPECT_EQ(Str(answers[3].toObject()["label"]), "一覧");
     EXPECT_EQ(Str(choices["header"].toObject()["choices"].toArray()[1].toObject()["label"]), "名前・月日・点数");
     EXPECT_EQ(Str(choices["zeros"].toObject()["default"]), "struck");
 }
@@ -314,4 +315,32 @@ TEST(WebEntry, JudgesEachEntryAndAWholeFigure) {
     ASSERT_EQ(strikes.size(), 1);
     EXPECT_EQ(strikes[0].toObject()["column"].toInt(), 1);
     EXPECT_EQ(Str(strikes[0].toObject()["mistake"]), "valuedDigitStruck");
+}
+
+// The list's pages follow every problem sheet, each standing for the first sheet it lists.
+TEST(WebEntry, TheListOfAnswersFollowsTheProblemSheets) {
+    FixedMeasurer measurer;
+    const struct {
+        const char* query;
+        std::vector<int> listed;  // the first sheet of each list page
+    } cases[] = {
+        {"seed=5&sheets=40&answers=list&problems=16&number=3", {1, 19, 37}},
+        {"seed=5&sheets=1&answers=list&problems=12", {1}},
+    };
+    for (const auto& c : cases) {
+        const QJsonArray pages = Parsed(MakeAnswer(c.query, measurer))["pages"].toArray();
+        const qsizetype sheets = pages.size() - std::ssize(c.listed);
+        ASSERT_GT(sheets, 0) << c.query;
+        for (qsizetype i = 0; i < pages.size(); ++i) {
+            const QJsonObject page = pages[i].toObject();
+            const bool list = i >= sheets;
+            EXPECT_EQ(page["answers"].toBool(), list) << c.query << " page " << i;
+            EXPECT_EQ(page.contains("list"), list) << c.query << " page " << i;
+            if (!list) continue;
+            const int first = c.listed[static_cast<std::size_t>(i - sheets)];
+            EXPECT_EQ(page["list"].toInt(), i - sheets + 1) << c.query;
+            EXPECT_EQ(page["sheet"].toInt(), first) << c.query;
+            EXPECT_NE(Str(page["svg"]).find("こたえ一覧"), std::string::npos) << c.query;
+        }
+    }
 }

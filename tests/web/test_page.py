@@ -162,6 +162,55 @@ class Pages(PageTest):
                 self.assertEqual(["こたえ" in text for text in texts], [answers for _, answers, _, _ in drawn])
 
 
+def raw_pages(path):
+    """The text of each page of a PDF in the order it was drawn (pdftotext -raw)."""
+    text = subprocess.run(["pdftotext", "-raw", path, "-"], check=True, capture_output=True, text=True).stdout
+    pages = text.split("\f")
+    if pages and not pages[-1].strip():
+        pages.pop()
+    return pages
+
+
+def numbers_in(words):
+    """The sheet numbers, products and page counts of a list page, in drawing order."""
+    return [w for w in " ".join(words).split() if re.fullmatch(r"-?" + NUMBER, w)]
+
+
+class AnswerList(PageTest):
+    def test_the_list_is_tavrelo_sheets_and_prints_a_page_each(self):
+        options = {"multiplicand": "[1-9].[0-9][1-9]", "multiplier": "[1-9].[1-9]", "seed": "9", "sheets": "40",
+                   "problems": "16", "number": "5", "answers": "list", "paper": "B5"}
+        self.page.open("&".join(k + "=" + v for k, v in options.items()))
+        self.assertEqual(self.page.state(), "drawn")
+        self.assertIn("一覧", self.page.js(
+            "return Array.from(document.getElementById('answers').options).map(o => o.textContent)"))
+        self.assertEqual(self.page.value("answers"), "list")
+        drawn = self.page.sheets()
+        lists = self.page.js("return Array.from(document.querySelectorAll('section.sheet'))"
+                             ".map(s => Number(s.dataset.list || 0))")
+        self.assertEqual(lists, [0] * 40 + [1, 2, 3])
+        self.assertEqual([(s, a) for s, a, _, _ in drawn[40:]], [(1, True), (19, True), (37, True)])
+        with tempfile.TemporaryDirectory() as folder:
+            ours_path = self.page.print_pdf(os.path.join(folder, "page.pdf"))
+            ours = raw_pages(ours_path)
+            theirs_path = os.path.join(folder, "sheets.pdf")
+            arguments = []
+            for k, v in options.items():
+                arguments += ["--" + k, v]
+            self.assertEqual(sheets_pdf(arguments, theirs_path).returncode, 0)
+            theirs = raw_pages(theirs_path)
+            sizes = page_sizes(ours_path)
+        self.assertEqual(len(sizes), 43, "one printed page a page drawn, no blank page")
+        self.assertEqual(len(theirs), 43)
+        self.assertEqual(["こたえ一覧" in text for text in ours], [False] * 40 + [True] * 3)
+        for page in range(40, 43):
+            listed = numbers_in(drawn[page][3])
+            # Every sheet's number and its sixteen products, and the page's place: "1 / 3".
+            self.assertEqual(len(listed), len(range(5, 45)[18 * (page - 40):18 * (page - 39)]) * 17 + 2)
+            self.assertEqual(listed, numbers_in([theirs[page]]), "the page draws tavrelo-sheets' list")
+            self.assertEqual(sorted(listed), sorted(numbers_in([ours[page]])), "and prints what it draws")
+
+
 class Fields(PageTest):
     def sheets_message(self, option, value):
         """What tavrelo-sheets says of the same value, without its program and option name."""

@@ -47,7 +47,8 @@ function PageApi(module) {
       return { errors: errors(answer.errors), fields: answer.fields };
     },
     // A run made: {errors} when a value is refused, else {errors: [], warning, seed, address,
-    // paper: {size, border}, pages: [{sheet, answers, number, svg}]}.
+    // paper: {size, border}, pages: [{sheet, answers, number, svg}]}; a page of the list of answers
+    // has its place in the list too (list: 1, 2, ...) and stands for the first sheet it lists.
     make(query) {
       const answer = call("make", query);
       if (answer.errors.length) return { errors: errors(answer.errors) };

@@ -36,14 +36,18 @@ const SheetsView = (function () {
     const parts = [];
     for (const page of pages) {
       const sheet = Number(page.sheet), number = Number(page.number);
-      const caption = sheet + " 枚目 " + (page.answers ? "答えの用紙" : "問題用紙") + "（問題No." + number + "）";
+      // A page of the list of answers stands for the first sheet it lists.
+      const list = Number(page.list || 0);
+      const caption = list ? "こたえ一覧 " + list + " ページ目（問題No." + number + "から）"
+        : sheet + " 枚目 " + (page.answers ? "答えの用紙" : "問題用紙") + "（問題No." + number + "）";
       // The image is one labelled picture: what it is drawn of (a hundred texts a sheet) is
       // hidden from assistive technology, for it is only the picture's parts. Printed to PDF,
       // Chromium builds the tagged PDF's structure from that tree, at a cost of each node.
       const svg = page.svg.replace(/^<svg ([^>]*)>/, '<svg role="img" aria-label="' + caption + '" $1><g aria-hidden="true">')
                           .replace(/<\/svg>\s*$/, "</g></svg>");
       parts.push('<section class="sheet" data-sheet="' + sheet + '" data-answers="' + (page.answers ? "true" : "false") +
-                 '" data-number="' + number + '"><h2>' + caption + "</h2>" + svg + "</section>");
+                 '" data-number="' + number + (list ? '" data-list="' + list : "") + '"><h2>' + caption + "</h2>" + svg +
+                 "</section>");
     }
     return parts.join("");
   }
