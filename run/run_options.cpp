@@ -13,7 +13,9 @@
 
 namespace {
 
-constexpr TOptionChoice ProblemCounts[] = {{"12", CountChoices[0]}, {"16", CountChoices[1]}};
+// SheetProblemCounts' order; the window offers the two rows of four only.
+constexpr TOptionChoice ProblemCounts[] = {{"6", "３段２列"},       {"8", "４段２列"},       {"10", "５段２列"},
+                                           {"12", CountChoices[0]}, {"16", CountChoices[1]}, {"20", "５段４列"}};
 constexpr TOptionChoice AnswerPlacements[] = {
     {"after", "問題用紙の次に"}, {"end", "最後にまとめて"}, {"none", "なし"}};  // AnswerPlacement's order
 constexpr auto PaperChoices = [] {
@@ -61,7 +63,7 @@ constexpr TRunOption Table[] = {
      .Kind = TOptionKind::Integer,
      .Choices = ProblemCounts,
      .Default = "16",
-     .Refusal = "は {alternatives} ではありません",
+     .Refusal = NoneOfThem,
      .SetNumber = [](RunOptions& o, std::int64_t n) { o.Settings.RequestedCount = static_cast<std::int32_t>(n); },
      .NumberOf = [](const RunOptions& o) -> std::int64_t { return o.Settings.RequestedCount; }},
     {.Name = "sheets",

@@ -63,8 +63,8 @@ TEST(OptionTable, EveryChoiceIsTakenAndRoundTrips) {
             }
         }
     }
-    // problems 2, answers 3, paper 5, zeros 2, numbers 2, header 2
-    EXPECT_EQ(choices, 16);
+    // problems 6, answers 3, paper 5, zeros 2, numbers 2, header 2
+    EXPECT_EQ(choices, 20);
 }
 
 // The page shows words of its own for each choice; no two choices of an option look alike there.
@@ -85,7 +85,9 @@ TEST(OptionTable, EveryChoiceHasItsOwnWordsOnThePage) {
     ASSERT_EQ(answers->Choices.size(), 3u);
     EXPECT_STREQ(answers->Choices[0].PageWords, "問題用紙の次に");
     EXPECT_STREQ(answers->Choices[2].PageWords, "なし");
-    EXPECT_STREQ(FindRunOption("problems")->Choices[1].PageWords, "４段４列");
+    // The window's two counts in the window's words.
+    EXPECT_STREQ(FindRunOption("problems")->Choices[3].PageWords, "３段４列");
+    EXPECT_STREQ(FindRunOption("problems")->Choices[4].PageWords, "４段４列");
 }
 
 // A limit's ends are taken and the numbers beyond them refused; the page's own limit is narrower

@@ -239,7 +239,7 @@ class Fields(PageTest):
         self.assertEqual(self.page.sheets(), drawn)
 
     def test_bad_values_in_an_address_draw_nothing(self):
-        cases = [("problems=14&sheets=3", "--problems: '14' は 12 か 16 ではありません"),
+        cases = [("problems=14&sheets=3", "--problems: '14' は 6、8、10、12、16、20 のどれでもありません"),
                  ("sheets=101", "--sheets: '101' は 1 から 100 までの枚数ではありません"),
                  ("multiplier=[2-9&seed=1", None)]
         for fragment, message in cases:
