@@ -13,9 +13,11 @@
 
 namespace {
 
-// SheetProblemCounts' order; the window offers the two rows of four only.
-constexpr TOptionChoice ProblemCounts[] = {{"6", "３段２列"},       {"8", "４段２列"},       {"10", "５段２列"},
-                                           {"12", CountChoices[0]}, {"16", CountChoices[1]}, {"20", "５段４列"}};
+// SheetProblemCounts' order. Six choices read better on the page with their counts; the window's
+// two keep its words ("３段４列") after theirs.
+constexpr TOptionChoice ProblemCounts[] = {{"6", "6問（３段２列）"},   {"8", "8問（４段２列）"},
+                                           {"10", "10問（５段２列）"}, {"12", "12問（３段４列）"},
+                                           {"16", "16問（４段４列）"}, {"20", "20問（５段４列）"}};
 constexpr TOptionChoice AnswerPlacements[] = {
     {"after", "問題用紙の次に"}, {"end", "最後にまとめて"}, {"none", "なし"}};  // AnswerPlacement's order
 constexpr auto PaperChoices = [] {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/window_texts.h"
+#include "drawing/worksheet.h"
 #include "run/run_options.h"
 
 namespace {
@@ -85,9 +87,13 @@ TEST(OptionTable, EveryChoiceHasItsOwnWordsOnThePage) {
     ASSERT_EQ(answers->Choices.size(), 3u);
     EXPECT_STREQ(answers->Choices[0].PageWords, "問題用紙の次に");
     EXPECT_STREQ(answers->Choices[2].PageWords, "なし");
-    // The window's two counts in the window's words.
-    EXPECT_STREQ(FindRunOption("problems")->Choices[3].PageWords, "３段４列");
-    EXPECT_STREQ(FindRunOption("problems")->Choices[4].PageWords, "４段４列");
+    // The window's two counts keep the window's words.
+    const TRunOption* problems = FindRunOption("problems");
+    ASSERT_EQ(problems->Choices.size(), std::size(SheetProblemCounts));
+    EXPECT_STREQ(problems->Choices[3].Value, "12");
+    EXPECT_NE(std::string(problems->Choices[3].PageWords).find(CountChoices[0]), std::string::npos);
+    EXPECT_STREQ(problems->Choices[4].Value, "16");
+    EXPECT_NE(std::string(problems->Choices[4].PageWords).find(CountChoices[1]), std::string::npos);
 }
 
 // A limit's ends are taken and the numbers beyond them refused; the page's own limit is narrower
