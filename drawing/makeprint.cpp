@@ -57,7 +57,7 @@ std::int32_t ProblemsOnPage(std::int32_t ProblemCount, std::int32_t Columns) {
 namespace {
 
 // How tall a run's figures may grow where their cells leave room, in base units. On A4 a base
-// unit is about 0.66 mm: 22 draws digits about 14 mm tall in columns about 7 mm wide, the
+// unit is about 0.63 mm: 22 draws digits about 14 mm tall in columns about 7 mm wide, the
 // squares of the arithmetic notebooks pupils write column multiplication in, so that a pupil can
 // copy the figure's columns and write the working below without cramping. Larger would only make
 // a long figure (5 digits by 5) crowd its cell for nothing a pupil gains.
