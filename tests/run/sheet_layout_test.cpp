@@ -246,21 +246,12 @@ TEST(SheetLayout, TwelveAndSixteenAsTheWindowsPage) {
     }
 }
 
-// The count asked for lays the sheet out; a short set keeps that count's rows and columns.
-TEST(SheetLayout, EachCountsRowsAndColumns) {
-    struct Case {
-        int count, columns;
-        bool evenRows;
-    };
-    for (const Case c : {Case{6, 2, false}, Case{8, 2, false}, Case{10, 2, true}, Case{12, 4, false},
-                         Case{16, 4, false}, Case{20, 4, true}}) {
-        const PageContent page = RunPage(AllSets()[0].set, c.count, false);
-        EXPECT_EQ(page.Columns, c.columns) << c.count;
-        EXPECT_EQ(page.EvenRows, c.evenRows) << c.count;
-        EXPECT_EQ(ProblemsOnPage(c.count, page.Columns), c.count);
-    }
-    // Five found of six asked for: two rows of two, the fifth left off as on the window's page.
+// A short set keeps the rows and columns of the count asked for: its incomplete row is left off.
+TEST(SheetLayout, AShortSetKeepsItsCountsColumns) {
+    for (const std::int32_t count : SheetProblemCounts)
+        EXPECT_EQ(ProblemsOnPage(count, RunPage(AllSets()[0].set, count, false).Columns), count) << count;
     EXPECT_EQ(ProblemsOnPage(5, ColumnsFor(6)), 4);
+    EXPECT_EQ(ProblemsOnPage(19, ColumnsFor(20)), 16);
     EXPECT_EQ(ProblemsOnPage(25, 2), 20);  // never past the store's 20
     EXPECT_EQ(ProblemsOnPage(7, 0), 0);
 }
