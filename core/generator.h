@@ -16,7 +16,7 @@ struct DigitRangeTexts {
 };
 
 struct GenerationSettings {
-    std::int32_t RequestedCount = 12;  // 12 or 16
+    std::int32_t RequestedCount = 12;  // the window's 12 or 16; a run's 6, 8, 10, 12, 16 or 20
     std::string AnswerLowText = "0";   // parsed with ParseDecimal
     std::string AnswerHighText = "0";
     std::array<DigitRangeTexts, 5> DigitRanges{};  // [k-1], k = 1 thousandths .. 5 tens

@@ -149,7 +149,8 @@ void DrawHeader(TCanvas& Canvas, const ListGeometry& g, const AnswerListContent&
 }  // namespace
 
 std::int32_t ListedProducts(const AnswerListRow& row) {
-    return ProblemsOnPage(static_cast<std::int32_t>(row.Products.size()));
+    const auto count = static_cast<std::int32_t>(row.Products.size());
+    return ProblemsOnPage(count, ColumnsFor(count));
 }
 
 void MakeAnswerList(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
@@ -186,7 +187,7 @@ void MakeAnswerList(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHe
     Canvas.Font.Name = MinchoFace;
     Canvas.Font.Height = g.Scaled(LabelHeight);
     CellText(Canvas, g, numbersRight, 0, "問題No.");
-    for (std::int32_t k = 0; k < ProblemsOnPage(page.Problems); ++k)
+    for (std::int32_t k = 0; k < ProblemsOnPage(page.Problems, ColumnsFor(page.Problems)); ++k)
         CellText(Canvas, g, g.CellRight(k % shape.ProductsPerLine), k / shape.ProductsPerLine, Parenthesised(k + 1));
 
     std::vector<std::string> numbers, products;

@@ -12,12 +12,11 @@
 
 namespace {
 
-// The largest height below `fails` for which fitsAt holds, or 0 when none does. A smaller font
-// never makes text wider or taller, so the heights that fit form one range from 1 upwards and
-// halving finds its top.
+// The largest height below `fails` for which fitsAt holds, or `fits` when none above it does (0:
+// none at all). A smaller font never makes text wider or taller, so the heights that fit form one
+// range from 1 upwards and halving finds its top.
 template <typename Fits>
-std::int32_t LargestFitting(std::int32_t fails, const Fits& fitsAt) {
-    std::int32_t fits = 0;
+std::int32_t LargestFitting(std::int32_t fails, const Fits& fitsAt, std::int32_t fits = 0) {
     while (fails - fits > 1) {
         const std::int32_t mid = fits + (fails - fits) / 2;
         if (fitsAt(mid))
@@ -48,10 +47,33 @@ std::int32_t Div32(std::int32_t a, std::int32_t b) {
 
 }  // namespace
 
-std::int32_t ProblemsOnPage(std::int32_t ProblemCount) {
+std::int32_t ProblemsOnPage(std::int32_t ProblemCount, std::int32_t Columns) {
+    if (Columns <= 0) return 0;
     // The store holds no more than its capacity; rows past it do not exist.
-    const std::int32_t rows = ProblemCount / 4;
-    return rows <= 0 ? 0 : 4 * (rows < ProblemCapacity / 4 ? rows : ProblemCapacity / 4);
+    const std::int32_t rows = ProblemCount / Columns;
+    return rows <= 0 ? 0 : Columns * (rows < ProblemCapacity / Columns ? rows : ProblemCapacity / Columns);
+}
+
+namespace {
+
+// How tall a run's figures may grow where their cells leave room, in base units. On A4 a base
+// unit is about 0.63 mm: 22 draws digits about 14 mm tall in columns about 7 mm wide, the
+// squares of the arithmetic notebooks pupils write column multiplication in, so that a pupil can
+// copy the figure's columns and write the working below without cramping. Larger would only make
+// a long figure (5 digits by 5) crowd its cell for nothing a pupil gains.
+constexpr double LargestGrownFigure = 22;
+
+}  // namespace
+
+std::int32_t ColumnsFor(std::int32_t ProblemCount) { return ProblemCount > 0 && ProblemCount <= 10 ? 2 : 4; }
+
+void SetSheetLayout(PageContent& content, std::int32_t ProblemCount) {
+    content.Columns = ColumnsFor(ProblemCount);
+    // Three and four rows step as the window's (12 and 16 print as they always have, and two to
+    // a row keep at least their rows' height); five rows so stepped would leave the last one
+    // about 58 units, too short for a worked figure at any sensible size.
+    content.EvenRows = content.Columns > 0 && ProblemCount / content.Columns >= 5;
+    content.LargestFigure = content.Columns < 4 ? LargestGrownFigure : 14;
 }
 
 float PageScaleFor(std::int32_t PageWidth, std::int32_t PageHeight, std::int32_t BaseWidth, std::int32_t BaseHeight) {
@@ -90,6 +112,7 @@ struct FigureGrid {
     std::int32_t columnStep = 0;
     std::int32_t rowStep = 0;
     std::int32_t rowCount = 0;
+    std::int32_t columns = 4;
     // Kept clear above each row's figures for its problem numbers: the row above must end
     // before it.
     std::int32_t numberBand = 0;
@@ -103,12 +126,16 @@ FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHei
     FigureGrid grid;
     grid.firstX = Scaled(24);
     grid.firstY = Scaled(70);
-    grid.columnStep = Div32(Sub32(PageWidth, Scaled(15)), 4);
+    grid.columns = content.Columns > 0 ? content.Columns : 4;
+    grid.columnStep = Div32(Sub32(PageWidth, Scaled(15)), grid.columns);
     if (content.Style.ProblemNumbers) grid.numberBand = Scaled(NumberBand);
-    const std::int32_t rowCount = content.Problems ? ProblemsOnPage(content.ProblemCount) / 4 : 0;
+    const std::int32_t rowCount =
+        content.Problems ? ProblemsOnPage(content.ProblemCount, grid.columns) / grid.columns : 0;
     if (rowCount <= 0) return grid;
     grid.rowCount = rowCount;
-    grid.rowStep = Div32(Sub32(PageHeight, Scaled(50)), rowCount);
+    // The window's rows step as if the page went on 20 units below its bottom, which leaves its
+    // last row the shortest; even rows share the height below the header alike.
+    grid.rowStep = Div32(Sub32(PageHeight, Scaled(content.EvenRows ? 70 : 50)), rowCount);
     return grid;
 }
 
@@ -118,7 +145,9 @@ FigureGrid GridFor(float pageScale, std::int32_t PageWidth, std::int32_t PageHei
 class PageFigures {
 public:
     explicit PageFigures(const PageContent& content)
-        : content_(content), worked_(static_cast<std::size_t>(ProblemsOnPage(content.ProblemCount))) {}
+        : content_(content),
+          worked_(static_cast<std::size_t>(
+              ProblemsOnPage(content.ProblemCount, content.Columns > 0 ? content.Columns : 4))) {}
 
     const TWorkedMultiplication& At(int k) {
         auto& worked = worked_.at(static_cast<std::size_t>(k - 1));
@@ -134,17 +163,17 @@ private:
     std::vector<std::optional<TWorkedMultiplication>> worked_;
 };
 
-// Whether every figure, drawn at the canvas's current font, stays inside the page's printable
-// area, above the row below it and clear of the figure to its left.
-bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth, std::int32_t PageHeight,
-                const PageContent& content, PageFigures& figures) {
+// Whether every figure, drawn at the canvas's current font (worked out with `answers`), stays
+// inside the page's printable area, above the row below it and clear of the figure to its left.
+bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth, std::int32_t PageHeight, bool answers,
+                PageFigures& figures) {
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         const std::int64_t bottomLimit =
             i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep - grid.numberBand : PageHeight;
         std::int64_t leftNeighbourRight = 0;
-        for (std::int32_t j = 1; j <= 4; ++j) {
+        for (std::int32_t j = 1; j <= grid.columns; ++j) {
             const TFigureBox box =
-                HissanBox(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * 4 + j), "×", content.ShowAnswers);
+                HissanBox(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * grid.columns + j), "×", answers);
             if (box.Empty) continue;
             if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit) return false;
             leftNeighbourRight = box.Right;
@@ -155,15 +184,23 @@ bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
 
 std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
                                 std::int32_t PageHeight, const PageContent& content, PageFigures& figures,
-                                std::int32_t designed) {
+                                std::int32_t designed, std::int32_t largest) {
     if (grid.rowCount <= 0 || designed <= 1) return designed;
     const std::int32_t saved = Canvas.Font.Height;
     auto fitsAt = [&](std::int32_t height) {
         Canvas.Font.Height = height;
-        return FiguresFit(Canvas, grid, PageWidth, PageHeight, content, figures);
+        return FiguresFit(Canvas, grid, PageWidth, PageHeight, content.ShowAnswers, figures);
+    };
+    // Growing is judged on the worked figures even on a problem sheet: the pupil writes the
+    // working into the cell, and the answer sheet then shows the figures at the same size.
+    auto workedFitsAt = [&](std::int32_t height) {
+        Canvas.Font.Height = height;
+        return FiguresFit(Canvas, grid, PageWidth, PageHeight, true, figures);
     };
     std::int32_t chosen = designed;
-    if (!fitsAt(designed)) {
+    if (largest > designed && workedFitsAt(designed)) {
+        chosen = LargestFitting(Add32(largest, 1), workedFitsAt, designed);
+    } else if (!fitsAt(designed)) {
         const std::int32_t fits = LargestFitting(designed, fitsAt);
         // A page too small for any figure keeps the designed height rather than specks.
         if (fits >= 1) chosen = fits;
@@ -272,8 +309,9 @@ std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t 
     const TFont saved = Canvas.Font;
     Canvas.Font.Name = MinchoFace;
     PageFigures figures(content);
-    const std::int32_t height = FittedFigureHeight(Canvas, GridFor(pageScale, PageWidth, PageHeight, content),
-                                                   PageWidth, PageHeight, content, figures, designed);
+    const std::int32_t height =
+        FittedFigureHeight(Canvas, GridFor(pageScale, PageWidth, PageHeight, content), PageWidth, PageHeight, content,
+                           figures, designed, ScaledBy(pageScale, content.LargestFigure));
     Canvas.Font = saved;
     return height;
 }
@@ -323,16 +361,17 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     // neighbour, the whole page's figures get the largest height that keeps every one clear.
     // The figures keep their places; only their size changes.
     PageFigures figures(content);
-    Canvas.Font.Height = FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, figures, designed);
+    Canvas.Font.Height = FittedFigureHeight(Canvas, grid, PageWidth, PageHeight, content, figures, designed,
+                                            Scaled(content.LargestFigure));
 
     if (content.Style.ProblemNumbers) {
         const std::int32_t figureHeight = Canvas.Font.Height;
         Canvas.Font.Height = Scaled(NumberHeight);
         for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
-            for (std::int32_t j = 1; j <= 4; ++j) {
+            for (std::int32_t j = 1; j <= grid.columns; ++j) {
                 // Built by appending: GCC 12 at -O3 warns (-Wrestrict) on "(" + text + ")".
                 std::string number = "(";
-                number += FormatInteger((i - 1) * 4 + j);
+                number += FormatInteger((i - 1) * grid.columns + j);
                 number += ')';
                 Canvas.TextOut(Sub32(grid.X(j), Scaled(NumberIndent)), Sub32(grid.Y(i), grid.numberBand), number);
             }
@@ -341,8 +380,8 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
     }
 
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
-        for (std::int32_t j = 1; j <= 4; ++j)
-            Hissan(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * 4 + j), "×", content.ShowAnswers);
+        for (std::int32_t j = 1; j <= grid.columns; ++j)
+            Hissan(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * grid.columns + j), "×", content.ShowAnswers);
     }
     Canvas.Font.Height = designed;
 }

@@ -60,7 +60,23 @@ struct PageContent {
     std::int32_t BaseWidth = 320;  // the preview area's size: the page is designed on it
     std::int32_t BaseHeight = 441;
     TPageStyle Style;  // the window's pages keep the plain one
+    // How a run's sheet lays its problems out (SetSheetLayout); the window's pages keep these.
+    std::int32_t Columns = 4;  // problems in a row
+    // Every row as tall as the others, the last one down to the printable area's bottom; else
+    // the rows step as the window's page always stepped them.
+    bool EvenRows = false;
+    // The figures' height may grow past the designed 14 base units up to this, as far as every
+    // worked figure still fits its cell.
+    double LargestFigure = 14;
 };
+
+// The problems a run's sheet can hold, and how many of them stand in a row.
+inline constexpr std::int32_t SheetProblemCounts[] = {6, 8, 10, 12, 16, 20};
+std::int32_t ColumnsFor(std::int32_t ProblemCount);
+
+// Lays a run's sheet of `ProblemCount` problems out: rows of two for 6, 8 and 10, with figures
+// grown to fill the wider cells; 12 and 16 as the window's page; 10 and 20 in five even rows.
+void SetSheetLayout(PageContent& content, std::int32_t ProblemCount);
 
 // The page's scale factor: the smaller of the two quotients page / base, held at single
 // precision; 1 for a page width of 0 or less.
@@ -70,12 +86,15 @@ std::int32_t ScaledBy(float PageScale, double x);
 
 // The font height the page's figures are drawn at: Scaled(14), or, on a page whose worked
 // figures would not fit at that height, the largest height at which every figure stays above
-// the row below it, inside the printable area and clear of its left neighbour. Measured with
+// the row below it, inside the printable area and clear of its left neighbour. A page whose
+// LargestFigure is larger draws them up to Scaled(LargestFigure), as far as the worked figures
+// fit, on its problem sheet as on its answer sheet. Measured with
 // Canvas's own metrics; draws nothing and leaves Canvas's font as it was.
 std::int32_t FigureHeight(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight, const PageContent& content);
 
-// How many problems of a set of `ProblemCount` a page shows: its complete rows of four, from
-// the first problem on. The 1 to 3 problems of an incomplete last row are not on the page.
-std::int32_t ProblemsOnPage(std::int32_t ProblemCount);
+// How many problems of a set of `ProblemCount` a page shows: its complete rows of `Columns`
+// (the window's four), from the first problem on. The problems of an incomplete last row are
+// not on the page.
+std::int32_t ProblemsOnPage(std::int32_t ProblemCount, std::int32_t Columns = 4);
 
 void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight, const PageContent& content);

@@ -13,7 +13,11 @@
 
 namespace {
 
-constexpr TOptionChoice ProblemCounts[] = {{"12", CountChoices[0]}, {"16", CountChoices[1]}};
+// SheetProblemCounts' order. Six choices read better on the page with their counts; the window's
+// two keep its words ("３段４列") after theirs.
+constexpr TOptionChoice ProblemCounts[] = {{"6", "6問（３段２列）"},   {"8", "8問（４段２列）"},
+                                           {"10", "10問（５段２列）"}, {"12", "12問（３段４列）"},
+                                           {"16", "16問（４段４列）"}, {"20", "20問（５段４列）"}};
 constexpr TOptionChoice AnswerPlacements[] = {{"after", "問題用紙の次に"},
                                               {"end", "最後にまとめて"},
                                               {"none", "なし"},
@@ -63,7 +67,7 @@ constexpr TRunOption Table[] = {
      .Kind = TOptionKind::Integer,
      .Choices = ProblemCounts,
      .Default = "16",
-     .Refusal = "は {alternatives} ではありません",
+     .Refusal = NoneOfThem,
      .SetNumber = [](RunOptions& o, std::int64_t n) { o.Settings.RequestedCount = static_cast<std::int32_t>(n); },
      .NumberOf = [](const RunOptions& o) -> std::int64_t { return o.Settings.RequestedCount; }},
     {.Name = "sheets",

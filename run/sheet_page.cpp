@@ -22,7 +22,11 @@ PageContent SheetPage(std::string_view sentence, std::int32_t number, const Prob
 
 PageContent RunSheetPage(const RunOptions& options, std::int32_t sheet, bool answers, const ProblemSet& set,
                          std::int32_t count) {
-    return SheetPage(options.Sentence, SheetNumber(options.FirstNumber, sheet), set, count, answers, options.Style);
+    PageContent content =
+        SheetPage(options.Sentence, SheetNumber(options.FirstNumber, sheet), set, count, answers, options.Style);
+    // Laid out for the count asked for: a short set (the page warns and draws it) keeps its rows.
+    SetSheetLayout(content, options.Settings.RequestedCount);
+    return content;
 }
 
 AnswerListContent RunListPage(const RunOptions& options, const AnswerListPage& page) {

@@ -49,7 +49,7 @@ TEST(AnswerList, EveryTextStaysOnThePageAndClearOfTheOthers) {
             const std::vector<Box> boxes = TextBoxes(canvas);
             const std::string label = std::to_string(problems) + " problems on " + std::to_string(size.width);
             // The header's words, the problem numbers and a number and the products a sheet.
-            const std::int32_t shown = ProblemsOnPage(problems);
+            const std::int32_t shown = ProblemsOnPage(problems, ColumnsFor(problems));
             EXPECT_EQ(std::ssize(boxes), 4 + 1 + shown + std::ssize(page.Rows) * (1 + shown)) << label;
             for (const Box& a : boxes) {
                 EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= size.width && a.bottom <= size.height)

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/window_texts.h"
+#include "drawing/worksheet.h"
 #include "run/run_options.h"
 
 namespace {
@@ -63,8 +65,8 @@ TEST(OptionTable, EveryChoiceIsTakenAndRoundTrips) {
             }
         }
     }
-    // problems 2, answers 4, paper 5, zeros 2, numbers 2, header 2
-    EXPECT_EQ(choices, 17);
+    // problems 6, answers 4, paper 5, zeros 2, numbers 2, header 2
+    EXPECT_EQ(choices, 21);
 }
 
 // The page shows words of its own for each choice; no two choices of an option look alike there.
@@ -86,7 +88,13 @@ TEST(OptionTable, EveryChoiceHasItsOwnWordsOnThePage) {
     EXPECT_STREQ(answers->Choices[0].PageWords, "問題用紙の次に");
     EXPECT_STREQ(answers->Choices[2].PageWords, "なし");
     EXPECT_STREQ(answers->Choices[3].PageWords, "一覧");
-    EXPECT_STREQ(FindRunOption("problems")->Choices[1].PageWords, "４段４列");
+    // The window's two counts keep the window's words.
+    const TRunOption* problems = FindRunOption("problems");
+    ASSERT_EQ(problems->Choices.size(), std::size(SheetProblemCounts));
+    EXPECT_STREQ(problems->Choices[3].Value, "12");
+    EXPECT_NE(std::string(problems->Choices[3].PageWords).find(CountChoices[0]), std::string::npos);
+    EXPECT_STREQ(problems->Choices[4].Value, "16");
+    EXPECT_NE(std::string(problems->Choices[4].PageWords).find(CountChoices[1]), std::string::npos);
 }
 
 // A limit's ends are taken and the numbers beyond them refused; the page's own limit is narrower

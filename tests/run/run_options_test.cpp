@@ -95,7 +95,7 @@ TEST(RunOptions, RefusedValuesAndTheirMessages) {
         const char* message;
     };
     const std::vector<Case> cases{
-        {{{"problems", "14"}}, "--problems: '14' は 12 か 16 ではありません"},
+        {{{"problems", "14"}}, "--problems: '14' は 6、8、10、12、16、20 のどれでもありません"},
         {{{"problems", "x"}}, "--problems: 'x' は整数ではありません"},
         {{{"sheets", "0"}}, "--sheets: '0' は 1 から 1000 までの枚数ではありません"},
         {{{"answers", "later"}}, "--answers: 'later' は after、end、none、list のどれでもありません"},
@@ -108,7 +108,7 @@ TEST(RunOptions, RefusedValuesAndTheirMessages) {
         {{{"number", "2147483600"}, {"sheets", "49"}},
          "--number: 2147483600 から 49 枚では、最後の番号が 2147483647 を超えます"},
         {{{"number", "2147483600"}, {"sheets", "48"}}, "(accepted)"},
-        {{{"problems", "14"}, {"problems", "12"}}, "--problems: '14' は 12 か 16 ではありません"},
+        {{{"problems", "14"}, {"problems", "12"}}, "--problems: '14' は 6、8、10、12、16、20 のどれでもありません"},
         {{{"output", "a.pdf"}}, "'--output' というオプションはありません"},
     };
     for (const Case& c : cases) EXPECT_EQ(MessageOf(c.values), c.message);

@@ -150,6 +150,10 @@ private slots:
             << QStringList{"--seed",          "100", "--multiplicand", "[1-9][0-9].[0-9][1-9]", "--multiplier",
                            "[1-9].[0-9][1-9]"}
             << 100 << 1 << 16 << 6;
+        // Two to a row: every problem of the sheet listed, on one line.
+        QTest::newRow("37 sheets of 6") << QStringList{"--seed", "6", "--problems", "6"} << 37 << 1 << 6 << 2;
+        QTest::newRow("3 sheets of 10") << QStringList{"--seed", "10", "--problems", "10"} << 3 << 1 << 10 << 1;
+        QTest::newRow("19 sheets of 20") << QStringList{"--seed", "20", "--problems", "20"} << 19 << 1 << 20 << 2;
     }
 
     void theListHasTheAnswerSheetsProducts() {
@@ -185,7 +189,7 @@ private slots:
         QTest::addColumn<QString>("paper");
         QTest::addColumn<QString>("problems");
         for (const char* paper : {"A4", "B5", "B4", "A3", "Letter"}) {
-            for (const char* problems : {"12", "16"})
+            for (const char* problems : {"6", "10", "12", "16", "20"})
                 QTest::addRow("%s, %s problems", paper, problems) << QString(paper) << QString(problems);
         }
     }

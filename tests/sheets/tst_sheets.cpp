@@ -347,6 +347,13 @@ void TestSheets::problemsStayInsidePatternAndRange_data() {
                                  << "[1-9]\\.[1-9]"
                                  << "100"
                                  << "150" << 16;
+    // Rows of two and five rows of four read back problem by problem, as many as asked for.
+    for (const int problems : {6, 8, 10, 20})
+        QTest::addRow("%d problems", problems)
+            << QStringList{"--problems", QString::number(problems)} << "[1-9]\\.[1-9]"
+            << "[2-9]"
+            << "0"
+            << "1000" << problems;
 }
 
 void TestSheets::problemsStayInsidePatternAndRange() {
@@ -607,6 +614,14 @@ void TestSheets::textbookPagesKeepEveryWordApartAndOnThePaper_data() {
     QTest::newRow("A4, 12") << "A4" << 210.0 << 297.0 << 12;
     QTest::newRow("B5, 16") << "B5" << 182.0 << 257.0 << 16;
     QTest::newRow("B5, 12") << "B5" << 182.0 << 257.0 << 12;
+    for (const int problems : {6, 8, 10, 20}) {
+        QTest::addRow("A4, %d", problems) << "A4" << 210.0 << 297.0 << problems;
+        QTest::addRow("B5, %d", problems) << "B5" << 182.0 << 257.0 << problems;
+    }
+    QTest::newRow("B4, 6") << "B4" << 257.0 << 364.0 << 6;
+    QTest::newRow("A3, 10") << "A3" << 297.0 << 420.0 << 10;
+    QTest::newRow("Letter, 8") << "Letter" << 215.9 << 279.4 << 8;
+    QTest::newRow("Letter, 20") << "Letter" << 215.9 << 279.4 << 20;
 }
 
 // The textbook pages read back word by word: every word, problem number and slash on the
@@ -702,7 +717,8 @@ void TestSheets::failuresWriteNothing_data() {
     row("answer without colon", {"--answer", "5"}, 2, "--answer: '5' は答えの範囲として読めません");
     row("too many places", {"--multiplicand", "1.2345"}, 2, "--multiplicand: '1.2345' は位の指定として読めません");
     row("bad multiplier", {"--multiplier", "[2-x]"}, 2, "--multiplier: '[2-x]' は位の指定として読めません");
-    row("problems not 12 or 16", {"--problems", "14"}, 2, "--problems: '14' は 12 か 16 ではありません");
+    row("problems not one of the six counts", {"--problems", "7"}, 2,
+        "--problems: '7' は 6、8、10、12、16、20 のどれでもありません");
     row("problems not a number", {"--problems", "x"}, 2, "--problems: 'x' は整数ではありません");
     row("no sheets", {"--sheets", "0"}, 2, "--sheets: '0' は 1 から 1000 までの枚数ではありません");
     row("too many sheets", {"--sheets", "1001"}, 2, "--sheets: '1001' は 1 から 1000 までの枚数ではありません");

@@ -87,7 +87,12 @@ class Sheets(PageTest):
                 self.assertEqual(product, plain(exact), (a, b))
 
     def test_the_same_problems_as_tavrelo_sheets(self):
-        options = {"preset": "g5-hundredths-x-tenths", "seed": "2024", "sheets": "2", "problems": "12",
+        for count in ("12", "6", "20"):
+            with self.subTest(problems=count):
+                self.same_problems_as_tavrelo_sheets(count)
+
+    def same_problems_as_tavrelo_sheets(self, count):
+        options = {"preset": "g5-hundredths-x-tenths", "seed": "2024", "sheets": "2", "problems": count,
                    "answers": "none", "paper": "B5"}
         self.page.open("&".join(k + "=" + v for k, v in options.items()))
         with tempfile.TemporaryDirectory() as folder:
@@ -104,8 +109,27 @@ class Sheets(PageTest):
         self.assertEqual(len(ours), 2)
         self.assertEqual(len(theirs), 2)
         for a, b in zip(ours, theirs):
-            self.assertEqual(len(problems_of(a)), 12)
+            self.assertEqual(len(problems_of(a)), int(count))
             self.assertEqual(problems_of(a), problems_of(b))
+
+    def test_six_counts_offered_and_each_kept_in_the_address(self):
+        counts = ["6", "8", "10", "12", "16", "20"]
+        self.page.open("seed=3")
+        self.assertEqual(self.page.js("return Array.from(document.getElementsByName('QNumPattern')).map(e => e.id)"),
+                         ["QNum" + n for n in counts])
+        for count in counts:
+            with self.subTest(problems=count):
+                self.page.open("seed=3")
+                self.page.click("QNum" + count)
+                self.assertEqual(self.page.press("btnPreview"), "drawn")
+                drawn = self.page.sheets()
+                self.assertEqual([sum(t.startswith("×") for t in texts) for _, _, _, texts in drawn],
+                                 [int(count)] * 2)
+                fragment = self.page.js("return location.hash").lstrip("#")
+                self.assertIn("problems=" + count + "&", fragment)
+                self.page.open(fragment)
+                self.assertTrue(self.page.selected("QNum" + count))
+                self.assertEqual(self.page.sheets(), drawn)
 
     def test_a_set_that_cannot_be_completed_warns_and_shows_what_it_has(self):
         self.page.open()
@@ -288,7 +312,7 @@ class Fields(PageTest):
         self.assertEqual(self.page.sheets(), drawn)
 
     def test_bad_values_in_an_address_draw_nothing(self):
-        cases = [("problems=14&sheets=3", "--problems: '14' は 12 か 16 ではありません"),
+        cases = [("problems=14&sheets=3", "--problems: '14' は 6、8、10、12、16、20 のどれでもありません"),
                  ("sheets=101", "--sheets: '101' は 1 から 100 までの枚数ではありません"),
                  ("multiplier=[2-9&seed=1", None)]
         for fragment, message in cases:

@@ -10,7 +10,7 @@ const Settings = (function () {
   const digitNames = [];
   for (let k = 1; k <= 5; ++k) for (const f of ["u", "d"]) for (const b of ["l", "h"]) digitNames.push(f + k + b);
   const windowNames = digitNames.concat(["AnsLow", "AnsHigh"]);
-  // The options in the address's order but the count (the radio buttons QNum12, QNum16), and
+  // The options in the address's order but the count (the radio buttons QNum6 .. QNum20), and
   // the element that holds each.
   const optionNames = ["sheets", "number", "sentence", "answers", "paper", "zeros", "numbers", "header", "seed"];
   const elementOf = { number: "PrnNum", sentence: "QstSentence" };
@@ -101,7 +101,7 @@ const Settings = (function () {
     }
   }
 
-  // The problem counts as the window's radio buttons (QNum12, QNum16), one space apart.
+  // The problem counts as radio buttons named as the window's two (QNum12, QNum16), one space apart.
   function buildCounts(option) {
     const group = $("counts");
     for (const c of option.choices) {
