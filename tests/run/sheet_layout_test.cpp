@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -86,7 +87,9 @@ const std::vector<Sets>& AllSets() {
 }
 
 PageContent RunPage(const ProblemSet& set, int count, bool answers, const char* header = "name") {
-    RunOptions o = DefaultRunOptions();
+    // The page refers to its run's sentence: the run outlives every page the tests draw.
+    static std::list<RunOptions> runs;
+    RunOptions& o = runs.emplace_back(DefaultRunOptions());
     ApplyRunOption("problems", std::to_string(count), o);
     ApplyRunOption("header", header, o);
     return RunSheetPage(o, 0, answers, set, count);
