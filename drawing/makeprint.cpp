@@ -143,8 +143,8 @@ bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth,
             i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep - grid.numberBand : PageHeight;
         std::int64_t leftNeighbourRight = 0;
         for (std::int32_t j = 1; j <= 4; ++j) {
-            const TFigureBox box =
-                HissanBox(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * 4 + j), "×", content.ShowAnswers);
+            const TFigureBox box = HissanBox(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * 4 + j), "×",
+                                             content.ShowAnswers, content.Style.Grid);
             if (box.Empty) continue;
             if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit) return false;
             leftNeighbourRight = box.Right;
@@ -342,7 +342,8 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
 
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         for (std::int32_t j = 1; j <= 4; ++j)
-            Hissan(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * 4 + j), "×", content.ShowAnswers);
+            Hissan(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * 4 + j), "×", content.ShowAnswers,
+                   content.Style.Grid);
     }
     Canvas.Font.Height = designed;
 }
