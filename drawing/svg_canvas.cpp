@@ -171,6 +171,21 @@ void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
     // Covers x1..x2-1 and y1..y2-1, outline included: the outline is the one-pixel border inside.
     if (x2 <= x1 || y2 <= y1) return;
     const std::int64_t w = static_cast<std::int64_t>(x2) - x1, h = static_cast<std::int64_t>(y2) - y1;
+    if (w == 1 || h == 1) {
+        // A line one pixel thin is all outline; an outline of zero width would not be drawn at all.
+        body_ += "<rect x=\"";
+        AppendNumber(body_, x1);
+        body_ += "\" y=\"";
+        AppendNumber(body_, y1);
+        body_ += "\" width=\"";
+        AppendNumber(body_, static_cast<double>(w));
+        body_ += "\" height=\"";
+        AppendNumber(body_, static_cast<double>(h));
+        body_ += "\" fill=\"";
+        AppendColor(body_, Pen.Color);
+        body_ += "\"/>";
+        return;
+    }
     body_ += "<rect x=\"";
     AppendNumber(body_, x1 + 0.5);
     body_ += "\" y=\"";
