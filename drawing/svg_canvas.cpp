@@ -173,6 +173,8 @@ void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
     const std::int64_t w = static_cast<std::int64_t>(x2) - x1, h = static_cast<std::int64_t>(y2) - y1;
     if (w == 1 || h == 1) {
         // A line one pixel thin is all outline; an outline of zero width would not be drawn at all.
+        // Nor is a line thinner than a screen pixel once the page is shown smaller, if its edges
+        // are snapped to pixels as the page's are: this one is drawn light instead.
         body_ += "<rect x=\"";
         AppendNumber(body_, x1);
         body_ += "\" y=\"";
@@ -183,7 +185,7 @@ void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
         AppendNumber(body_, static_cast<double>(h));
         body_ += "\" fill=\"";
         AppendColor(body_, Pen.Color);
-        body_ += "\"/>";
+        body_ += "\" shape-rendering=\"geometricPrecision\"/>";
         return;
     }
     body_ += "<rect x=\"";

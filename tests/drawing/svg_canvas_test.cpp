@@ -55,7 +55,7 @@ std::vector<Drawn> ReadSvg(const std::string& svg) {
         R"re(<rect x="([-0-9.e]+)" y="([-0-9.e]+)" width="([-0-9.e]+)" height="([-0-9.e]+)" fill="[^"]*" stroke=)re");
     // A line a pixel thin is written filled, exactly where it lies.
     const std::regex line(
-        R"re(<rect x="([-0-9.e]+)" y="([-0-9.e]+)" width="([-0-9.e]+)" height="([-0-9.e]+)" fill="[^"]*"/>)re");
+        R"re(<rect x="([-0-9.e]+)" y="([-0-9.e]+)" width="([-0-9.e]+)" height="([-0-9.e]+)" fill="[^"]*" shape-rendering="geometricPrecision"/>)re");
     const std::regex element(R"re(<(text|rect)[^>]*>)re");
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), element); it != std::sregex_iterator(); ++it) {
         const std::string rest = svg.substr(static_cast<std::size_t>(it->position()));
