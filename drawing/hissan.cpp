@@ -111,27 +111,26 @@ private:
         const std::int64_t left = right - c_.TextWidth(std::string(static_cast<std::size_t>(columns), '0'));
         const std::int64_t top = Row(0), bottom = static_cast<std::int64_t>(y_) + std::int64_t{rows} * fullHeight_;
 
-        const TBrush brush = c_.Brush;
-        const TPen pen = c_.Pen;
-        c_.Brush = {TBrushStyle::Solid, GridGrey};
-        c_.Pen.Color = GridGrey;
+        // Coordinates wrap like the rest of the figure's.
+        const auto line = [](std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+            return TRect{static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1), static_cast<std::int32_t>(x2),
+                         static_cast<std::int32_t>(y2)};
+        };
+        std::vector<TRect> lines;
+        lines.reserve(static_cast<std::size_t>(rows + columns + 2));
         for (int k = 0; k <= rows; ++k) {
             const std::int64_t y = static_cast<std::int64_t>(y_) + std::int64_t{k} * fullHeight_ - half;
-            Line(left - half, y, right - half + thickness, y + thickness);
+            lines.push_back(line(left - half, y, right - half + thickness, y + thickness));
         }
         for (int column = 0; column <= columns; ++column) {
             const std::int64_t x =
                 (column == 0 ? right : right - c_.TextWidth(std::string(static_cast<std::size_t>(column), '0'))) - half;
-            Line(x, top - half, x + thickness, bottom - half + thickness);
+            lines.push_back(line(x, top - half, x + thickness, bottom - half + thickness));
         }
+        const TBrush brush = c_.Brush;
+        c_.Brush = {TBrushStyle::Solid, GridGrey};
+        c_.FillRectangles(lines);
         c_.Brush = brush;
-        c_.Pen = pen;
-    }
-
-    // One grid line as a filled rectangle; coordinates wrap like the rest of the figure's.
-    void Line(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
-        c_.Rectangle(static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1), static_cast<std::int32_t>(x2),
-                     static_cast<std::int32_t>(y2));
     }
 
     std::int32_t Row(int k) const {
@@ -198,6 +197,9 @@ public:
     // The squares under a figure are part of it: the page keeps them clear of everything else.
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
         if (x2 > x1 && y2 > y1) Cover(x1, y1, x2, y2);
+    }
+    void FillRectangles(std::span<const TRect> rects) override {
+        for (const TRect& r : rects) Rectangle(r.Left, r.Top, r.Right, r.Bottom);
     }
 
     const TFigureBox& Box() const { return box_; }

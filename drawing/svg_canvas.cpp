@@ -171,23 +171,6 @@ void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
     // Covers x1..x2-1 and y1..y2-1, outline included: the outline is the one-pixel border inside.
     if (x2 <= x1 || y2 <= y1) return;
     const std::int64_t w = static_cast<std::int64_t>(x2) - x1, h = static_cast<std::int64_t>(y2) - y1;
-    if (w == 1 || h == 1) {
-        // A line one pixel thin is all outline; an outline of zero width would not be drawn at all.
-        // Nor is a line thinner than a screen pixel once the page is shown smaller, if its edges
-        // are snapped to pixels as the page's are: this one is drawn light instead.
-        body_ += "<rect x=\"";
-        AppendNumber(body_, x1);
-        body_ += "\" y=\"";
-        AppendNumber(body_, y1);
-        body_ += "\" width=\"";
-        AppendNumber(body_, static_cast<double>(w));
-        body_ += "\" height=\"";
-        AppendNumber(body_, static_cast<double>(h));
-        body_ += "\" fill=\"";
-        AppendColor(body_, Pen.Color);
-        body_ += "\" shape-rendering=\"geometricPrecision\"/>";
-        return;
-    }
     body_ += "<rect x=\"";
     AppendNumber(body_, x1 + 0.5);
     body_ += "\" y=\"";
@@ -204,6 +187,30 @@ void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
     body_ += "\" stroke=\"";
     AppendColor(body_, Pen.Color);
     body_ += "\" stroke-width=\"1\"/>";
+}
+
+void TSvgCanvas::FillRectangles(std::span<const TRect> rects) {
+    std::string path;
+    for (const TRect& r : rects) {
+        if (r.Right <= r.Left || r.Bottom <= r.Top) continue;
+        path += 'M';
+        AppendNumber(path, r.Left);
+        path += ' ';
+        AppendNumber(path, r.Top);
+        path += 'h';
+        AppendNumber(path, static_cast<double>(static_cast<std::int64_t>(r.Right) - r.Left));
+        path += 'v';
+        AppendNumber(path, static_cast<double>(static_cast<std::int64_t>(r.Bottom) - r.Top));
+        path += 'h';
+        AppendNumber(path, -static_cast<double>(static_cast<std::int64_t>(r.Right) - r.Left));
+        path += 'z';
+    }
+    if (path.empty()) return;
+    // One element for all of them: a page of grids stays a few hundred elements, not thousands.
+    // Lines a pixel thin are drawn light rather than snapped away when the page is shown smaller.
+    body_ += "<path d=\"" + path + "\" fill=\"";
+    AppendColor(body_, Brush.Color);
+    body_ += "\" shape-rendering=\"geometricPrecision\"/>";
 }
 
 std::string TSvgCanvas::Svg() const {

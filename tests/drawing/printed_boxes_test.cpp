@@ -210,8 +210,8 @@ INSTANTIATE_TEST_SUITE_P(A4, PrintedBoxes, ::testing::Values(Sheet{600, 16}, She
                              return std::to_string(sheet.param.dpi) + "dpi_" + std::to_string(sheet.param.count);
                          });
 
-// Passes everything on and keeps each figure's squares: the grey lines a figure draws, one run
-// of them before its texts.
+// Passes everything on and keeps each figure's squares: the lines a figure fills, one run of
+// them before its texts.
 class TSquaresSeen : public TForwardingCanvas {
 public:
     struct Lines {
@@ -224,16 +224,19 @@ public:
         TForwardingCanvas::TextOut(x, y, text);
     }
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
+        inLines_ = false;
         TForwardingCanvas::Rectangle(x1, y1, x2, y2);
-        if (Brush.Style != TBrushStyle::Solid || Brush.Color == clWhite) {
-            inLines_ = false;
-            return;
-        }
+    }
+    void FillRectangles(std::span<const TRect> rects) override {
+        TForwardingCanvas::FillRectangles(rects);
         if (!inLines_) figures.emplace_back();
         inLines_ = true;
-        auto& lines = x2 - x1 > y2 - y1 ? figures.back().rows : figures.back().columns;
-        const double middle = x2 - x1 > y2 - y1 ? y1 + (y2 - y1) / 2 : x1 + (x2 - x1) / 2;
-        lines.insert(std::upper_bound(lines.begin(), lines.end(), middle), middle);
+        for (const TRect& r : rects) {
+            const bool across = r.Right - r.Left > r.Bottom - r.Top;
+            auto& lines = across ? figures.back().rows : figures.back().columns;
+            const double middle = across ? r.Top + (r.Bottom - r.Top) / 2 : r.Left + (r.Right - r.Left) / 2;
+            lines.insert(std::upper_bound(lines.begin(), lines.end(), middle), middle);
+        }
     }
 
     std::vector<Lines> figures;
@@ -312,7 +315,8 @@ TEST_P(PrintedSquares, EachPrintedDigitInASquareOfItsOwn) {
         const std::size_t n = w.text.size() - first;
         // Points and slashes have no digits; the header's and the problem numbers' are no figure's.
         if (n == 0 || (first != 0 && w.text.substr(0, first) != "×")) continue;
-        const double advance = first == 0 ? (w.xMax - w.xMin) / static_cast<double>(n) : (w.xMax - w.xMin) / (n + 2.0);
+        const double advance = first == 0 ? (w.xMax - w.xMin) / static_cast<double>(n)
+                                          : (w.xMax - w.xMin) / (static_cast<double>(n) + 2.0);
         for (std::size_t k = 0; k < n; ++k) {
             const double right = w.xMax - static_cast<double>(k) * advance, left = right - advance;
             ++digits;

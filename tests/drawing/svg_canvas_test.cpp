@@ -53,10 +53,10 @@ std::vector<Drawn> ReadSvg(const std::string& svg) {
     const std::regex text(R"re(<text x="([-0-9.e]+)" y="([-0-9.e]+)" font-size="([-0-9.e]+)"[^>]*>([^<]*)</text>)re");
     const std::regex rect(
         R"re(<rect x="([-0-9.e]+)" y="([-0-9.e]+)" width="([-0-9.e]+)" height="([-0-9.e]+)" fill="[^"]*" stroke=)re");
-    // A line a pixel thin is written filled, exactly where it lies.
-    const std::regex line(
-        R"re(<rect x="([-0-9.e]+)" y="([-0-9.e]+)" width="([-0-9.e]+)" height="([-0-9.e]+)" fill="[^"]*" shape-rendering="geometricPrecision"/>)re");
-    const std::regex element(R"re(<(text|rect)[^>]*>)re");
+    // Filled rectangles without outline, all of a call's in one path: "M x yhWvHh-Wz" each.
+    const std::regex path(R"re(<path d="([^"]*)" fill="[^"]*" shape-rendering="geometricPrecision"/>)re");
+    const std::regex subpath(R"re(M([-0-9.]+) ([-0-9.]+)h([-0-9.]+)v([-0-9.]+)h-([-0-9.]+)z)re");
+    const std::regex element(R"re(<(text|rect|path)[^>]*>)re");
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), element); it != std::sregex_iterator(); ++it) {
         const std::string rest = svg.substr(static_cast<std::size_t>(it->position()));
         std::smatch m;
@@ -67,9 +67,14 @@ std::vector<Drawn> ReadSvg(const std::string& svg) {
             const double x = std::stod(m[1]) - 0.5, y = std::stod(m[2]) - 0.5;
             drawn.push_back(
                 {Drawn::Rectangle, x, y, x + std::stod(m[3]) + 1.0, y + std::stod(m[4]) + 1.0, std::string()});
-        } else if (std::regex_search(rest, m, line, std::regex_constants::match_continuous)) {
-            const double x = std::stod(m[1]), y = std::stod(m[2]);
-            drawn.push_back({Drawn::Rectangle, x, y, x + std::stod(m[3]), y + std::stod(m[4]), std::string()});
+        } else if (std::regex_search(rest, m, path, std::regex_constants::match_continuous)) {
+            const std::string d = m[1];
+            for (auto r = std::sregex_iterator(d.begin(), d.end(), subpath); r != std::sregex_iterator(); ++r) {
+                const double x = std::stod((*r)[1]), y = std::stod((*r)[2]);
+                EXPECT_EQ((*r)[3], (*r)[5]) << d;  // each one closed where it began
+                drawn.push_back(
+                    {Drawn::Rectangle, x, y, x + std::stod((*r)[3]), y + std::stod((*r)[4]), std::string()});
+            }
         }
     }
     return drawn;
@@ -96,7 +101,7 @@ TPageStyle Squared() {
 
 // The browser's page is the native page: fed the same page, the image holds the same texts at
 // the same places and the same rectangles, in the same order, in both styles and on squares
-// (their lines a pixel thin), at the preview's size and at a printed page's.
+// (their lines filled as one path each figure), at the preview's size and at a printed page's.
 TEST(SvgCanvas, DrawsWhatTheRecordingSurfaceRecords) {
     const ProblemSet set = SampleProblems();
     struct Case {
