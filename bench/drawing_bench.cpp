@@ -17,10 +17,12 @@
 
 namespace {
 
-// Argument 0: the window's plain page; 1: the textbook page that tavrelo-sheets draws.
+// Argument 0: the window's plain page; 1: the textbook page that tavrelo-sheets draws; 2: that
+// page on squared paper (--grid squares), which must cost no more than a fifth more than 1.
 PageContent BenchPage(const ProblemSet& set, const benchmark::State& state) {
     PageContent content = SamplePage(set, true);
     content.Style = state.range(0) != 0 ? TPageStyle::Textbook() : TPageStyle::Plain();
+    if (state.range(0) == 2) content.Style.Grid = TFigureGrid::Squares;
     return content;
 }
 
@@ -35,28 +37,40 @@ void BM_PreviewPageWithAnswers(benchmark::State& state) {
         MakePrint(canvas, 320, 441, content);
     }
 }
-BENCHMARK(BM_PreviewPageWithAnswers)->ArgName("textbook")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewPageWithAnswers)->ArgName("textbook")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// One printed answer sheet: A4 at 600 dpi into a PDF held in memory.
+// One printed page: A4 at 600 dpi into a PDF held in memory.
+void DrawA4PageIntoPdf(const PageContent& content) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(600);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(3.53, 3.53, 3.53, 3.53),
+                                  QPageLayout::Millimeter));
+    QPainter p(&pdf);
+    TQtCanvas canvas(p);
+    const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    MakePrint(canvas, page.width(), page.height(), content);
+    p.end();
+    benchmark::DoNotOptimize(buffer.data().size());
+}
+
+// One printed answer sheet.
 void BM_A4PageIntoPdf(benchmark::State& state) {
     const ProblemSet set = SampleProblems();
     const PageContent content = BenchPage(set, state);
-    for (auto _ : state) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter pdf(&buffer);
-        pdf.setResolution(600);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(3.53, 3.53, 3.53, 3.53), QPageLayout::Millimeter));
-        QPainter p(&pdf);
-        TQtCanvas canvas(p);
-        const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
-        MakePrint(canvas, page.width(), page.height(), content);
-        p.end();
-        benchmark::DoNotOptimize(buffer.data().size());
-    }
+    for (auto _ : state) DrawA4PageIntoPdf(content);
 }
-BENCHMARK(BM_A4PageIntoPdf)->ArgName("textbook")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_A4PageIntoPdf)->ArgName("textbook")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// Its problem sheet: on squared paper it draws every row of squares the answer sheet has.
+void BM_A4ProblemPageIntoPdf(benchmark::State& state) {
+    const ProblemSet set = SampleProblems();
+    PageContent content = BenchPage(set, state);
+    content.ShowAnswers = false;
+    for (auto _ : state) DrawA4PageIntoPdf(content);
+}
+BENCHMARK(BM_A4ProblemPageIntoPdf)->ArgName("textbook")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // The fit search alone: the font height a page's figures get, as MakePrint finds it before it
 // draws them. Its share of a page drawn is this over the page benchmarks above.
@@ -68,7 +82,7 @@ void BM_PreviewFitSearch(benchmark::State& state) {
     TQtCanvas canvas(p);
     for (auto _ : state) benchmark::DoNotOptimize(FigureHeight(canvas, 320, 441, content));
 }
-BENCHMARK(BM_PreviewFitSearch)->ArgName("textbook")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PreviewFitSearch)->ArgName("textbook")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_A4FitSearch(benchmark::State& state) {
     const ProblemSet set = SampleProblems();
@@ -85,7 +99,7 @@ void BM_A4FitSearch(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(FigureHeight(canvas, page.width(), page.height(), content));
     p.end();
 }
-BENCHMARK(BM_A4FitSearch)->ArgName("textbook")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_A4FitSearch)->ArgName("textbook")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

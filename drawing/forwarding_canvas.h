@@ -3,6 +3,7 @@
 // that moment, so that a drawing can be watched or thinned out on its way to a real surface.
 // Subclasses override the calls they look at and call the base to pass them on.
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "drawing/canvas.h"
@@ -28,6 +29,10 @@ public:
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
         Sync();
         target_.Rectangle(x1, y1, x2, y2);
+    }
+    void FillRectangles(std::span<const TRect> rects) override {
+        Sync();
+        target_.FillRectangles(rects);
     }
 
 protected:

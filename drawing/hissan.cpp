@@ -9,6 +9,10 @@
 
 namespace {
 
+// The squares' grey: a black-and-white laser still prints it as a line (about 40 % black), and
+// it stays well behind the black digits.
+constexpr TColor GridGrey = 0x999999;
+
 std::string Spaces(int count) { return std::string(static_cast<std::size_t>(std::max(count, 0)), ' '); }
 
 std::string DigitText(const std::vector<TDigitCell>& digits) {
@@ -24,7 +28,8 @@ class Figure {
 public:
     Figure(TCanvas& canvas, std::int32_t x, std::int32_t y) : c_(canvas), x_(x), y_(y) {}
 
-    void Draw(const TWorkedMultiplication& worked, const std::string& operatorText, bool showAnswers) {
+    void Draw(const TWorkedMultiplication& worked, const std::string& operatorText, bool showAnswers,
+              TFigureGrid grid) {
         const std::string& multiplicandText = worked.Multiplicand.Text;
         const std::string& multiplierText = worked.Multiplier.Text;
         const int lenA = static_cast<int>(multiplicandText.size());
@@ -35,6 +40,9 @@ public:
         pointShiftX_ = c_.TextWidth(".") / 5;
         pointShiftY_ = c_.TextHeight(".") / 3;
         fullHeight_ = c_.Font.Height;
+
+        // Beneath everything, so that no line crosses a digit.
+        if (grid == TFigureGrid::Squares) DrawSquares(worked);
 
         // The problem rows.
         DrawNumberText(multiplicandText, 0, 0, false);
@@ -81,6 +89,50 @@ public:
     }
 
 private:
+    // The squares of every cell the working writes a digit in, or the rule reaches over, on
+    // every row it needs, answers drawn or not: a pupil writes them on the problem sheet. A
+    // column is placed like the digits are, by the width of that many digits, not by a
+    // multiple of one; the point has no column and stands on a line.
+    void DrawSquares(const TWorkedMultiplication& worked) {
+        int columns = worked.RuleColumns;
+        const auto widen = [&columns](const std::vector<TDigitCell>& digits) {
+            for (const TDigitCell& cell : digits) columns = std::max(columns, cell.Column + 1);
+        };
+        widen(worked.Multiplicand.Digits);
+        widen(worked.Multiplier.Digits);
+        for (const TPartialRow& row : worked.Rows) widen(row.Digits);
+        widen(worked.Product.Digits);
+        const int rows = worked.Rows.size() >= 2 ? static_cast<int>(worked.Rows.size()) + 3 : 3;
+
+        // About 0.2 mm at the printed size: thin, yet a whole line of a laser's halftone dots.
+        const std::int64_t thickness = std::max(1, fullHeight_ / 40);
+        const std::int64_t half = thickness / 2;
+        const std::int64_t right = static_cast<std::int64_t>(rightEdge_) - c_.TextWidth(".");
+        const std::int64_t left = right - c_.TextWidth(std::string(static_cast<std::size_t>(columns), '0'));
+        const std::int64_t top = Row(0), bottom = static_cast<std::int64_t>(y_) + std::int64_t{rows} * fullHeight_;
+
+        // Coordinates wrap like the rest of the figure's.
+        const auto line = [](std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+            return TRect{static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1), static_cast<std::int32_t>(x2),
+                         static_cast<std::int32_t>(y2)};
+        };
+        std::vector<TRect> lines;
+        lines.reserve(static_cast<std::size_t>(rows + columns + 2));
+        for (int k = 0; k <= rows; ++k) {
+            const std::int64_t y = static_cast<std::int64_t>(y_) + std::int64_t{k} * fullHeight_ - half;
+            lines.push_back(line(left - half, y, right - half + thickness, y + thickness));
+        }
+        for (int column = 0; column <= columns; ++column) {
+            const std::int64_t x =
+                (column == 0 ? right : right - c_.TextWidth(std::string(static_cast<std::size_t>(column), '0'))) - half;
+            lines.push_back(line(x, top - half, x + thickness, bottom - half + thickness));
+        }
+        const TBrush brush = c_.Brush;
+        c_.Brush = {TBrushStyle::Solid, GridGrey};
+        c_.FillRectangles(lines);
+        c_.Brush = brush;
+    }
+
     std::int32_t Row(int k) const {
         // Wraps like the 32-bit machine arithmetic the page is laid out in, never traps.
         return static_cast<std::int32_t>(static_cast<std::int64_t>(y_) + static_cast<std::int64_t>(k) * fullHeight_);
@@ -141,16 +193,7 @@ public:
     TMeasuringCanvas& operator=(const TMeasuringCanvas&) = delete;
 
     void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override {
-        const std::int64_t right = static_cast<std::int64_t>(x) + TextWidth(text);
-        const std::int64_t bottom = static_cast<std::int64_t>(y) + TextHeight(text);
-        if (box_.Empty) {
-            box_ = {false, x, y, right, bottom};
-            return;
-        }
-        box_.Left = std::min<std::int64_t>(box_.Left, x);
-        box_.Top = std::min<std::int64_t>(box_.Top, y);
-        box_.Right = std::max(box_.Right, right);
-        box_.Bottom = std::max(box_.Bottom, bottom);
+        Cover(x, y, static_cast<std::int64_t>(x) + TextWidth(text), static_cast<std::int64_t>(y) + TextHeight(text));
     }
     std::int32_t TextWidth(std::string_view text) override {
         target_.Font = Font;
@@ -160,11 +203,28 @@ public:
         target_.Font = Font;
         return target_.TextHeight(text);
     }
-    void Rectangle(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    // The squares under a figure are part of it: the page keeps them clear of everything else.
+    void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
+        if (x2 > x1 && y2 > y1) Cover(x1, y1, x2, y2);
+    }
+    void FillRectangles(std::span<const TRect> rects) override {
+        for (const TRect& r : rects) Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+    }
 
     const TFigureBox& Box() const { return box_; }
 
 private:
+    void Cover(std::int64_t x, std::int64_t y, std::int64_t right, std::int64_t bottom) {
+        if (box_.Empty) {
+            box_ = {false, x, y, right, bottom};
+            return;
+        }
+        box_.Left = std::min<std::int64_t>(box_.Left, x);
+        box_.Top = std::min<std::int64_t>(box_.Top, y);
+        box_.Right = std::max(box_.Right, right);
+        box_.Bottom = std::max(box_.Bottom, bottom);
+    }
+
     TCanvas& target_;
     TFont saved_;
     TFigureBox box_;
@@ -173,9 +233,9 @@ private:
 }  // namespace
 
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
-                     const std::string& OperatorText, bool showAnswers) {
+                     const std::string& OperatorText, bool showAnswers, TFigureGrid Grid) {
     TMeasuringCanvas measuring(Canvas);
-    Figure(measuring, X, Y).Draw(Worked, OperatorText, showAnswers);
+    Figure(measuring, X, Y).Draw(Worked, OperatorText, showAnswers, Grid);
     return measuring.Box();
 }
 
@@ -183,18 +243,19 @@ TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std:
                      const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
                      const TPageStyle& Style) {
     return HissanBox(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.Figure), OperatorText,
-                     showAnswers);
+                     showAnswers, Style.Grid);
 }
 
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
-            const std::string& OperatorText, bool showAnswers) {
-    Figure(Canvas, X, Y).Draw(Worked, OperatorText, showAnswers);
+            const std::string& OperatorText, bool showAnswers, TFigureGrid Grid) {
+    Figure(Canvas, X, Y).Draw(Worked, OperatorText, showAnswers, Grid);
 }
 
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
             const TPageStyle& Style) {
-    Hissan(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.Figure), OperatorText, showAnswers);
+    Hissan(Canvas, X, Y, WorkMultiplication(MultiplicandText, MultiplierText, Style.Figure), OperatorText, showAnswers,
+           Style.Grid);
 }
 
 std::string ProductText(const std::string& MultiplicandText, const std::string& MultiplierText) {

@@ -166,14 +166,14 @@ private:
 // Whether every figure, drawn at the canvas's current font (worked out with `answers`), stays
 // inside the page's printable area, above the row below it and clear of the figure to its left.
 bool FiguresFit(TCanvas& Canvas, const FigureGrid& grid, std::int32_t PageWidth, std::int32_t PageHeight, bool answers,
-                PageFigures& figures) {
+                TFigureGrid squares, PageFigures& figures) {
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         const std::int64_t bottomLimit =
             i < grid.rowCount ? static_cast<std::int64_t>(grid.Y(i)) + grid.rowStep - grid.numberBand : PageHeight;
         std::int64_t leftNeighbourRight = 0;
         for (std::int32_t j = 1; j <= grid.columns; ++j) {
             const TFigureBox box =
-                HissanBox(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * grid.columns + j), "×", answers);
+                HissanBox(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * grid.columns + j), "×", answers, squares);
             if (box.Empty) continue;
             if (box.Left < leftNeighbourRight || box.Right > PageWidth || box.Bottom > bottomLimit) return false;
             leftNeighbourRight = box.Right;
@@ -189,13 +189,13 @@ std::int32_t FittedFigureHeight(TCanvas& Canvas, const FigureGrid& grid, std::in
     const std::int32_t saved = Canvas.Font.Height;
     auto fitsAt = [&](std::int32_t height) {
         Canvas.Font.Height = height;
-        return FiguresFit(Canvas, grid, PageWidth, PageHeight, content.ShowAnswers, figures);
+        return FiguresFit(Canvas, grid, PageWidth, PageHeight, content.ShowAnswers, content.Style.Grid, figures);
     };
     // Growing is judged on the worked figures even on a problem sheet: the pupil writes the
     // working into the cell, and the answer sheet then shows the figures at the same size.
     auto workedFitsAt = [&](std::int32_t height) {
         Canvas.Font.Height = height;
-        return FiguresFit(Canvas, grid, PageWidth, PageHeight, true, figures);
+        return FiguresFit(Canvas, grid, PageWidth, PageHeight, true, content.Style.Grid, figures);
     };
     std::int32_t chosen = designed;
     if (largest > designed && workedFitsAt(designed)) {
@@ -381,7 +381,8 @@ void MakePrint(TCanvas& Canvas, std::int32_t PageWidth, std::int32_t PageHeight,
 
     for (std::int32_t i = 1; i <= grid.rowCount; ++i) {
         for (std::int32_t j = 1; j <= grid.columns; ++j)
-            Hissan(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * grid.columns + j), "×", content.ShowAnswers);
+            Hissan(Canvas, grid.X(j), grid.Y(i), figures.At((i - 1) * grid.columns + j), "×", content.ShowAnswers,
+                   content.Style.Grid);
     }
     Canvas.Font.Height = designed;
 }

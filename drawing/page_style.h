@@ -11,6 +11,12 @@ enum class THeader {
     NameDateScore,  // the same with 月　日 and a score box (点) on the title's line
 };
 
+// What the figures stand on.
+enum class TFigureGrid {
+    None,     // blank paper
+    Squares,  // light squares, one per digit cell, over every row the working needs
+};
+
 struct TPageStyle {
     // How the worked figures are written: zeros struck or left out, a row for a 0 digit or not.
     TFigureRules Figure;
@@ -20,6 +26,8 @@ struct TPageStyle {
     // A sentence wider than the page goes on to a second line, smaller if it must, rather
     // than off the paper's edge.
     bool WrapSentence = false;
+    // Squares keep a learner's digits of partial products and product in their columns.
+    TFigureGrid Grid = TFigureGrid::None;
 
     bool operator==(const TPageStyle&) const = default;
 

@@ -10,6 +10,7 @@
 #include <QTextLine>
 #include <QThread>
 #include <algorithm>
+#include <vector>
 
 #include "drawing/fonts.h"
 
@@ -203,5 +204,21 @@ void TQtCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std
     painter_.setPen(pen);
     painter_.setBrush(Qt::NoBrush);
     painter_.drawRect(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+    painter_.setRenderHint(QPainter::Antialiasing, aa);
+}
+
+void TQtCanvas::FillRectangles(std::span<const TRect> rects) {
+    std::vector<QRect> areas;
+    areas.reserve(rects.size());
+    for (const TRect& r : rects)
+        if (r.Right > r.Left && r.Bottom > r.Top) areas.emplace_back(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    if (areas.empty()) return;
+    // No pen: each area covers exactly its pixels, and a PDF gets one fill of all of them.
+    const bool aa = painter_.testRenderHint(QPainter::Antialiasing);
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(ToQColor(Brush.Color));
+    painter_.drawRects(areas.data(), static_cast<int>(areas.size()));
+    painter_.setBrush(Qt::NoBrush);
     painter_.setRenderHint(QPainter::Antialiasing, aa);
 }

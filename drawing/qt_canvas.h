@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -28,6 +29,7 @@ public:
     std::int32_t TextWidth(std::string_view text) override;
     std::int32_t TextHeight(std::string_view text) override;
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
+    void FillRectangles(std::span<const TRect> rects) override;
 
     // The QFont that the current Font state resolves to (pixel size chosen to hit Height).
     const QFont& CurrentQFont();

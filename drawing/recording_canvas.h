@@ -3,6 +3,7 @@
 // in force at that moment: a page or figure recorded once can be compared call for call with
 // another, or searched for its texts. Its metrics are fixed-pitch and exact: a half-width
 // character is Height / 2 wide, any other character Height; a text is Height tall.
+// FillRectangles is recorded as the Rectangle calls it stands for.
 #include <cstdint>
 #include <iosfwd>
 #include <string>

@@ -189,6 +189,30 @@ void TSvgCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
     body_ += "\" stroke-width=\"1\"/>";
 }
 
+void TSvgCanvas::FillRectangles(std::span<const TRect> rects) {
+    std::string path;
+    for (const TRect& r : rects) {
+        if (r.Right <= r.Left || r.Bottom <= r.Top) continue;
+        path += 'M';
+        AppendNumber(path, r.Left);
+        path += ' ';
+        AppendNumber(path, r.Top);
+        path += 'h';
+        AppendNumber(path, static_cast<double>(static_cast<std::int64_t>(r.Right) - r.Left));
+        path += 'v';
+        AppendNumber(path, static_cast<double>(static_cast<std::int64_t>(r.Bottom) - r.Top));
+        path += 'h';
+        AppendNumber(path, -static_cast<double>(static_cast<std::int64_t>(r.Right) - r.Left));
+        path += 'z';
+    }
+    if (path.empty()) return;
+    // One element for all of them: a page of grids stays a few hundred elements, not thousands.
+    // Lines a pixel thin are drawn light rather than snapped away when the page is shown smaller.
+    body_ += "<path d=\"" + path + "\" fill=\"";
+    AppendColor(body_, Brush.Color);
+    body_ += "\" shape-rendering=\"geometricPrecision\"/>";
+}
+
 std::string TSvgCanvas::Svg() const {
     std::string out = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
     AppendNumber(out, width_);

@@ -3,6 +3,7 @@
 // page, which stays vector and so prints sharply at any paper size. Plain C++; only the
 // measuring of texts is left to whoever knows the font the image will be shown in.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,7 @@ public:
     std::int32_t TextWidth(std::string_view text) override;
     std::int32_t TextHeight(std::string_view text) override;
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
+    void FillRectangles(std::span<const TRect> rects) override;
 
     // The whole drawing as one <svg> element of width x height units; every text is escaped,
     // never markup. The face most texts are in is written once, on the <svg> element, and

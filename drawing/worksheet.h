@@ -13,14 +13,14 @@
 // Draws one figure. The caller has set a fixed-pitch face, a positive Height, no underline
 // and a clear brush; the figure leaves Height as found and Style empty.
 // With showAnswers the partial products, the rule and the product are worked out below, as
-// Style writes them.
+// Style writes them. Style's grid is drawn first, beneath the digits, answers shown or not.
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
             const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
             const TPageStyle& Style = TPageStyle::Plain());
 
 // The same figure drawn from its working, worked out once for every drawing and measuring.
 void Hissan(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
-            const std::string& OperatorText, bool showAnswers);
+            const std::string& OperatorText, bool showAnswers, TFigureGrid Grid = TFigureGrid::None);
 
 // The product as the figure writes it under the rule, point included ("22.714", "0.000001").
 // Raises EConvertError for a text that is no number.
@@ -38,13 +38,13 @@ struct TFigureBox {
     bool operator==(const TFigureBox&) const = default;
 };
 
-// Where Hissan with the same arguments would draw, measured with Canvas's own metrics at its
-// current font. Draws nothing; Canvas's font is as it was afterwards.
+// Where Hissan with the same arguments would draw, its grid included, measured with Canvas's
+// own metrics at its current font. Draws nothing; Canvas's font is as it was afterwards.
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const std::string& MultiplicandText,
                      const std::string& MultiplierText, const std::string& OperatorText, bool showAnswers,
                      const TPageStyle& Style = TPageStyle::Plain());
 TFigureBox HissanBox(TCanvas& Canvas, std::int32_t X, std::int32_t Y, const TWorkedMultiplication& Worked,
-                     const std::string& OperatorText, bool showAnswers);
+                     const std::string& OperatorText, bool showAnswers, TFigureGrid Grid = TFigureGrid::None);
 
 // The name every document of sheets carries, whoever makes it: the print job's name and the
 // PDF's title.

@@ -31,6 +31,8 @@ constexpr TOptionChoice Zeros[] = {{"struck", "書いて斜線で消す"}, {"omi
 constexpr TOptionChoice Numbers[] = {{"on", "つける"}, {"off", "つけない"}};
 constexpr TOptionChoice Headers[] = {{"name", "名前"}, {"name-date-score", "名前・月日・点数"}};
 constexpr THeader HeaderOf[] = {THeader::Name, THeader::NameDateScore};  // Headers' order
+// In TFigureGrid's order.
+constexpr TOptionChoice Grids[] = {{"none", "なし"}, {"squares", "マス目"}};
 
 constexpr const char* NoneOfThem = "は {choices} のどれでもありません";
 constexpr const char* NeitherOfThem = "は {choices} のどちらでもありません";
@@ -135,6 +137,13 @@ constexpr TRunOption Table[] = {
              while (i > 0 && HeaderOf[i] != o.Style.Header) --i;
              return i;
          }},
+    {.Name = "grid",
+     .Kind = TOptionKind::Choice,
+     .Choices = Grids,
+     .Default = "none",
+     .Refusal = NeitherOfThem,
+     .SetNumber = [](RunOptions& o, std::int64_t i) { o.Style.Grid = static_cast<TFigureGrid>(i); },
+     .NumberOf = [](const RunOptions& o) { return static_cast<std::int64_t>(o.Style.Grid); }},
     {.Name = "seed",
      .Kind = TOptionKind::Seed,
      .Limits = TOptionLimits{0, std::numeric_limits<std::uint32_t>::max()},

@@ -86,6 +86,10 @@ std::vector<OptionEntry> OptionTable() {
          "",
          "見出し: 名前の欄 / 名前・月日・点数の欄（既定 {default}）\n"
          "The header: a name box, or a name box, the date and a score box."},
+        {{"grid"},
+         "",
+         "筆算の下に: なし / 1けたに1つのマス目（既定 {default}）\n"
+         "Under each figure: blank paper, or light squares, one a digit column, down to the product."},
         {{"seed"},
          "N",
          "乱数の始まり {low}～{high}（既定は時計から）\nThe start of the random sequence (default: from the clock)."},

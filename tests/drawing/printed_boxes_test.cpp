@@ -6,6 +6,9 @@
 // a page each, the same drawing passed through a filter that lets only one figure's calls (or
 // only the header's) through. Everything is drawn by one MakePrint call per page, so the
 // figures stand where they stand on the real page; the test checks that the pieces add up to it.
+//
+// On squared paper, each digit as the real font prints it is read back into the squares the
+// figure drew: one digit a square.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -14,6 +17,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPointF>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -22,7 +26,9 @@
 #include <cmath>
 #include <cstdint>
 #include <ostream>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drawing/fonts.h"
@@ -202,6 +208,142 @@ TEST_P(PrintedBoxes, FiguresStayInsideThePageAndApart) {
 INSTANTIATE_TEST_SUITE_P(A4, PrintedBoxes, ::testing::Values(Sheet{600, 16}, Sheet{600, 12}, Sheet{1200, 16}),
                          [](const ::testing::TestParamInfo<Sheet>& sheet) {
                              return std::to_string(sheet.param.dpi) + "dpi_" + std::to_string(sheet.param.count);
+                         });
+
+// Passes everything on and keeps each figure's squares: the lines a figure fills, one run of
+// them before its texts.
+class TSquaresSeen : public TForwardingCanvas {
+public:
+    struct Lines {
+        std::vector<double> columns, rows;  // the lines' middles, device pixels, sorted
+    };
+    using TForwardingCanvas::TForwardingCanvas;
+
+    void TextOut(std::int32_t x, std::int32_t y, std::string_view text) override {
+        inLines_ = false;
+        TForwardingCanvas::TextOut(x, y, text);
+    }
+    void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
+        inLines_ = false;
+        TForwardingCanvas::Rectangle(x1, y1, x2, y2);
+    }
+    void FillRectangles(std::span<const TRect> rects) override {
+        TForwardingCanvas::FillRectangles(rects);
+        if (!inLines_) figures.emplace_back();
+        inLines_ = true;
+        for (const TRect& r : rects) {
+            const bool across = r.Right - r.Left > r.Bottom - r.Top;
+            auto& lines = across ? figures.back().rows : figures.back().columns;
+            const double middle = across ? r.Top + (r.Bottom - r.Top) / 2 : r.Left + (r.Right - r.Left) / 2;
+            lines.insert(std::upper_bound(lines.begin(), lines.end(), middle), middle);
+        }
+    }
+
+    std::vector<Lines> figures;
+
+private:
+    bool inLines_ = false;
+};
+
+// The span between two neighbouring lines that holds [from, to], or -1.
+int SpanHolding(const std::vector<double>& lines, double from, double to) {
+    constexpr double Slack = 0.05;  // points: pdftotext's rounding and a line's half-pixel middle
+    for (std::size_t k = 0; k + 1 < lines.size(); ++k)
+        if (lines[k] - Slack <= from && to <= lines[k + 1] + Slack) return static_cast<int>(k);
+    return -1;
+}
+
+struct SquaresSheet {
+    const char* paper;
+    QPageSize::PageSizeId size;
+    int count;
+    bool answers;
+};
+
+void PrintTo(const SquaresSheet& sheet, std::ostream* out) {
+    *out << sheet.paper << ", " << sheet.count << (sheet.answers ? " answers" : " problems");
+}
+
+class PrintedSquares : public ::testing::TestWithParam<SquaresSheet> {};
+
+// Every digit as the real font prints it lies in one square, and no square holds two: the
+// squares follow the digits' own advances, not a nominal cell.
+TEST_P(PrintedSquares, EachPrintedDigitInASquareOfItsOwn) {
+    const SquaresSheet sheet = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("squares.pdf"));
+    const ProblemSet set = SampleProblems();
+    PageContent content = SamplePage(set, sheet.answers);
+    content.ProblemCount = sheet.count;
+    content.Style = TPageStyle::Textbook();
+    content.Style.Grid = TFigureGrid::Squares;
+
+    constexpr int Dpi = 1200;
+    constexpr double MarginMm = 5;
+    std::vector<TSquaresSeen::Lines> figures;
+    QPointF origin;  // the printable area's corner in points, as the writer rounded the margins
+    {
+        QPdfWriter pdf(path);
+        pdf.setResolution(Dpi);
+        pdf.setPageLayout(QPageLayout(QPageSize(sheet.size), QPageLayout::Portrait,
+                                      QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter));
+        const QRect area = pdf.pageLayout().paintRectPixels(Dpi);
+        origin = pdf.pageLayout().paintRect(QPageLayout::Point).topLeft();
+        QPainter painter(&pdf);
+        ASSERT_TRUE(painter.isActive());
+        TQtCanvas canvas(painter);
+        TSquaresSeen seen(canvas);
+        MakePrint(seen, area.width(), area.height(), content);
+        figures = seen.figures;
+    }
+    ASSERT_EQ(figures.size(), static_cast<std::size_t>(sheet.count));
+    const double pt = 72.0 / Dpi;
+    for (auto& f : figures) {
+        for (double& x : f.columns) x = origin.x() + x * pt;
+        for (double& y : f.rows) y = origin.y() + y * pt;
+    }
+
+    const auto pages = ReadWords(path);
+    ASSERT_EQ(pages.size(), 1u);
+    std::set<std::tuple<std::size_t, int, int>> taken;
+    int digits = 0;
+    for (const Word& w : pages[0]) {
+        // A line's digits are the word's end: "×16" before a point, "72", "653896".
+        std::size_t first = w.text.size();
+        while (first > 0 && w.text[first - 1] >= '0' && w.text[first - 1] <= '9') --first;
+        const std::size_t n = w.text.size() - first;
+        // Points and slashes have no digits; the header's and the problem numbers' are no figure's.
+        if (n == 0 || (first != 0 && w.text.substr(0, first) != "×")) continue;
+        const double advance = first == 0 ? (w.xMax - w.xMin) / static_cast<double>(n)
+                                          : (w.xMax - w.xMin) / (static_cast<double>(n) + 2.0);
+        for (std::size_t k = 0; k < n; ++k) {
+            const double right = w.xMax - static_cast<double>(k) * advance, left = right - advance;
+            ++digits;
+            bool placed = false;
+            for (std::size_t f = 0; f < figures.size() && !placed; ++f) {
+                const int column = SpanHolding(figures[f].columns, left, right);
+                const int row = SpanHolding(figures[f].rows, w.yMin, w.yMax);
+                if (column < 0 || row < 0) continue;
+                placed = true;
+                EXPECT_TRUE(taken.insert({f, column, row}).second) << "two digits in one square: " << w.text;
+            }
+            EXPECT_TRUE(placed) << "digit " << k + 1 << " from the right of '" << w.text << "' at "
+                                << Show({left, w.yMin, right, w.yMax}) << " is in no square";
+        }
+    }
+    EXPECT_GE(digits, (sheet.answers ? 10 : 3) * sheet.count);
+}
+
+INSTANTIATE_TEST_SUITE_P(Papers, PrintedSquares,
+                         ::testing::Values(SquaresSheet{"A4", QPageSize::A4, 16, true},
+                                           SquaresSheet{"A4", QPageSize::A4, 12, false},
+                                           SquaresSheet{"B5", QPageSize::JisB5, 16, true},
+                                           SquaresSheet{"B5", QPageSize::JisB5, 12, true},
+                                           SquaresSheet{"Letter", QPageSize::Letter, 16, false}),
+                         [](const ::testing::TestParamInfo<SquaresSheet>& sheet) {
+                             return std::string(sheet.param.paper) + "_" + std::to_string(sheet.param.count) +
+                                    (sheet.param.answers ? "_answers" : "_problems");
                          });
 
 }  // namespace

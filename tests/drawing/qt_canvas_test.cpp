@@ -313,6 +313,34 @@ TEST(QtCanvas, UnderlineClearBrushAndRectangle) {
     EXPECT_EQ(r.pixelColor(15, 15), QColor(0, 0, 0));
 }
 
+// Filled rectangles cover exactly their pixels in the brush's colour, pen or not, an empty one
+// none; what is drawn after them is drawn as it would be without them.
+TEST(QtCanvas, FillRectanglesCoverExactlyTheirPixels) {
+    QImage r(20, 20, QImage::Format_RGB32);
+    r.fill(Qt::black);
+    {
+        QPainter p(&r);
+        TQtCanvas canvas(p);
+        canvas.Brush = {TBrushStyle::Solid, 0x999999};
+        canvas.Pen.Color = 0x0000FF;
+        const TRect lines[] = {{2, 3, 12, 4}, {5, 6, 6, 16}, {8, 8, 8, 18}};
+        canvas.FillRectangles(lines);
+        canvas.Brush.Style = TBrushStyle::Clear;
+        canvas.Rectangle(14, 14, 19, 19);
+    }
+    const QColor grey(0x99, 0x99, 0x99), black(0, 0, 0);
+    EXPECT_EQ(r.pixelColor(2, 3), grey);
+    EXPECT_EQ(r.pixelColor(11, 3), grey);
+    EXPECT_EQ(r.pixelColor(12, 3), black);
+    EXPECT_EQ(r.pixelColor(2, 4), black);
+    EXPECT_EQ(r.pixelColor(5, 15), grey);
+    EXPECT_EQ(r.pixelColor(6, 10), black);
+    EXPECT_EQ(r.pixelColor(5, 16), black);
+    EXPECT_EQ(r.pixelColor(8, 10), black);  // no width: nothing
+    EXPECT_EQ(r.pixelColor(14, 14), QColor(0, 0, 255));
+    EXPECT_EQ(r.pixelColor(16, 16), black);  // the clear brush after them fills nothing
+}
+
 // Forwards to a real canvas, optionally leaving out the small points, so that the ink of the
 // digits and the ink of the points can be told apart.
 class TPointsLeftOut : public TForwardingCanvas {

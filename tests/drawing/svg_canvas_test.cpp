@@ -53,7 +53,10 @@ std::vector<Drawn> ReadSvg(const std::string& svg) {
     const std::regex text(R"re(<text x="([-0-9.e]+)" y="([-0-9.e]+)" font-size="([-0-9.e]+)"[^>]*>([^<]*)</text>)re");
     const std::regex rect(
         R"re(<rect x="([-0-9.e]+)" y="([-0-9.e]+)" width="([-0-9.e]+)" height="([-0-9.e]+)" fill="[^"]*" stroke=)re");
-    const std::regex element(R"re(<(text|rect)[^>]*>)re");
+    // Filled rectangles without outline, all of a call's in one path: "M x yhWvHh-Wz" each.
+    const std::regex path(R"re(<path d="([^"]*)" fill="[^"]*" shape-rendering="geometricPrecision"/>)re");
+    const std::regex subpath(R"re(M([-0-9.]+) ([-0-9.]+)h([-0-9.]+)v([-0-9.]+)h-([-0-9.]+)z)re");
+    const std::regex element(R"re(<(text|rect|path)[^>]*>)re");
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), element); it != std::sregex_iterator(); ++it) {
         const std::string rest = svg.substr(static_cast<std::size_t>(it->position()));
         std::smatch m;
@@ -64,6 +67,14 @@ std::vector<Drawn> ReadSvg(const std::string& svg) {
             const double x = std::stod(m[1]) - 0.5, y = std::stod(m[2]) - 0.5;
             drawn.push_back(
                 {Drawn::Rectangle, x, y, x + std::stod(m[3]) + 1.0, y + std::stod(m[4]) + 1.0, std::string()});
+        } else if (std::regex_search(rest, m, path, std::regex_constants::match_continuous)) {
+            const std::string d = m[1];
+            for (auto r = std::sregex_iterator(d.begin(), d.end(), subpath); r != std::sregex_iterator(); ++r) {
+                const double x = std::stod((*r)[1]), y = std::stod((*r)[2]);
+                EXPECT_EQ((*r)[3], (*r)[5]) << d;  // each one closed where it began
+                drawn.push_back(
+                    {Drawn::Rectangle, x, y, x + std::stod((*r)[3]), y + std::stod((*r)[4]), std::string()});
+            }
         }
     }
     return drawn;
@@ -82,9 +93,15 @@ std::vector<Drawn> FromRecording(const TRecordingCanvas& canvas) {
 
 }  // namespace
 
+TPageStyle Squared() {
+    TPageStyle style = TPageStyle::Textbook();
+    style.Grid = TFigureGrid::Squares;
+    return style;
+}
+
 // The browser's page is the native page: fed the same page, the image holds the same texts at
-// the same places and the same rectangles, in the same order, in both styles, at the preview's
-// size and at a printed page's.
+// the same places and the same rectangles, in the same order, in both styles and on squares
+// (their lines filled as one path each figure), at the preview's size and at a printed page's.
 TEST(SvgCanvas, DrawsWhatTheRecordingSurfaceRecords) {
     const ProblemSet set = SampleProblems();
     struct Case {
@@ -95,7 +112,9 @@ TEST(SvgCanvas, DrawsWhatTheRecordingSurfaceRecords) {
     for (const Case& c : std::vector<Case>{{TPageStyle::Plain(), true, 320, 441},
                                            {TPageStyle::Plain(), false, 756, 1085},
                                            {TPageStyle::Textbook(), true, 756, 1085},
-                                           {TPageStyle::Textbook(), false, 650, 930}}) {
+                                           {TPageStyle::Textbook(), false, 650, 930},
+                                           {Squared(), true, 756, 1085},
+                                           {Squared(), false, 650, 930}}) {
         PageContent content = SamplePage(set, c.answers);
         content.Style = c.style;
         RecordingMetrics metrics;
@@ -105,6 +124,9 @@ TEST(SvgCanvas, DrawsWhatTheRecordingSurfaceRecords) {
         MakePrint(recording, c.width, c.height, content);
         const std::vector<Drawn> read = ReadSvg(svg.Svg());
         const std::vector<Drawn> expected = FromRecording(recording);
+        // A browser draws no rectangle of zero width or height, outline or not.
+        EXPECT_EQ(svg.Svg().find("width=\"0\""), std::string::npos);
+        EXPECT_EQ(svg.Svg().find("height=\"0\""), std::string::npos);
         ASSERT_GT(expected.size(), 50u);
         ASSERT_EQ(read.size(), expected.size()) << c.width;
         for (std::size_t i = 0; i < read.size(); ++i) EXPECT_EQ(read[i], expected[i]) << "call " << i;

@@ -65,8 +65,8 @@ TEST(OptionTable, EveryChoiceIsTakenAndRoundTrips) {
             }
         }
     }
-    // problems 6, answers 4, paper 5, zeros 2, numbers 2, header 2
-    EXPECT_EQ(choices, 21);
+    // problems 6, answers 4, paper 5, zeros 2, numbers 2, header 2, grid 2
+    EXPECT_EQ(choices, 23);
 }
 
 // The page shows words of its own for each choice; no two choices of an option look alike there.
@@ -152,7 +152,7 @@ TEST(OptionTable, ErrorsCarryTheirOptionAndValue) {
         {"problems", "14"},      {"problems", "x"},       {"sheets", "0"},        {"number", "9999999999"},
         {"answers", "later"},    {"paper", "B6"},         {"zeros", "on"},        {"numbers", "yes"},
         {"header", "date"},      {"seed", "-1"},          {"seed", "4294967296"}, {"preset", "g9"},
-        {"output", "a.pdf"},     {"answers", "a\x1b[2J"},
+        {"output", "a.pdf"},     {"answers", "a\x1b[2J"}, {"grid", "Squares"},
     };
     std::set<std::string> covered;
     for (const Case& c : cases) {

@@ -131,7 +131,7 @@ TEST(WebEntry, AnAddressIsReadIntoTheFields) {
     EXPECT_EQ(Str(fields["problems"]), "16");
     EXPECT_FALSE(fields.contains("unknown"));
     EXPECT_FALSE(fields.contains("multiplicand"));
-    EXPECT_EQ(fields.size(), 20 + 2 + 10);
+    EXPECT_EQ(fields.size(), 20 + 2 + 11);
     EXPECT_EQ(Str(Parsed(ReadAnswer("seed=0"))["fields"].toObject()["seed"]), "0");
 }
 

@@ -290,14 +290,19 @@ class Fields(PageTest):
 
     def test_the_address_holds_the_run(self):
         self.page.open("multiplicand=[1-9].[0-9][1-9]&multiplier=[2-9]&answer=0:30&problems=12&number=5&seed=77"
-                       "&header=name-date-score&zeros=omitted&numbers=off&sentence=" + "%E3%81%8B%E3%81%91%E7%AE%97")
+                       "&header=name-date-score&zeros=omitted&numbers=off&grid=squares&sentence="
+                       + "%E3%81%8B%E3%81%91%E7%AE%97")
         self.assertEqual(self.page.state(), "drawn")
         expected = {"u4l": "1", "u4h": "9", "u3l": "0", "u3h": "9", "u2l": "1", "u2h": "9", "u1l": "0", "u5h": "0",
                     "d4l": "2", "d4h": "9", "d3h": "0", "AnsLow": "0", "AnsHigh": "30", "PrnNum": "5", "seed": "77",
-                    "QstSentence": "かけ算", "header": "name-date-score", "zeros": "omitted", "numbers": "off"}
+                    "QstSentence": "かけ算", "header": "name-date-score", "zeros": "omitted", "numbers": "off",
+                    "grid": "squares"}
         for field, value in expected.items():
             self.assertEqual(self.page.value(field), value, field)
         self.assertTrue(self.page.selected("QNum12"))
+        # Squares under each of the twelve figures of both sheets, each figure's lines one shape.
+        grids = "return document.querySelectorAll('#sheets-area svg path').length"
+        self.assertEqual(self.page.js(grids), 2 * 12)
         first = self.page.sheets()
         self.assertEqual(first[0][2], 5)
         self.assertIn("月", "".join(first[0][3]))
@@ -343,11 +348,13 @@ class Fields(PageTest):
         self.page.set("QstSentence", "また会いましょう")
         self.page.set("u4h", "5")
         self.page.set("paper", "B5")
+        self.page.set("grid", "squares")
         self.assertEqual(self.page.press("btnPreview"), "drawn")
         self.page.open(fresh=False)
         self.assertEqual(self.page.value("QstSentence"), "また会いましょう")
         self.assertEqual(self.page.value("u4h"), "5")
         self.assertEqual(self.page.value("paper"), "B5")
+        self.assertEqual(self.page.value("grid"), "squares")
         self.page.js("localStorage.clear()")
 
 

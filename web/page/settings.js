@@ -1,7 +1,7 @@
 // A run's settings as one object, by the address's names: the window's fields (u1l..d5h, AnsLow,
 // AnsHigh: u multiplicand, d multiplier; 1 thousandths .. 5 tens; l low, h high) and the run's
-// options (problems, sheets, number, sentence, answers, paper, zeros, numbers, header, seed), each
-// the text the teacher sees ("" for seed: a new one each time), and the textbook exercise the list
+// options (problems, sheets, number, sentence, answers, paper, zeros, numbers, header, grid,
+// seed), each the text the teacher sees ("" for seed: a new one each time), and the textbook exercise the list
 // names (preset, never part of an address: its values are the fields'). This is the one part of
 // the page that knows the form's ids: the object to the form and back, to an address, to storage.
 const Settings = (function () {
@@ -12,7 +12,7 @@ const Settings = (function () {
   const windowNames = digitNames.concat(["AnsLow", "AnsHigh"]);
   // The options in the address's order but the count (the radio buttons QNum6 .. QNum20), and
   // the element that holds each.
-  const optionNames = ["sheets", "number", "sentence", "answers", "paper", "zeros", "numbers", "header", "seed"];
+  const optionNames = ["sheets", "number", "sentence", "answers", "paper", "zeros", "numbers", "header", "grid", "seed"];
   const elementOf = { number: "PrnNum", sentence: "QstSentence" };
   const element = (name) => $(elementOf[name] || name);
 
