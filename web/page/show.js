@@ -113,6 +113,7 @@ const ShowView = (function () {
   function pointAt(geometry, line, column) {
     const p = el("span", "point");
     p.dataset.line = line;
+    p.dataset.column = column;
     // On the line's baseline, in the gap right of the column's digit.
     place(p, geometry, column - 1, geometry.tops[line] + 0.72, 0.001, 0.001);
     return p;
