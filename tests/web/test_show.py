@@ -175,7 +175,8 @@ class Screens(unittest.TestCase):
                             return [e.scrollWidth <= e.clientWidth, e.scrollHeight <= e.clientHeight,
                                     inside(box.getBoundingClientRect()),
                                     inside(document.getElementById('showNext').getBoundingClientRect()),
-                                    inside(document.getElementById('showNextProblem').getBoundingClientRect()),
+                                    ['showNextProblem', 'showExpression', 'showSay'].every(
+                                        id => inside(document.getElementById(id).getBoundingClientRect())),
                                     parseFloat(getComputedStyle(box).getPropertyValue('--u'))];""")
                         self.assertEqual(fits[:5], [True] * 5, "problem %d" % problem)
                         # Read from the back of a classroom: digits of at least 5 % of the screen's height.
