@@ -226,8 +226,11 @@ const ShowView = (function () {
     $("showSay").textContent = sentence(figure, k);
     $("showAnswer").textContent = last ? "こたえ  " + figure.product : "";
     $("showStep").textContent = k < 0 ? "" : k + 1 + " / " + figure.steps.length;
+    const focused = document.activeElement;
     $("showBack").disabled = k < 0 && state.problem === 0;
     $("showNext").disabled = last && state.problem === state.sheet.figures.length - 1;
+    // A button disabled under the focus would leave the keys with nowhere to go in some engines.
+    if (focused && focused.disabled) (focused.id === "showNext" ? $("showBack") : $("showNext")).focus();
     document.documentElement.dataset.showStep = String(k);
   }
 
@@ -239,8 +242,10 @@ const ShowView = (function () {
     $("showStage").replaceChildren(state.parts.box);
     $("showProblem").textContent = "(" + state.figure.problem + ") / " + sheet.count;
     $("showExpression").textContent = state.figure.multiplicand.text + " × " + state.figure.multiplier.text;
+    const focused = document.activeElement;
     $("showPrevProblem").disabled = index === 0;
     $("showNextProblem").disabled = index === sheet.figures.length - 1;
+    if (focused && focused.disabled) (focused.id === "showNextProblem" ? $("showPrevProblem") : $("showNextProblem")).focus();
     document.documentElement.dataset.showProblem = String(state.figure.problem);
     fit();
     showStep(k === "end" ? state.figure.steps.length - 1 : k);
