@@ -24,6 +24,14 @@ GOALS = {
     "preview": {1: 50, 6: None},
     "hundred": {1: 3000, 6: 1500},
     "print": {1: None, 6: 6000},
+    # The modes a link opens: a pupil's practice, the teacher's showing.
+    "practice-open": {1: None, 6: 500},
+    "practice-name": {1: None, 6: 500},
+    "practice-tap": {1: None, 6: 16},
+    "practice-next": {1: None, 6: 50},
+    "show-open": {1: None, 6: 500},
+    "show-step": {1: None, 6: 16},
+    "show-next": {1: None, 6: 50},
 }
 # Firefox printed those 200 pages in 16.9 s before: half of that is its goal.
 ENGINE_GOALS = {("firefox", "print"): 8450}
@@ -32,6 +40,13 @@ TITLES = {
     "preview": "Preview of 16 problems, problem and answer sheet",
     "hundred": "100 sheets + answers drawn and ready to print (200 pages)",
     "print": "those 200 pages printed to PDF",
+    "practice-open": "practice link to its first problem ready, painted",
+    "practice-name": "practice link to the name's prompt, painted",
+    "practice-tap": "a pad key tapped to the digit painted",
+    "practice-next": "to the next problem, painted",
+    "show-open": "show link to its first figure, painted",
+    "show-step": "a key to the next step painted",
+    "show-next": "PageDown to the next problem's figure, painted",
 }
 
 # Waits for the next frame the page paints after a click: the sheets are then on screen.
@@ -98,6 +113,140 @@ class Chromium:
 
     def close(self):
         self.page.close()
+
+
+# Set in every new document before the page's own scripts: the moments (from the start of the
+# navigation) at which the page said a mode was ready, and the frame after each was painted. The
+# modes' only promises are these attributes on <html>: data-state (app.js: "ready" once a mode is
+# open), data-practice ("ready" when the practice view shows a problem), data-show-problem.
+MODE_MOMENTS = """
+window.tavreloBench = {};
+const seen = (name, value) => {
+  const b = window.tavreloBench;
+  if (b[name] !== undefined) return;
+  b[name] = performance.now();
+  requestAnimationFrame(() => setTimeout(() => { b[name + "Painted"] = performance.now(); }, 0));
+};
+new MutationObserver(() => {
+  const d = document.documentElement.dataset;
+  if (d.state === "ready") seen("state");
+  if (d.practice === "ready") seen("practice");
+  if (d.showProblem) seen("show");
+}).observe(document, {subtree: true, attributes: true, attributeFilter: ["data-state", "data-practice", "data-show-problem"]});"""
+
+# A pointer's tap on the first element `arguments[0]` selects, as its click event, to the next
+# frame painted; -1 when there is none.
+TAP_TO_FRAME = """
+const done = arguments[arguments.length - 1];
+const target = document.querySelector(arguments[0]);
+if (!target) { done(-1); return; }
+const started = performance.now();
+target.click();
+requestAnimationFrame(() => setTimeout(() => done(performance.now() - started), 0));"""
+
+KEY_TO_FRAME = """
+const done = arguments[arguments.length - 1];
+const started = performance.now();
+document.activeElement.dispatchEvent(new KeyboardEvent("keydown", {key: arguments[0], bubbles: true, cancelable: true}));
+const handled = performance.now() - started;
+requestAnimationFrame(() => setTimeout(() => done([performance.now() - started, handled]), 0));"""
+
+# The practice view shows its next problem: data-practice leaves "ready" and comes back to it.
+PRACTICE_AGAIN = """
+const done = arguments[arguments.length - 1];
+const root = document.documentElement, before = root.dataset.problem;
+const started = performance.now();
+const target = document.querySelector(arguments[0]);
+if (!target) { done(-1); return; }
+target.click();
+const wait = () => root.dataset.practice === "ready" && root.dataset.problem !== before
+  ? requestAnimationFrame(() => setTimeout(() => done(performance.now() - started), 0))
+  : performance.now() - started > 5000 ? done(-1) : setTimeout(wait, 0);
+wait();"""
+
+
+def wait_for(page, script, seconds=30):
+    deadline = time.monotonic() + seconds
+    while True:
+        value = page.js(script)
+        if value is not None or time.monotonic() > deadline:
+            return value
+        time.sleep(0.02)
+
+
+def modes(page_path, practice_path, slowdown):
+    """The modes a link opens, in Chromium slowed down `slowdown` times: the practice view as
+    `practice_path` has it (the page of whoever is writing it), the showing as `page_path` has it."""
+    browser.HTML = practice_path
+    session = Chromium(slowdown)
+    try:
+        session.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": MODE_MOMENTS})
+        opened, named, taps = [], [], []
+        for _ in range(5):
+            session.page.open("seed=1&mode=practice", fresh=False)
+            ready = wait_for(session.page, "const b = window.tavreloBench;"
+                             "return b.practicePainted !== undefined || b.statePainted !== undefined ? b : null")
+            time.sleep(0.3)
+            moments = session.page.js("return window.tavreloBench")
+            if "practicePainted" in moments:
+                opened.append(moments["practicePainted"])
+                continue
+            if ready is None or "statePainted" not in moments:
+                break
+            # The view asks for a name first: from the link to that, then from the name to the problem.
+            named.append(moments["statePainted"])
+            entered = session.page.js("""
+                const input = document.querySelector('#practice input[type=text]');
+                if (!input) return null;
+                input.value = 'bench';
+                const started = performance.now();
+                input.dispatchEvent(new KeyboardEvent('keydown', {key: 'Enter', bubbles: true}));
+                return started;""")
+            if entered is None:
+                break
+            after = wait_for(session.page, "const b = window.tavreloBench; return b.practicePainted ? b : null", 5)
+            if after is None:
+                break
+            opened.append(after["practicePainted"] - entered)
+        if named:
+            report("practice-name", slowdown, median(named), extra="  (median of %d)" % len(named))
+        if opened:
+            report("practice-open", slowdown, median(opened),
+                   extra="  (median of %d%s)" % (len(opened), ", from the name entered" if named else ""))
+        else:
+            print("  %-62s not measured: the view never set data-practice=ready" % TITLES["practice-open"])
+        if opened:
+            taps = [session.page.driver.execute_async_script(TAP_TO_FRAME, 'button[data-digit="%d"]' % (k % 10))
+                    for k in range(20)]
+            if min(taps) < 0:
+                print("  %-62s not measured: no button[data-digit]" % TITLES["practice-tap"])
+            else:
+                report("practice-tap", slowdown, median(taps), extra="  (median of 20, click to painted frame)")
+            nexts = [session.page.driver.execute_async_script(PRACTICE_AGAIN, "[data-go=next]") for _ in range(5)]
+            if min(nexts) < 0:
+                print("  %-62s not measured: no [data-go=next] for the next problem" % TITLES["practice-next"])
+            else:
+                report("practice-next", slowdown, median(nexts), extra="  (median of 5)")
+    finally:
+        session.close()
+
+    browser.HTML = page_path
+    session = Chromium(slowdown)
+    try:
+        session.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": MODE_MOMENTS})
+        opened, modules = [], []
+        for _ in range(5):
+            session.page.open("preset=g4-tenths-x-2digit&seed=42&mode=show", fresh=False)
+            opened.append(wait_for(session.page, "return window.tavreloBench.showPainted"))
+            modules.append(session.page.js("return window.tavreloTimings.ready"))
+        report("show-open", slowdown, median(opened), extra="  (median of 5; the module ready at %.0f ms)" % median(modules))
+        for key, count, name in (("ArrowRight", 30, "show-step"), ("PageDown", 10, "show-next")):
+            samples = [session.page.driver.execute_async_script(KEY_TO_FRAME, key) for _ in range(count)]
+            frames, handlers = [f for f, _ in samples], [h for _, h in samples]
+            report(name, slowdown, median(frames), extra="  (median of %d, keydown to painted frame, slowest %.1f;"
+                   " the handler %.1f ms)" % (count, max(frames), median(handlers)))
+    finally:
+        session.close()
 
 
 SLOWED = {"chromium": Chromium}
@@ -201,6 +350,12 @@ def sheets_ms(exe, sheets, runs):
 
 def main():
     page_path, exe = sys.argv[1], sys.argv[2]
+    if os.environ.get("TAVRELO_BENCH") == "modes":
+        # The modes alone, the practice view from TAVRELO_PRACTICE_HTML if given.
+        for slowdown in SLOWDOWNS:
+            print("chromium, processor %s, the modes:" % ("as it is" if slowdown == 1 else "slowed down %dx" % slowdown))
+            modes(page_path, os.environ.get("TAVRELO_PRACTICE_HTML", page_path), slowdown)
+        return
     browser.HTML = page_path
     size = os.path.getsize(page_path)
     print("tavrelo.html: %d bytes (%.2f MB)   (goal at most 1.5 MB)" % (size, size / 1e6))
@@ -216,6 +371,8 @@ def main():
         for slowdown in SLOWDOWNS:
             print("%s, processor %s:" % (engine, "as it is" if slowdown == 1 else "slowed down %dx" % slowdown))
             measure(SLOWED[engine], slowdown)
+            if engine == "chromium":
+                modes(page_path, page_path, slowdown)
     print("beside it, tavrelo-sheets writing the same as PDF: 1 sheet %.0f ms, 100 sheets %.0f ms"
           % (sheets_ms(exe, 1, 10), sheets_ms(exe, 100, 5)))
 
