@@ -91,6 +91,8 @@ const ShowView = (function () {
     if (figure.rows.length) {
       y += RULE_GAP;
       ruleOverSum = y;
+      // The sum's carries stand clear of the rule above them.
+      y += RULE_GAP / 2;
     }
     tops[PRODUCT] = y + MEMO_BAND;
     y += MEMO_BAND + 1;
