@@ -63,9 +63,14 @@ const ShowView = (function () {
         return withCarry(step.addends.join(" + "), step) + "、" + outcome(figure, step);
       case "pointZeros":
         return "小数点を うてるように、0 を 書く";
-      case "point":
-        return "小数点の 右の けたは " + figure.point.multiplicandDigits + " けたと " + figure.point.multiplierDigits +
-          " けたで " + step.column + " けた。右から " + step.column + " けたに 点を うつ";
+      case "point": {
+        // A whole factor is left out of the count: "0 けた" would only puzzle.
+        const a = figure.point.multiplicandDigits, b = figure.point.multiplierDigits;
+        const count = !b ? "かけられる数の 小数点の 右は " + a + " けた。"
+          : !a ? "かける数の 小数点の 右は " + b + " けた。"
+          : "小数点の 右の けたは " + a + " けたと " + b + " けたで " + step.column + " けた。";
+        return count + "答えも 右から " + step.column + " けたの ところに 点を うつ";
+      }
       case "strike":
         return figure.point.struck ? "小数点の 右が 0 だけなので、0 と 点を 消す" : "おわりの 0 は いらないので 消す";
     }
