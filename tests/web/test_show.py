@@ -25,7 +25,7 @@ return {
   memos: of('.memo').map(e => [Number(e.dataset.line), Number(e.dataset.column), e.textContent]).sort(),
   point: of('.point[data-line="-1"]').length === 1,
   multiplied: of('.factor.now').map(e => [e.dataset.line, e.textContent]),
-  step: Number(document.documentElement.dataset.showStep),
+  step: Number(document.getElementById('show').dataset.step),
   problem: document.getElementById('showProblem').textContent,
   say: document.getElementById('showSay').textContent,
 };"""

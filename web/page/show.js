@@ -238,7 +238,8 @@ const ShowView = (function () {
     $("showNext").disabled = last && state.problem === state.sheet.figures.length - 1;
     // A button disabled under the focus would leave the keys with nowhere to go in some engines.
     if (focused && focused.disabled) (focused.id === "showNext" ? $("showBack") : $("showNext")).focus();
-    document.documentElement.dataset.showStep = String(k);
+    // On the section, not on <html>: a change there would have the whole page's style looked at again.
+    $("show").dataset.step = String(k);
   }
 
   function showProblem(index, k) {
