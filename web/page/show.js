@@ -88,6 +88,8 @@ const ShowView = (function () {
     tops[MULTIPLIER] = (y += 1);
     y += 1 + RULE_GAP;
     const ruleUnderFactors = y;
+    // The carries below a rule stand clear of it.
+    y += RULE_GAP / 2;
     figure.rows.forEach((row, r) => {
       tops[r] = y + MEMO_BAND;
       y += MEMO_BAND + 1;
@@ -96,7 +98,6 @@ const ShowView = (function () {
     if (figure.rows.length) {
       y += RULE_GAP;
       ruleOverSum = y;
-      // The sum's carries stand clear of the rule above them.
       y += RULE_GAP / 2;
     }
     tops[PRODUCT] = y + MEMO_BAND;
