@@ -243,6 +243,9 @@ def modes(page_path, practice_path, slowdown):
             opened.append(wait_for(session.page, "return window.tavreloBench.showPainted"))
             modules.append(session.page.js("return window.tavreloTimings.ready"))
         report("show-open", slowdown, median(opened), extra="  (median of 5; the module ready at %.0f ms)" % median(modules))
+        # The floor: a key the page does nothing with, to the next frame.
+        idle = [session.page.driver.execute_async_script(KEY_TO_FRAME, "F13")[0] for _ in range(30)]
+        print("  %-62s %8.1f ms  (median of 30: waiting for the frame alone)" % ("a key the page ignores, to the next frame", median(idle)))
         for key, count, name in (("ArrowRight", 30, "show-step"), ("PageDown", 10, "show-next")):
             samples = [session.page.driver.execute_async_script(KEY_TO_FRAME, key) for _ in range(count)]
             frames, handlers, drawing = zip(*samples)
@@ -355,8 +358,9 @@ def sheets_ms(exe, sheets, runs):
 def main():
     page_path, exe = sys.argv[1], sys.argv[2]
     if os.environ.get("TAVRELO_BENCH") == "modes":
-        # The modes alone, the practice view from TAVRELO_PRACTICE_HTML if given.
-        for slowdown in SLOWDOWNS:
+        # The modes alone, the practice view from TAVRELO_PRACTICE_HTML if given; TAVRELO_SLOWDOWNS
+        # to name fewer slowdowns ("6").
+        for slowdown in [int(n) for n in os.environ.get("TAVRELO_SLOWDOWNS", "1 6").split()]:
             print("chromium, processor %s, the modes:" % ("as it is" if slowdown == 1 else "slowed down %dx" % slowdown))
             modes(page_path, os.environ.get("TAVRELO_PRACTICE_HTML", page_path), slowdown)
         return
