@@ -122,7 +122,7 @@ class Show(PageTest):
         sheet = self.model(query)
         self.assertEqual(sheet["number"], 42)
         self.page.open(query + "&mode=show")
-        self.assertEqual(self.page.text("showSheet"), "プリント 42")
+        self.assertEqual(self.page.text("showSheet"), "問題No.42")
         count = sheet["count"]
         first, second = sheet["figures"][0], sheet["figures"][1]
         self.assertEqual(self.shown()["problem"], "(1) / %d" % count)

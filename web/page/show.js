@@ -363,7 +363,8 @@ const ShowView = (function () {
       }
       state.sheet = sheet;
       build(section);
-      $("showSheet").textContent = "プリント " + sheet.number;
+      // As the printed sheet heads itself, so that the class finds the one in their hands.
+      $("showSheet").textContent = "問題No." + sheet.number;
       document.documentElement.dataset.showSheet = String(sheet.number);
       showProblem(Math.min(Math.max(start, 1), sheet.figures.length) - 1, -1);
       if (!listening) {
