@@ -70,6 +70,8 @@ class Show(PageTest):
                 self.assertEqual(now["multiplied"], [["a", str(step["multiplicandDigit"])],
                                                      ["b", str(step["multiplierDigit"])]])
                 self.assertIn("%d × %d" % (step["multiplicandDigit"], step["multiplierDigit"]), now["say"])
+            elif step and step["kind"] == "zeroRow":
+                self.assertEqual(now["multiplied"], [["b", "0"]])
             else:
                 self.assertEqual(now["multiplied"], [])
             if step and step["kind"] == "columnSum" and len(step["addends"]) > 1:
