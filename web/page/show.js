@@ -324,7 +324,7 @@ const ShowView = (function () {
     const say = el("p", "show-say");
     say.id = "showSay";
     say.setAttribute("aria-live", "polite");
-    const answer = el("p", "show-answer");
+    const answer = el("span", "show-answer");
     answer.id = "showAnswer";
     const buttons = el("div", "show-buttons");
     const backButton = el("button", "show-big", "◀ もどる");
@@ -335,9 +335,13 @@ const ShowView = (function () {
     const nextButton = el("button", "show-big", "すすむ ▶");
     nextButton.id = "showNext";
     nextButton.type = "button";
-    buttons.append(backButton, stepCount, nextButton);
+    // The step's count and, once worked out, the answer: between the buttons, so that the words
+    // above keep their two lines whatever the step.
+    const middle = el("div", "show-middle");
+    middle.append(answer, stepCount);
+    buttons.append(backButton, middle, nextButton);
     const words = el("div", "show-words");
-    words.append(say, answer);
+    words.append(say);
     section.append(bar, stage, words, buttons);
     backButton.addEventListener("click", back);
     nextButton.addEventListener("click", forward);
