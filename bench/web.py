@@ -41,7 +41,7 @@ TITLES = {
     "hundred": "100 sheets + answers drawn and ready to print (200 pages)",
     "print": "those 200 pages printed to PDF",
     "practice-open": "practice link to its first problem ready, painted",
-    "practice-name": "practice link to the name's prompt, painted",
+    "practice-name": "practice link to the view open (a name asked first), painted",
     "practice-tap": "a pad key tapped to the digit painted",
     "practice-next": "to the next problem, painted",
     "show-open": "show link to its first figure, painted",
