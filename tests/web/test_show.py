@@ -13,6 +13,7 @@ browser.KEYS.update(ArrowRight="ARROW_RIGHT", ArrowLeft="ARROW_LEFT", PageDown="
 
 # Two-digit multipliers: partial rows, a rule and the sum column by column with its carries.
 ROWS = "preset=g4-tenths-x-2digit&seed=42"
+ZERO_ROWS = "seed=3&multiplicand=[1-9].[1-9]&multiplier=[1-9].0[1-9]"
 
 # What the figure shows now, as the screen has it: every visible written digit, carry and point.
 SHOWN = """
@@ -78,22 +79,27 @@ class Show(PageTest):
                 self.assertIn(" + ".join(map(str, step["addends"])), now["say"])
 
     def test_a_figure_forward_to_its_end_and_back_by_keys_and_by_buttons(self):
-        sheet = self.model(ROWS)
-        # The first figure with partial rows and a carry in their sum, if the sheet has one.
-        index = next((i for i, f in enumerate(sheet["figures"])
-                      if any(s["kind"] == "columnSum" and s["carryIn"] for s in f["steps"])), 0)
-        figure = sheet["figures"][index]
-        self.assertTrue(figure["rows"], "a figure with partial rows to show")
-        ways = [("keys", lambda: self.page.key("ArrowRight"), lambda: self.page.key("ArrowLeft")),
-                ("buttons", lambda: self.page.click("showNext"), lambda: self.page.click("showBack"))]
-        for name, forward, back in ways:
-            with self.subTest(way=name):
-                self.page.open(ROWS + "&mode=show&problem=%d" % (index + 1))
-                self.assertEqual(self.shown()["step"], -1)
-                self.assertEqual(self.shown()["cells"], [], "nothing written before the first step")
-                self.walk(figure, forward, +1)
-                self.walk(figure, back, -1)
-                self.assertEqual(self.shown()["problem"], "(%d) / %d" % (index + 1, sheet["count"]))
+        keys = ("keys", lambda: self.page.key("ArrowRight"), lambda: self.page.key("ArrowLeft"))
+        buttons = ("buttons", lambda: self.page.click("showNext"), lambda: self.page.click("showBack"))
+        cases = [
+            # Partial rows whose sum carries.
+            (ROWS, lambda f: any(s["kind"] == "columnSum" and s["carryIn"] for s in f["steps"]), [keys, buttons]),
+            # A 0 in the middle of the multiplier: the rows skip its place.
+            (ZERO_ROWS, lambda f: f["rows"] and f["rows"][-1]["place"] >= len(f["rows"]), [keys]),
+        ]
+        for query, wanted, ways in cases:
+            sheet = self.model(query)
+            index = next((i for i, f in enumerate(sheet["figures"]) if wanted(f)), None)
+            self.assertIsNotNone(index, "%s: a figure to show" % query)
+            figure = sheet["figures"][index]
+            for name, forward, back in ways:
+                with self.subTest(query=query, way=name):
+                    self.page.open(query + "&mode=show&problem=%d" % (index + 1))
+                    self.assertEqual(self.shown()["step"], -1)
+                    self.assertEqual(self.shown()["cells"], [], "nothing written before the first step")
+                    self.walk(figure, forward, +1)
+                    self.walk(figure, back, -1)
+                    self.assertEqual(self.shown()["problem"], "(%d) / %d" % (index + 1, sheet["count"]))
 
     def test_zeros_without_value_struck_or_left_out_at_their_steps(self):
         for zeros in ("struck", "omitted"):
