@@ -131,18 +131,10 @@ new MutationObserver(() => {
   const d = document.documentElement.dataset;
   if (d.state === "ready") seen("state");
   if (d.practice === "ready") seen("practice");
+  const practice = document.getElementById("practice");
+  if (practice && practice.dataset.view === "work") seen("work");
   if (d.showProblem) seen("show");
-}).observe(document, {subtree: true, attributes: true, attributeFilter: ["data-state", "data-practice", "data-show-problem"]});"""
-
-# A pointer's tap on the first element `arguments[0]` selects, as its click event, to the next
-# frame painted; -1 when there is none.
-TAP_TO_FRAME = """
-const done = arguments[arguments.length - 1];
-const target = document.querySelector(arguments[0]);
-if (!target) { done(-1); return; }
-const started = performance.now();
-target.click();
-requestAnimationFrame(() => setTimeout(() => done(performance.now() - started), 0));"""
+}).observe(document, {subtree: true, attributes: true, attributeFilter: ["data-state", "data-practice", "data-show-problem", "data-view"]});"""
 
 KEY_TO_FRAME = """
 const done = arguments[arguments.length - 1];
@@ -154,18 +146,48 @@ requestAnimationFrame(() => {
   setTimeout(() => done([performance.now() - started, handled, performance.now() - frame]), 0);
 });"""
 
-# The practice view shows its next problem: data-practice leaves "ready" and comes back to it.
-PRACTICE_AGAIN = """
+# The practice view's hooks: the agreed ones first (data-practice="ready" on <html>, a pad key a
+# <button data-digit="N">), then what the view in the making offers meanwhile (its section's
+# data-view="work", its keys #pr-key-N, its point's gaps #pr-gap-C and cells #pr-cell-I).
+PRACTICE_HOOKS = """
+window.tavreloHooks = {
+  ready: () => document.documentElement.dataset.practice === "ready" ? "data-practice"
+    : (document.getElementById("practice") || {dataset: {}}).dataset.view === "work" ? "#practice[data-view=work]" : null,
+  key: (d) => document.querySelector('button[data-digit="' + d + '"]') || document.getElementById("pr-key-" + d),
+  problem: () => document.documentElement.dataset.problem || (document.getElementById("practice") || {dataset: {}}).dataset.problem,
+};"""
+
+# A pupil's right answers to the problem on screen, from the module's figure of it, the last one
+# timed to the next problem painted; -1 where the view offers no way to give them.
+FINISH_PROBLEM = """
 const done = arguments[arguments.length - 1];
-const root = document.documentElement, before = root.dataset.problem;
+const h = window.tavreloHooks, before = h.problem();
+const figure = JSON.parse(arguments[0]).figures.find((f) => String(f.problem) === String(before));
+if (!figure) { done(-1); return; }
+const taps = figure.cells.map((c) => () => h.key(c.digit));
+if (figure.point.column !== null) taps.push(() => document.getElementById("pr-gap-" + figure.point.column));
+figure.cells.forEach((c, i) => { if (c.strike) taps.push(() => document.getElementById("pr-cell-" + i)); });
+for (const tap of taps.slice(0, -1)) {
+  const target = tap();
+  if (!target) { done(-1); return; }
+  target.click();
+}
+const last = taps[taps.length - 1]();
+if (!last) { done(-1); return; }
 const started = performance.now();
-const target = document.querySelector(arguments[0]);
-if (!target) { done(-1); return; }
-target.click();
-const wait = () => root.dataset.practice === "ready" && root.dataset.problem !== before
+last.click();
+const wait = () => h.problem() !== before && h.ready()
   ? requestAnimationFrame(() => setTimeout(() => done(performance.now() - started), 0))
   : performance.now() - started > 5000 ? done(-1) : setTimeout(wait, 0);
 wait();"""
+
+PRACTICE_TAP = """
+const done = arguments[arguments.length - 1];
+const target = window.tavreloHooks.key(arguments[0]);
+if (!target) { done(-1); return; }
+const started = performance.now();
+target.click();
+requestAnimationFrame(() => setTimeout(() => done(performance.now() - started), 0));"""
 
 
 def wait_for(page, script, seconds=30):
@@ -177,59 +199,73 @@ def wait_for(page, script, seconds=30):
         time.sleep(0.02)
 
 
+def practice_start(page, fresh=False):
+    """Opens a practice link, a name typed where the view asks for one: (the hook that said the
+    problem was ready, the milliseconds to the name's prompt or None, to the problem ready: from
+    the link, or from the name entered), or None where no problem came."""
+    page.open("seed=1&mode=practice", fresh=fresh)
+    if wait_for(page, "return window.tavreloBench.statePainted") is None:
+        return None
+    hook = wait_for(page, "return window.tavreloHooks.ready()", 0.5)
+    if hook is not None:
+        return hook, None, wait_for(page, "const b = window.tavreloBench;"
+                                          "return b.practicePainted || b.workPainted || null")
+    entered = page.js("""
+        const input = document.querySelector('#practice input[type=text]');
+        if (!input) return null;
+        input.value = 'bench';
+        window.tavreloBench.practice = window.tavreloBench.work = undefined;
+        const started = performance.now();
+        input.dispatchEvent(new KeyboardEvent('keydown', {key: 'Enter', bubbles: true}));
+        return started;""")
+    if entered is None:
+        return None
+    painted = wait_for(page, "const b = window.tavreloBench; return b.practicePainted || b.workPainted || null", 5)
+    if painted is None:
+        return None
+    return page.js("return window.tavreloHooks.ready()"), page.js("return window.tavreloBench.statePainted"), painted - entered
+
+
 def modes(page_path, practice_path, slowdown):
     """The modes a link opens, in Chromium slowed down `slowdown` times: the practice view as
     `practice_path` has it (the page of whoever is writing it), the showing as `page_path` has it."""
     browser.HTML = practice_path
     session = Chromium(slowdown)
     try:
-        session.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": MODE_MOMENTS})
-        opened, named, taps = [], [], []
+        session.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": MODE_MOMENTS + PRACTICE_HOOKS})
+        opened, named, hook = [], [], None
         for _ in range(5):
-            session.page.open("seed=1&mode=practice", fresh=False)
-            ready = wait_for(session.page, "const b = window.tavreloBench;"
-                             "return b.practicePainted !== undefined || b.statePainted !== undefined ? b : null")
-            time.sleep(0.3)
-            moments = session.page.js("return window.tavreloBench")
-            if "practicePainted" in moments:
-                opened.append(moments["practicePainted"])
-                continue
-            if ready is None or "statePainted" not in moments:
+            start = practice_start(session.page)
+            if start is None:
                 break
-            # The view asks for a name first: from the link to that, then from the name to the problem.
-            named.append(moments["statePainted"])
-            entered = session.page.js("""
-                const input = document.querySelector('#practice input[type=text]');
-                if (!input) return null;
-                input.value = 'bench';
-                const started = performance.now();
-                input.dispatchEvent(new KeyboardEvent('keydown', {key: 'Enter', bubbles: true}));
-                return started;""")
-            if entered is None:
-                break
-            after = wait_for(session.page, "const b = window.tavreloBench; return b.practicePainted ? b : null", 5)
-            if after is None:
-                break
-            opened.append(after["practicePainted"] - entered)
+            hook, name_ms, open_ms = start
+            opened.append(open_ms)
+            if name_ms is not None:
+                named.append(name_ms)
         if named:
             report("practice-name", slowdown, median(named), extra="  (median of %d)" % len(named))
-        if opened:
-            report("practice-open", slowdown, median(opened),
-                   extra="  (median of %d%s)" % (len(opened), ", from the name entered" if named else ""))
+        if not opened:
+            print("  %-62s not measured: the view never showed a problem" % TITLES["practice-open"])
+            return
+        report("practice-open", slowdown, median(opened), extra="  (median of %d%s; ready by %s)"
+               % (len(opened), ", from the name entered" if named else "", hook))
+        taps = [session.page.driver.execute_async_script(PRACTICE_TAP, k % 10) for k in range(20)]
+        if min(taps) < 0:
+            print("  %-62s not measured: no pad key" % TITLES["practice-tap"])
         else:
-            print("  %-62s not measured: the view never set data-practice=ready" % TITLES["practice-open"])
-        if opened:
-            taps = [session.page.driver.execute_async_script(TAP_TO_FRAME, 'button[data-digit="%d"]' % (k % 10))
-                    for k in range(20)]
-            if min(taps) < 0:
-                print("  %-62s not measured: no button[data-digit]" % TITLES["practice-tap"])
-            else:
-                report("practice-tap", slowdown, median(taps), extra="  (median of 20, click to painted frame)")
-            nexts = [session.page.driver.execute_async_script(PRACTICE_AGAIN, "[data-go=next]") for _ in range(5)]
-            if min(nexts) < 0:
-                print("  %-62s not measured: no [data-go=next] for the next problem" % TITLES["practice-next"])
-            else:
-                report("practice-next", slowdown, median(nexts), extra="  (median of 5)")
+            report("practice-tap", slowdown, median(taps), extra="  (median of 20, click to painted frame)")
+        answer = session.page.js_async("const [q, done] = arguments; window.tavreloModule.then("
+                                       "m => done(m.cwrap('tavrelo_practice', 'string', ['string'])(q)));", "seed=1")
+        nexts = []
+        for _ in range(5):
+            if practice_start(session.page, fresh=True) is None:
+                break
+            nexts.append(session.page.driver.execute_async_script(FINISH_PROBLEM, answer))
+        if not nexts or min(nexts) < 0:
+            print("  %-62s not measured: the problem could not be finished from here" % TITLES["practice-next"])
+        else:
+            report("practice-next", slowdown, median(nexts),
+                   extra="  (median of %d, the last right tap of a problem to the next painted)" % len(nexts))
     finally:
         session.close()
 
