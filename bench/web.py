@@ -2,6 +2,8 @@
 (chromium, WebKitGTK, firefox-esr; TAVRELO_ENGINES to name fewer), and tavrelo-sheets doing the
 same work. Not a test; run by `make bench`.
   bench/web.py PAGE TAVRELO-SHEETS
+  TAVRELO_BENCH=modes bench/web.py PAGE -     the modes a link opens alone (practice, show), in
+      Chromium; TAVRELO_PRACTICE_HTML: another page's practice view; TAVRELO_SLOWDOWNS="6"
 
 Chromium is measured as it is and with its processor slowed down six times, as DevTools does it
 (a low-end Chromebook): the class Chromium below. An engine measured so is one more such class
