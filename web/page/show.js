@@ -90,6 +90,7 @@ const ShowView = (function () {
     const ruleUnderFactors = y;
     // The carries below a rule stand clear of it.
     y += RULE_GAP / 2;
+    const rowsTop = y;
     figure.rows.forEach((row, r) => {
       tops[r] = y + MEMO_BAND;
       y += MEMO_BAND + 1;
@@ -107,7 +108,8 @@ const ShowView = (function () {
       columns = Math.max(columns, c.column + 1);
     }
     // One more column on the left for the "×".
-    return { tops: tops, height: y, columns: columns + 1, ruleUnderFactors: ruleUnderFactors, ruleOverSum: ruleOverSum };
+    return { tops: tops, height: y, columns: columns + 1, rowsTop: rowsTop, ruleUnderFactors: ruleUnderFactors,
+             ruleOverSum: ruleOverSum };
   }
 
   function place(e, geometry, column, top, width, height) {
@@ -135,9 +137,8 @@ const ShowView = (function () {
     box.style.setProperty("--lines", geometry.height);
     const parts = { box: box, geometry: geometry, cells: [], memos: [], factors: {}, point: null, rule: null, band: null };
 
-    // The column being added, behind its digits.
-    parts.band = place(el("div", "show-band"), geometry, 0, geometry.tops[0] !== undefined ? geometry.tops[0] - MEMO_BAND : 0, 1,
-      geometry.height - (geometry.tops[0] !== undefined ? geometry.tops[0] - MEMO_BAND : 0));
+    // The column being added, behind its digits from the first row down to the product.
+    parts.band = place(el("div", "show-band"), geometry, 0, geometry.rowsTop, 1, geometry.height - geometry.rowsTop);
     box.appendChild(parts.band);
 
     for (const [line, number] of [[MULTIPLICAND, figure.multiplicand], [MULTIPLIER, figure.multiplier]]) {
