@@ -16,7 +16,7 @@ const ShowView = (function () {
   // Heights in cells: a carry's band above a line, the space a rule takes.
   const MEMO_BAND = 0.5, RULE_GAP = 0.25;
 
-  const state = { sheet: null, problem: 0, step: -1, figure: null, parts: null };
+  const state = { sheet: null, problem: 0, step: -1, figure: null, drawn: null };
 
   // ---- the sentence a step says, from its own numbers
 
@@ -135,18 +135,18 @@ const ShowView = (function () {
     box.id = "showFigure";
     box.style.setProperty("--columns", geometry.columns);
     box.style.setProperty("--lines", geometry.height);
-    const parts = { box: box, geometry: geometry, cells: [], memos: [], factors: {}, point: null, rule: null, band: null };
+    const drawn = { box: box, geometry: geometry, cells: [], memos: [], factors: {}, point: null, rule: null, band: null };
 
     // The column being added, behind its digits from the first row down to the product.
-    parts.band = place(el("div", "show-band"), geometry, 0, geometry.rowsTop, 1, geometry.height - geometry.rowsTop);
-    box.appendChild(parts.band);
+    drawn.band = place(el("div", "show-band"), geometry, 0, geometry.rowsTop, 1, geometry.height - geometry.rowsTop);
+    box.appendChild(drawn.band);
 
     for (const [line, number] of [[MULTIPLICAND, figure.multiplicand], [MULTIPLIER, figure.multiplier]]) {
       for (const c of number.cells) {
         const e = place(el("span", "cell factor", String(c.digit)), geometry, c.column, geometry.tops[line], 1, 1);
         e.dataset.line = line;
         e.dataset.column = c.column;
-        parts.factors[line + ":" + c.column] = e;
+        drawn.factors[line + ":" + c.column] = e;
         box.appendChild(e);
       }
       if (number.point !== null) box.appendChild(pointAt(geometry, line, number.point));
@@ -159,7 +159,7 @@ const ShowView = (function () {
       e.dataset.line = c.line;
       e.dataset.column = c.column;
       e.dataset.cell = i;
-      parts.cells.push(e);
+      drawn.cells.push(e);
       box.appendChild(e);
     });
     figure.memos.forEach((m, i) => {
@@ -167,18 +167,18 @@ const ShowView = (function () {
       e.dataset.line = m.line;
       e.dataset.column = m.column;
       e.dataset.memo = i;
-      parts.memos.push(e);
+      drawn.memos.push(e);
       box.appendChild(e);
     });
     if (geometry.ruleOverSum !== null) {
-      parts.rule = place(el("div", "rule"), geometry, figure.ruleColumns - 1, geometry.ruleOverSum, figure.ruleColumns);
-      box.appendChild(parts.rule);
+      drawn.rule = place(el("div", "rule"), geometry, figure.ruleColumns - 1, geometry.ruleOverSum, figure.ruleColumns);
+      box.appendChild(drawn.rule);
     }
     if (figure.point.column !== null) {
-      parts.point = pointAt(geometry, PRODUCT, figure.point.column);
-      box.appendChild(parts.point);
+      drawn.point = pointAt(geometry, PRODUCT, figure.point.column);
+      box.appendChild(drawn.point);
     }
-    return parts;
+    return drawn;
   }
 
   // ---- one step shown: what steps 0..k wrote, step k's part highlighted
@@ -188,47 +188,47 @@ const ShowView = (function () {
   }
 
   function showStep(k) {
-    const figure = state.figure, parts = state.parts;
+    const figure = state.figure, drawn = state.drawn;
     state.step = k;
     const step = k >= 0 ? figure.steps[k] : null;
     const now = new Set(step ? step.cells : []);
     const strikeStep = stepOf("strike");
-    parts.cells.forEach((e, i) => {
+    drawn.cells.forEach((e, i) => {
       const c = figure.cells[i];
       e.classList.toggle("later", c.step > k);
       e.classList.toggle("struck", c.strike && strikeStep >= 0 && strikeStep <= k);
       e.classList.toggle("now", now.has(i));
     });
-    parts.memos.forEach((e, i) => {
+    drawn.memos.forEach((e, i) => {
       const m = figure.memos[i];
       e.classList.toggle("later", m.step > k);
       e.classList.toggle("now", step !== null && step.memo === i);
       // The carry this step adds in: the one carried into its column of its line.
       e.classList.toggle("used", step !== null && step.carryIn > 0 && m.step < k && m.line === step.line && m.column === step.column);
     });
-    for (const e of Object.values(parts.factors)) e.classList.remove("now");
+    for (const e of Object.values(drawn.factors)) e.classList.remove("now");
     if (step && step.kind === "digitProduct") {
-      parts.factors[MULTIPLICAND + ":" + step.multiplicandColumn].classList.add("now");
-      parts.factors[MULTIPLIER + ":" + step.multiplierColumn].classList.add("now");
+      drawn.factors[MULTIPLICAND + ":" + step.multiplicandColumn].classList.add("now");
+      drawn.factors[MULTIPLIER + ":" + step.multiplierColumn].classList.add("now");
     }
     if (step && step.kind === "zeroRow") {
       const row = figure.rows[step.line];
-      const e = parts.factors[MULTIPLIER + ":" + row.place];
+      const e = drawn.factors[MULTIPLIER + ":" + row.place];
       if (e) e.classList.add("now");
     }
     const adding = step && step.kind === "columnSum";
-    parts.band.hidden = !adding;
-    if (adding) parts.band.style.left = "calc(var(--u) * " + (parts.geometry.columns - 1 - step.column) + ")";
-    if (parts.rule) {
+    drawn.band.hidden = !adding;
+    if (adding) drawn.band.style.left = "calc(var(--u) * " + (drawn.geometry.columns - 1 - step.column) + ")";
+    if (drawn.rule) {
       const ruleStep = stepOf("rule");
-      parts.rule.classList.toggle("later", ruleStep < 0 || ruleStep > k);
-      parts.rule.classList.toggle("now", ruleStep === k);
+      drawn.rule.classList.toggle("later", ruleStep < 0 || ruleStep > k);
+      drawn.rule.classList.toggle("now", ruleStep === k);
     }
-    if (parts.point) {
+    if (drawn.point) {
       const pointStep = stepOf("point");
-      parts.point.classList.toggle("later", pointStep < 0 || pointStep > k);
-      parts.point.classList.toggle("now", pointStep === k);
-      parts.point.classList.toggle("struck", figure.point.struck && strikeStep >= 0 && strikeStep <= k);
+      drawn.point.classList.toggle("later", pointStep < 0 || pointStep > k);
+      drawn.point.classList.toggle("now", pointStep === k);
+      drawn.point.classList.toggle("struck", figure.point.struck && strikeStep >= 0 && strikeStep <= k);
     }
 
     const last = k === figure.steps.length - 1;
@@ -248,8 +248,8 @@ const ShowView = (function () {
     const sheet = state.sheet;
     state.problem = index;
     state.figure = sheet.figures[index];
-    state.parts = buildFigure(state.figure);
-    $("showStage").replaceChildren(state.parts.box);
+    state.drawn = buildFigure(state.figure);
+    $("showStage").replaceChildren(state.drawn.box);
     $("showProblem").textContent = "(" + state.figure.problem + ") / " + sheet.count;
     $("showExpression").textContent = state.figure.multiplicand.text + " × " + state.figure.multiplier.text;
     const focused = document.activeElement;
@@ -263,11 +263,11 @@ const ShowView = (function () {
 
   // The figure as large as the stage lets it be: a cell's size from the stage's and the figure's.
   function fit() {
-    const parts = state.parts;
-    if (!parts) return;
+    const drawn = state.drawn;
+    if (!drawn) return;
     const stage = $("showStage");
-    const u = Math.floor(Math.min(stage.clientWidth / (parts.geometry.columns + 0.5), stage.clientHeight / (parts.geometry.height + 0.3)));
-    parts.box.style.setProperty("--u", Math.max(u, 8) + "px");
+    const u = Math.floor(Math.min(stage.clientWidth / (drawn.geometry.columns + 0.5), stage.clientHeight / (drawn.geometry.height + 0.3)));
+    drawn.box.style.setProperty("--u", Math.max(u, 8) + "px");
   }
 
   // ---- moving: a step, a problem
