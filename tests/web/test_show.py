@@ -153,6 +153,11 @@ class Show(PageTest):
         self.page.key("PageUp")
         self.page.click("showPrevProblem")
         self.assertEqual(self.shown()["problem"], "(%d) / %d" % (count - 2, count))
+        # The address follows, so that the page opened again stays on the problem, the rest of the link kept.
+        self.assertIn("problem=%d" % (count - 2), self.page.fragment())
+        self.assertIn("number=41", self.page.fragment())
+        self.page.open(self.page.fragment(), fresh=False)
+        self.assertEqual(self.shown()["problem"], "(%d) / %d" % (count - 2, count))
         self.page.click("showNextProblem")
         self.assertEqual(self.shown()["problem"], "(%d) / %d" % (count - 1, count))
 

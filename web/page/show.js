@@ -244,6 +244,17 @@ const ShowView = (function () {
     $("show").dataset.step = String(k);
   }
 
+  // The address names the problem on screen: a page reloaded by mistake comes back to it.
+  function remember(problem) {
+    const params = new URLSearchParams(location.hash.replace(/^#/, ""));
+    params.set("problem", String(problem));
+    try {
+      history.replaceState(null, "", "#" + params.toString());
+    } catch (e) {
+      /* a page opened from some file viewers cannot rewrite its address */
+    }
+  }
+
   function showProblem(index, k) {
     const sheet = state.sheet;
     state.problem = index;
@@ -257,6 +268,7 @@ const ShowView = (function () {
     $("showNextProblem").disabled = index === sheet.figures.length - 1;
     if (focused && focused.disabled) (focused.id === "showNextProblem" ? $("showPrevProblem") : $("showNextProblem")).focus();
     document.documentElement.dataset.showProblem = String(state.figure.problem);
+    remember(state.figure.problem);
     fit();
     showStep(k === "end" ? state.figure.steps.length - 1 : k);
   }
