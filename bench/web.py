@@ -234,43 +234,51 @@ def modes(page_path, practice_path, slowdown):
     browser.HTML = practice_path
     session = Chromium(slowdown)
     try:
-        session.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": MODE_MOMENTS + PRACTICE_HOOKS})
-        opened, named, hook = [], [], None
-        for _ in range(5):
-            start = practice_start(session.page)
-            if start is None:
-                break
-            hook, name_ms, open_ms = start
-            opened.append(open_ms)
-            if name_ms is not None:
-                named.append(name_ms)
-        if named:
-            report("practice-name", slowdown, median(named), extra="  (median of %d)" % len(named))
-        if not opened:
-            print("  %-62s not measured: the view never showed a problem" % TITLES["practice-open"])
-            return
-        report("practice-open", slowdown, median(opened), extra="  (median of %d%s; ready by %s)"
-               % (len(opened), ", from the name entered" if named else "", hook))
-        taps = [session.page.driver.execute_async_script(PRACTICE_TAP, k % 10) for k in range(20)]
-        if min(taps) < 0:
-            print("  %-62s not measured: no pad key" % TITLES["practice-tap"])
-        else:
-            report("practice-tap", slowdown, median(taps), extra="  (median of 20, click to painted frame)")
-        answer = session.page.js_async("const [q, done] = arguments; window.tavreloModule.then("
-                                       "m => done(m.cwrap('tavrelo_practice', 'string', ['string'])(q)));", "seed=1")
-        nexts = []
-        for _ in range(5):
-            if practice_start(session.page, fresh=True) is None:
-                break
-            nexts.append(session.page.driver.execute_async_script(FINISH_PROBLEM, answer))
-        if not nexts or min(nexts) < 0:
-            print("  %-62s not measured: the problem could not be finished from here" % TITLES["practice-next"])
-        else:
-            report("practice-next", slowdown, median(nexts),
-                   extra="  (median of %d, the last right tap of a problem to the next painted)" % len(nexts))
+        practice_figures(session, slowdown)
     finally:
         session.close()
+    show_figures(page_path, slowdown)
 
+
+def practice_figures(session, slowdown):
+    """The practice view's figures, in a browser of its own (a new profile: nothing stored)."""
+    session.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": MODE_MOMENTS + PRACTICE_HOOKS})
+    opened, named, hook = [], [], None
+    for _ in range(5):
+        start = practice_start(session.page)
+        if start is None:
+            break
+        hook, name_ms, open_ms = start
+        opened.append(open_ms)
+        if name_ms is not None:
+            named.append(name_ms)
+    if named:
+        report("practice-name", slowdown, median(named), extra="  (median of %d)" % len(named))
+    if not opened:
+        print("  %-62s not measured: the view never showed a problem" % TITLES["practice-open"])
+        return
+    report("practice-open", slowdown, median(opened), extra="  (median of %d%s; ready by %s)"
+           % (len(opened), ", from the name entered" if named else "", hook))
+    taps = [session.page.driver.execute_async_script(PRACTICE_TAP, k % 10) for k in range(20)]
+    if min(taps) < 0:
+        print("  %-62s not measured: no pad key" % TITLES["practice-tap"])
+    else:
+        report("practice-tap", slowdown, median(taps), extra="  (median of 20, click to painted frame)")
+    answer = session.page.js_async("const [q, done] = arguments; window.tavreloModule.then("
+                                   "m => done(m.cwrap('tavrelo_practice', 'string', ['string'])(q)));", "seed=1")
+    nexts = []
+    for _ in range(5):
+        if practice_start(session.page, fresh=True) is None:
+            break
+        nexts.append(session.page.driver.execute_async_script(FINISH_PROBLEM, answer))
+    if not nexts or min(nexts) < 0:
+        print("  %-62s not measured: the problem could not be finished from here" % TITLES["practice-next"])
+    else:
+        report("practice-next", slowdown, median(nexts),
+               extra="  (median of %d, the last right tap of a problem to the next painted)" % len(nexts))
+
+
+def show_figures(page_path, slowdown):
     browser.HTML = page_path
     session = Chromium(slowdown)
     try:
