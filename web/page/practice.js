@@ -29,6 +29,7 @@ const PracticeView = (function () {
   let storageKey = null;
   let canStore = true;
   let selected = null; // {kind: "cell", index} or {kind: "memo", index}
+  let armed = null; // the cell a tap began on while it was already chosen
 
   function el(tag, attributes, text) {
     const e = document.createElement(tag);
@@ -227,15 +228,10 @@ const PracticeView = (function () {
       grid.append(e);
       return e;
     };
-    const guideStep = settings.guide && selected && selected.kind === "cell" ? f.steps[f.cells[selected.index].step] : null;
     const factor = (line, name, sign) => {
       for (const c of line.cells) {
         const d = at(el("span", { class: "pr-given", "data-line": name, "data-column": c.column }, String(c.digit)), c.column, row);
         if (line.point === c.column) d.classList.add("pr-pointed");
-        if (guideStep && guideStep.kind === "digitProduct") {
-          if (name === "multiplicand" && c.column === guideStep.multiplicandColumn) d.classList.add("pr-lit");
-          if (name === "multiplier" && c.column === guideStep.multiplierColumn) d.classList.add("pr-lit");
-        }
       }
       if (sign) at(el("span", { class: "pr-given" }, sign), columns, row);
       row += 1;
@@ -247,8 +243,8 @@ const PracticeView = (function () {
         any = true;
         const b = el("button", { type: "button", class: "pr-memo", id: "pr-memo-" + i,
                                  "aria-label": "くり上がりの メモ " + placeName(f, m.column) }, w.memos[i] !== undefined ? String(w.memos[i]) : "");
-        if (selected && selected.kind === "memo" && selected.index === i) b.classList.add("pr-selected");
         b.addEventListener("click", () => choose({ kind: "memo", index: i }));
+        b.addEventListener("focus", () => focused({ kind: "memo", index: i }));
         at(b, m.column, row);
       });
       if (any) row += 1;
@@ -260,15 +256,14 @@ const PracticeView = (function () {
         const b = el("button", { type: "button", class: "pr-cell", id: "pr-cell-" + i, "aria-label": label },
                      w.digits[i] !== undefined ? String(w.digits[i]) : "");
         if (w.wrong[i] !== undefined) b.classList.add("pr-wrong");
-        if (selected && selected.kind === "cell" && selected.index === i) {
-          b.classList.add("pr-selected");
-          b.setAttribute("aria-current", "true");
-        }
         if (line === -1 && w.struck.includes(c.column)) b.classList.add("pr-struck");
         if (line === -1 && w.point === c.column) b.classList.add("pr-pointed");
         if (line === -1 && w.point === c.column && f.point.struck && !strikesPending(k)) b.classList.add("pr-point-struck");
-        if (guideStep && guideStep.kind === "columnSum" && line !== -1 && c.column === guideStep.column) b.classList.add("pr-lit");
+        b.dataset.line = String(line);
+        b.dataset.column = String(c.column);
+        b.addEventListener("pointerdown", () => { armed = selected && selected.kind === "cell" && selected.index === i ? i : null; });
         b.addEventListener("click", () => tapCell(i));
+        b.addEventListener("focus", () => focused({ kind: "cell", index: i }));
         at(b, c.column, row);
       });
       row += 1;
@@ -304,11 +299,70 @@ const PracticeView = (function () {
     const hint = el("p", { id: "pr-hint", role: "alert" }, w.note || "");
     body.append(hint);
     body.append(pad());
-    if (selected) {
-      const target = $(selected.kind === "cell" ? "pr-cell-" + selected.index : "pr-memo-" + selected.index);
-      if (target && document.activeElement !== target) target.focus({ preventScroll: false });
-    }
     root().dataset.problem = String(f.problem);
+    highlight();
+    const target = selectedElement();
+    if (target && document.activeElement !== target) target.focus();
+  }
+
+  function selectedElement() {
+    return selected ? $(selected.kind === "cell" ? "pr-cell-" + selected.index : "pr-memo-" + selected.index) : null;
+  }
+
+  // The chosen cell, and with the guide on, the two digits its step multiplies (or the column it
+  // adds): marked on the drawn figure, which a focus alone does not draw again.
+  function highlight() {
+    const f = figure(run.current);
+    for (const e of root().querySelectorAll(".pr-selected, .pr-lit, [aria-current]")) {
+      e.classList.remove("pr-selected", "pr-lit");
+      e.removeAttribute("aria-current");
+    }
+    const target = selectedElement();
+    if (!target) return;
+    target.classList.add("pr-selected");
+    target.setAttribute("aria-current", "true");
+    if (!settings.guide || selected.kind !== "cell") return;
+    const step = f.steps[f.cells[selected.index].step];
+    const lit = [];
+    if (step.kind === "digitProduct") {
+      lit.push('[data-line="multiplicand"][data-column="' + step.multiplicandColumn + '"]');
+      lit.push('[data-line="multiplier"][data-column="' + step.multiplierColumn + '"]');
+    } else if (step.kind === "columnSum") {
+      lit.push('.pr-cell[data-column="' + step.column + '"]:not([data-line="-1"])');
+    }
+    for (const selector of lit) for (const e of root().querySelectorAll(".pr-figure " + selector)) e.classList.add("pr-lit");
+  }
+
+  function focused(what) {
+    if (selected && selected.kind === what.kind && selected.index === what.index) return;
+    selected = what;
+    highlight();
+  }
+
+  // The arrow keys move the choice to the next cell of the line, or to the nearest of the line
+  // above or below.
+  function move(key) {
+    const cells = Array.from(root().querySelectorAll(".pr-figure .pr-cell"));
+    const current = selectedElement();
+    if (!cells.length) return;
+    if (!current || !current.classList.contains("pr-cell")) {
+      // Nothing chosen (every digit in): the product's first cell, where the strikes begin.
+      (cells.find((c) => c.dataset.line === "-1") || cells[0]).focus();
+      return;
+    }
+    const line = Number(current.dataset.line), column = Number(current.dataset.column);
+    const lines = [...new Set(cells.map((c) => Number(c.dataset.line)))];
+    const order = lines.filter((l) => l !== -1).sort((a, b) => a - b).concat(lines.includes(-1) ? [-1] : []);
+    let candidates = [];
+    if (key === "ArrowLeft" || key === "ArrowRight") {
+      const sign = key === "ArrowLeft" ? 1 : -1;
+      candidates = cells.filter((c) => Number(c.dataset.line) === line && sign * (Number(c.dataset.column) - column) > 0);
+    } else {
+      const other = order[order.indexOf(line) + (key === "ArrowUp" ? -1 : 1)];
+      candidates = other === undefined ? [] : cells.filter((c) => Number(c.dataset.line) === other);
+    }
+    candidates.sort((a, b) => Math.abs(Number(a.dataset.column) - column) - Math.abs(Number(b.dataset.column) - column));
+    if (candidates.length) candidates[0].focus();
   }
 
   function pad() {
@@ -336,7 +390,10 @@ const PracticeView = (function () {
   function tapCell(i) {
     const k = run.current, f = figure(k), w = work(k), c = f.cells[i];
     // Once every digit is in, a tap on a product's 0 strikes it (and a second tap takes it back).
-    if (c.line === -1 && w.digits[i] === 0 && nextCell(k) === null && (settings.check === "end" || !pointPending(k))) {
+    // Checked at the end, where a digit may still be mended, the 0 is chosen first.
+    const ready = settings.check === "end" ? armed === i : nextCell(k) === null && !pointPending(k);
+    armed = null;
+    if (c.line === -1 && w.digits[i] === 0 && ready) {
       strike(c.column);
       return;
     }
@@ -420,7 +477,7 @@ const PracticeView = (function () {
       }
       w.note = "";
     }
-    w.point = w.point === column && settings.check === "end" ? null : column;
+    w.point = column;
     afterChange();
   }
 
@@ -567,6 +624,11 @@ const PracticeView = (function () {
 
   function onKey(event) {
     if (!run || root().dataset.view !== "work" || event.ctrlKey || event.metaKey || event.altKey) return;
+    if (event.key.startsWith("Arrow")) {
+      move(event.key);
+      event.preventDefault();
+      return;
+    }
     if (/^[0-9]$/.test(event.key)) enter(Number(event.key));
     else if (event.key === "Backspace" || event.key === "Delete") erase();
     else if (event.key === "." || event.key === "．") typedPoint();
