@@ -24,12 +24,15 @@ def module_call(page, name, query):
 # handlers as a tap, without a round trip to the driver for each.
 SOLVE = """
 const f = arguments[0], wrongFirst = arguments[1];
-const click = (id) => { const e = document.getElementById(id);
+// Once the figure is done the next one is drawn: nothing more is clicked.
+const view = document.getElementById('practice'), problem = view.dataset.problem;
+const click = (id) => { if (view.dataset.view !== 'work' || view.dataset.problem !== problem) return;
+  const e = document.getElementById(id);
   e.dispatchEvent(new PointerEvent('pointerdown', {bubbles: true})); e.focus(); e.click(); };
 f.cells.forEach((c, i) => { click('pr-cell-' + i); click('pr-key-' + c.digit); });
 if (f.point.column !== null) click('pr-gap-' + f.point.column);
 // Checked at the end, a 0 is chosen before a tap strikes it.
-const struck = (i) => document.getElementById('pr-cell-' + i).classList.contains('pr-struck');
+const struck = (i) => view.dataset.problem !== problem || document.getElementById('pr-cell-' + i).classList.contains('pr-struck');
 f.cells.forEach((c, i) => { for (let n = 0; c.strike && n < 2 && !struck(i); ++n) click('pr-cell-' + i); });
 if (document.getElementById('pr-check')) click('pr-check');
 """
@@ -119,6 +122,7 @@ class Practice(PageTest):
             ("blank", "end", "all"),
             ("zeroLeftUnstruck", "end", "all"),
         ]
+        self.page.open(RUN + "&mode=practice")  # the module to ask
         for kind, check, how in cases:
             with self.subTest(kind=kind):
                 found = self.find_mistake(kind, how)
