@@ -256,6 +256,10 @@ class Practice(PageTest):
                 self.assertNotEqual(self.page.text("pr-note"), "")
 
     def test_the_result_prints_on_one_page_with_name_and_score(self):
+        if self.page.engine == "webkit":
+            # webkit_print.py prints the address in a view of its own, where the result (seen
+            # once, then let go) is not: WebKitWebDriver has no print command of its own.
+            self.skipTest("WebKitGTK prints only an address afresh")
         self.begin(RUN, name="<b>さくら</b>")
         for figure in self.figures(RUN):
             self.page.wait(lambda: self.problem() == figure["problem"])
