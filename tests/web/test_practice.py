@@ -255,6 +255,17 @@ class Practice(PageTest):
                 self.assertEqual(self.problem(), 1)
                 self.assertNotEqual(self.page.text("pr-note"), "")
 
+    def test_storage_refused_says_so_and_the_practice_goes_on(self):
+        self.page.open(RUN + "&mode=practice")
+        self.page.js("Storage.prototype.setItem = function () { throw new DOMException('full', 'QuotaExceededError'); };")
+        self.page.js("document.getElementById('pr-name').value = 'みく';")
+        self.page.click("pr-start")
+        self.assertEqual(self.view(), "work")
+        self.assertNotEqual(self.page.text("pr-note"), "")
+        figure = self.figures(RUN)[0]
+        self.page.click("pr-key-%d" % figure["cells"][0]["digit"])
+        self.assertEqual(self.page.text("pr-cell-0"), str(figure["cells"][0]["digit"]))
+
     def test_the_result_prints_on_one_page_with_name_and_score(self):
         if self.page.engine == "webkit":
             # webkit_print.py prints the address in a view of its own, where the result (seen
