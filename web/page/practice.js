@@ -568,12 +568,14 @@ const PracticeView = (function () {
       el("p", { id: "pr-time" }, "かかった じかん: " + Math.floor(seconds / 60) + "分" + (seconds % 60) + "びょう"),
       el("p", { id: "pr-score" }, "1回で できた もんだい: " + right + " / " + count),
     );
-    const list = el("ol", { class: "pr-list" });
+    const list = el("ul", { class: "pr-list" });
     const kinds = {};
     for (const k of run.order) {
       const f = figure(k), m = mark(k);
+      const own = Object.entries(m.mistakes).map(([kind, n]) => (KINDS[kind] || kind) + (n > 1 ? " " + n + "回" : ""));
       const li = el("li", { "data-problem": String(f.problem) },
-                    "(" + f.problem + ") " + f.multiplicand.text + " × " + f.multiplier.text + " = " + f.product + "　" + (m.first ? "○" : "△"));
+                    "(" + f.problem + ") " + f.multiplicand.text + " × " + f.multiplier.text + " = " + f.product + "　" +
+                    (m.first ? "○" : "△ " + own.join("、")));
       for (const [kind, n] of Object.entries(m.mistakes)) kinds[kind] = (kinds[kind] || 0) + n;
       list.append(li);
     }
