@@ -300,6 +300,17 @@ class Practice(PageTest):
                     for f in self.figures(query + "&practice=%d" % sheet)]
             self.assertEqual(ours, [(a, b) for a, b, _ in problems_of(text)])
 
+    def test_the_sheets_page_gives_the_practice_link_of_its_run(self):
+        self.page.open("seed=77&sheets=2")
+        self.page.click("btnPracticeLink")
+        self.page.wait(lambda: self.page.text("status").startswith("れんしゅう"))
+        link = self.page.value("practiceLink")
+        fragment = link.split("#", 1)[1]
+        self.assertTrue(fragment.endswith("&mode=practice"), link)
+        # The link opens the very problems of the run's first sheet.
+        self.begin(fragment.replace("&mode=practice", ""))
+        self.assertEqual(self.figures(fragment), self.figures("seed=77&sheets=2"))
+
     def test_cells_and_keys_have_names(self):
         self.begin(RUN)
         unnamed = self.page.js("return Array.from(document.querySelectorAll('#practice button'))"
