@@ -132,7 +132,7 @@ def x_display():
     return _display["name"]
 
 
-KEYS = {"Tab": "TAB", "Enter": "ENTER", "Backspace": "BACKSPACE"}
+KEYS = {"Tab": "TAB", "Enter": "ENTER", "Backspace": "BACKSPACE", "ArrowLeft": "ARROW_LEFT", "ArrowRight": "ARROW_RIGHT"}
 
 
 class BasePage:

@@ -60,6 +60,7 @@
     state.shown = { settings: settings, run: run };
     views[state.mode].show(run);
     $("btnPrint").disabled = run.pages.length === 0;
+    $("btnPracticeLink").disabled = run.pages.length === 0 || !run.address;
     if (run.address) writeAddress(run.address);
     Settings.store(settings);
     timings.lastDraw = performance.now() - started;
@@ -102,6 +103,30 @@
     draw(state.settings, false, shown.run.seed);
   }
 
+  // The pupils' link to the run on the page: copied where the browser lets a page write to the
+  // clipboard (not from file:// in every engine), else shown selected for the teacher to copy.
+  function copyPracticeLink() {
+    const shown = state.shown;
+    if (!shown || !shown.run.address) return;
+    const link = location.href.replace(/#.*$/, "") + "#" + shown.run.address + "&mode=practice";
+    const field = $("practiceLink");
+    field.value = link;
+    const select = () => {
+      field.hidden = false;
+      field.focus();
+      field.select();
+      $("status").textContent = "れんしゅうのリンクです。コピーしてください。";
+    };
+    if (navigator.clipboard && navigator.clipboard.writeText && window.isSecureContext) {
+      navigator.clipboard.writeText(link).then(() => {
+        field.hidden = true;
+        $("status").textContent = "れんしゅうのリンクをコピーしました。";
+      }, select);
+    } else {
+      select();
+    }
+  }
+
   // The address's mode; an unknown one is the sheets', so that a mistyped link still shows them.
   function modeOf(hash) {
     const mode = new URLSearchParams(hash.replace(/^#/, "")).get("mode");
@@ -131,6 +156,7 @@
     $("btnPrint").addEventListener("click", () => {
       if (state.shown) window.print();
     });
+    $("btnPracticeLink").addEventListener("click", copyPracticeLink);
     // WebKit prints the sheets that content-visibility left out on screen as blank pages: printed,
     // every sheet is laid out, by a print style rather than the print events, which a print
     // started from the browser's own menu or share sheet need not send. Not in Blink (the only
