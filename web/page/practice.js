@@ -464,19 +464,25 @@ const PracticeView = (function () {
     if (selected && selected.kind === "cell" && f.cells[selected.index].line === -1) placePoint(f.cells[selected.index].column);
   }
 
+  // Checked digit by digit, a point or a strike that is wrong is not put down: the pupil gets
+  // its hint and tries again. Checked at the end, anything is put down as it comes.
+  function acceptedAtOnce(k, w, query) {
+    if (settings.check !== "each") return true;
+    const verdict = judge(query);
+    if (!verdict.right) {
+      miss(k, verdict);
+      w.note = verdict.hint;
+      save();
+      drawProblem();
+      return false;
+    }
+    w.note = "";
+    return true;
+  }
+
   function placePoint(column) {
     const k = run.current, w = work(k);
-    if (settings.check === "each") {
-      const verdict = judge("judge=point&point=" + column);
-      if (!verdict.right) {
-        miss(k, verdict);
-        w.note = verdict.hint;
-        save();
-        drawProblem();
-        return;
-      }
-      w.note = "";
-    }
+    if (!acceptedAtOnce(k, w, "judge=point&point=" + column)) return;
     w.point = column;
     afterChange();
   }
@@ -488,17 +494,7 @@ const PracticeView = (function () {
       afterChange();
       return;
     }
-    if (settings.check === "each") {
-      const verdict = judge("judge=strike&column=" + column);
-      if (!verdict.right) {
-        miss(k, verdict);
-        w.note = verdict.hint;
-        save();
-        drawProblem();
-        return;
-      }
-      w.note = "";
-    }
+    if (!acceptedAtOnce(k, w, "judge=strike&column=" + column)) return;
     w.struck.push(column);
     afterChange();
   }
