@@ -82,7 +82,8 @@ TEST(WebEntry, ErrorsCarryTheirFieldAndValue) {
         std::string query, field, value, message;
         bool whenMade;  // judged only when the run is made (the generator reads the fields)
     } cases[] = {
-        {"problems=14&sheets=3", "problems", "14", "--problems: '14' は 6、8、10、12、16、20 のどれでもありません", false},
+        {"problems=14&sheets=3", "problems", "14", "--problems: '14' は 6、8、10、12、16、20 のどれでもありません",
+         false},
         {"sheets=101", "sheets", "101", "--sheets: '101' は 1 から 100 までの枚数ではありません", false},
         // Below 1 as tavrelo-sheets says it; above the page's 100 as the page does.
         {"sheets=0", "sheets", "0", "--sheets: '0' は 1 から 1000 までの枚数ではありません", false},
