@@ -39,20 +39,28 @@ void BM_PreviewPageWithAnswers(benchmark::State& state) {
 }
 BENCHMARK(BM_PreviewPageWithAnswers)->ArgName("textbook")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// One printed page: A4 at 600 dpi into a PDF held in memory.
-void DrawA4PageIntoPdf(const PageContent& content) {
+// An A4 page at 600 dpi into a PDF held in memory, as a printer page is drawn.
+struct A4Pdf {
     QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&buffer);
-    pdf.setResolution(600);
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(3.53, 3.53, 3.53, 3.53),
-                                  QPageLayout::Millimeter));
-    QPainter p(&pdf);
+    QPdfWriter pdf{&buffer};
+    A4Pdf() {
+        buffer.open(QIODevice::WriteOnly);
+        pdf.setResolution(600);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                      QMarginsF(3.53, 3.53, 3.53, 3.53), QPageLayout::Millimeter));
+    }
+    QRect Page() const { return pdf.pageLayout().paintRectPixels(pdf.resolution()); }
+};
+
+// One printed page.
+void DrawA4PageIntoPdf(const PageContent& content) {
+    A4Pdf a4;
+    QPainter p(&a4.pdf);
     TQtCanvas canvas(p);
-    const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    const QRect page = a4.Page();
     MakePrint(canvas, page.width(), page.height(), content);
     p.end();
-    benchmark::DoNotOptimize(buffer.data().size());
+    benchmark::DoNotOptimize(a4.buffer.data().size());
 }
 
 // One printed answer sheet.
@@ -87,15 +95,10 @@ BENCHMARK(BM_PreviewFitSearch)->ArgName("textbook")->Arg(0)->Arg(1)->Arg(2)->Uni
 void BM_A4FitSearch(benchmark::State& state) {
     const ProblemSet set = SampleProblems();
     const PageContent content = BenchPage(set, state);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&buffer);
-    pdf.setResolution(600);
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(3.53, 3.53, 3.53, 3.53),
-                                  QPageLayout::Millimeter));
-    QPainter p(&pdf);
+    A4Pdf a4;
+    QPainter p(&a4.pdf);
     TQtCanvas canvas(p);
-    const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    const QRect page = a4.Page();
     for (auto _ : state) benchmark::DoNotOptimize(FigureHeight(canvas, page.width(), page.height(), content));
     p.end();
 }
