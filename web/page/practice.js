@@ -590,6 +590,7 @@ const PracticeView = (function () {
       run = Object.assign(fresh(missed), { name: run.name });
       selected = { kind: "cell", index: 0 };
       build();
+      root().dataset.view = "work";
       save();
       drawProblem();
     });
