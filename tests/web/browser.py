@@ -302,8 +302,9 @@ class ChromiumPage(SeleniumPage):
     def console(self):
         return [e["message"] for e in self.driver.get_log("browser") if e["level"] == "SEVERE"]
 
-    def print_pdf(self, path):
-        """The page printed as the print dialog's "PDF に保存" would, through DevTools."""
+    def print_pdf(self, path, replay=None):
+        """The page printed as the print dialog's "PDF に保存" would, through DevTools. `replay`:
+        see WebKitPage.print_pdf (here the document itself is printed)."""
         result = self.driver.execute_cdp_cmd("Page.printToPDF", {
             "printBackground": False, "preferCSSPageSize": True, "displayHeaderFooter": False})
         with open(path, "wb") as out:
@@ -339,9 +340,18 @@ class WebKitPage(SeleniumPage):
     def close(self):
         self.driver.quit()
 
-    def print_pdf(self, path):
-        """Printed by WebKitGTK itself, from the address the page shows (its run in the fragment)."""
-        self.webkit_run(self.js("return location.href"), "--pdf", os.path.abspath(path))
+    def print_pdf(self, path, replay=None):
+        """Printed by WebKitGTK itself, from the address the page shows (its run in the fragment).
+        What the address alone does not bring back (a pupil's work) `replay` does: (a script that
+        does it again in the printing view, an expression true once it is done)."""
+        args = ["--pdf", os.path.abspath(path)]
+        with tempfile.TemporaryDirectory() as folder:
+            if replay:
+                script = os.path.join(folder, "replay.js")
+                with open(script, "w", encoding="utf-8") as out:
+                    out.write(replay[0])
+                args += ["--script", script, "--until", replay[1]]
+            self.webkit_run(self.js("return location.href"), *args)
         return path
 
     def console(self):
@@ -414,7 +424,7 @@ class FirefoxPage(BasePage):
     def key(self, name):
         self.request("key", key=name)
 
-    def print_pdf(self, path):
+    def print_pdf(self, path, replay=None):
         self.request("pdf", path=os.path.abspath(path))
         return path
 

@@ -1,10 +1,12 @@
 """Opens the page in WebKitGTK itself and prints it as the print dialog's "Print to File" would,
 since WebKitWebDriver has no Print command; on the way it reports the console's messages.
 
-  webkit_print.py URL [--pdf PATH] [--preview]
+  webkit_print.py URL [--pdf PATH] [--preview] [--script FILE [--until EXPR]]
 
 URL is the page's address with its fragment. The page is drawn when its document says so
-(data-state); --preview then presses Preview once more and waits for that draw. Each console
+(data-state); --preview then presses Preview once more and waits for that draw. --script then
+runs FILE's JavaScript in the page, to bring it where a pupil's taps took the page being tested
+(which this view cannot print), and waits until the expression EXPR is true. Each console
 message comes out as WebKit writes it (a line "CONSOLE ..."); the last line on stdout is a
 JSON summary.
 The paper is the one the page asks for (its @page rule), with no margins of the printer's own,
@@ -22,11 +24,15 @@ gi.require_version("WebKit2", "4.1")
 from gi.repository import GLib, Gtk, WebKit2  # noqa: E402
 
 MM_PER = {"mm": 1.0, "cm": 10.0, "in": 25.4, "pt": 25.4 / 72, "px": 25.4 / 96}
+# The papers an @page rule may name (CSS Paged Media), portrait, in millimetres.
+NAMED_MM = {"a5": (148, 210), "a4": (210, 297), "a3": (297, 420), "b5": (176, 250), "b4": (250, 353),
+            "jis-b5": (182, 257), "jis-b4": (257, 364), "letter": (215.9, 279.4), "legal": (215.9, 355.6),
+            "ledger": (279.4, 431.8)}
 
 
 class Run:
-    def __init__(self, url, pdf, preview):
-        self.url, self.pdf, self.preview = url, pdf, preview
+    def __init__(self, url, pdf, preview, script=None, until=None):
+        self.url, self.pdf, self.preview, self.script, self.condition = url, pdf, preview, script, until
         self.summary = {"state": None, "draws": None, "paper_mm": None, "printed": None, "error": None}
         self.window = Gtk.OffscreenWindow()
         self.window.set_default_size(1366, 768)
@@ -87,12 +93,20 @@ class Run:
             self.js("document.getElementById('btnPreview').click(); 0")
             if not self.until("Number(document.documentElement.dataset.draws) > %d" % before):
                 raise RuntimeError("Preview drew nothing")
+        if self.script is not None:
+            self.js(self.script + "\n;null")
+            if self.condition and not self.until(self.condition):
+                raise RuntimeError("after the script, never true: " + self.condition)
         self.summary["state"] = self.js("document.documentElement.dataset.state")
         self.summary["draws"] = int(self.js("document.documentElement.dataset.draws"))
 
     def paper(self):
         """The paper the page's @page rule asks for, in millimetres."""
         rule = self.js("document.getElementById('page-size').textContent")
+        named = re.search(r"size:\s*([\w-]+)\s*(landscape)?\s*[;}]", rule or "")
+        if named and named.group(1).lower() in NAMED_MM:
+            width, height = NAMED_MM[named.group(1).lower()]
+            return (height, width) if named.group(2) else (width, height)
         match = re.search(r"size:\s*([\d.]+)(mm|cm|in|pt|px)\s+([\d.]+)(mm|cm|in|pt|px)", rule or "")
         if not match:
             raise RuntimeError("no paper size in the page's @page rule: %r" % rule)
@@ -143,7 +157,12 @@ def main():
     args = sys.argv[1:]
     url = args[0]
     pdf = args[args.index("--pdf") + 1] if "--pdf" in args else None
-    run = Run(url, pdf, "--preview" in args)
+    script = None
+    if "--script" in args:
+        with open(args[args.index("--script") + 1], encoding="utf-8") as source:
+            script = source.read()
+    until = args[args.index("--until") + 1] if "--until" in args else None
+    run = Run(url, pdf, "--preview" in args, script, until)
     status = 0
     try:
         run.open()
