@@ -38,20 +38,29 @@ def printed_problems(query):
 
 
 # Clicks in the page's own script, for the problems a test only needs out of the way: the same
-# handlers as a tap, without a round trip to the driver for each.
+# handlers as a tap, without a round trip to the driver for each. Each figure is worked once it is
+# on screen; once it is done the next one is drawn, and nothing more is clicked.
 SOLVE = """
-const f = arguments[0];
-// Once the figure is done the next one is drawn: nothing more is clicked.
-const view = document.getElementById('practice'), problem = view.dataset.problem;
-const click = (id) => { if (view.dataset.view !== 'work' || view.dataset.problem !== problem) return;
-  const e = document.getElementById(id);
-  e.dispatchEvent(new PointerEvent('pointerdown', {bubbles: true})); e.focus(); e.click(); };
-f.cells.forEach((c, i) => { click('pr-cell-' + i); click('pr-key-' + c.digit); });
-if (f.point.column !== null) click('pr-gap-' + f.point.column);
-// Checked at the end, a 0 is chosen before a tap strikes it.
-const struck = (i) => view.dataset.problem !== problem || document.getElementById('pr-cell-' + i).classList.contains('pr-struck');
-f.cells.forEach((c, i) => { for (let n = 0; c.strike && n < 2 && !struck(i); ++n) click('pr-cell-' + i); });
-if (document.getElementById('pr-check')) click('pr-check');
+const figures = arguments[0], view = document.getElementById('practice');
+const solve = (f) => {
+  const problem = view.dataset.problem;
+  const click = (id) => { if (view.dataset.view !== 'work' || view.dataset.problem !== problem) return;
+    const e = document.getElementById(id);
+    e.dispatchEvent(new PointerEvent('pointerdown', {bubbles: true})); e.focus(); e.click(); };
+  f.cells.forEach((c, i) => { click('pr-cell-' + i); click('pr-key-' + c.digit); });
+  if (f.point.column !== null) click('pr-gap-' + f.point.column);
+  // Checked at the end, a 0 is chosen before a tap strikes it.
+  const struck = (i) => view.dataset.problem !== problem || document.getElementById('pr-cell-' + i).classList.contains('pr-struck');
+  f.cells.forEach((c, i) => { for (let n = 0; c.strike && n < 2 && !struck(i); ++n) click('pr-cell-' + i); });
+  if (document.getElementById('pr-check')) click('pr-check');
+};
+const next = (k) => {
+  if (k === figures.length) return;
+  if (view.dataset.view !== 'work' || view.dataset.problem !== String(figures[k].problem)) return setTimeout(next, 20, k);
+  solve(figures[k]);
+  next(k + 1);
+};
+next(0);
 """
 
 RESULT_SHOWN = "document.getElementById('practice').dataset.view === 'result'"
@@ -60,17 +69,16 @@ RESULT_SHOWN = "document.getElementById('practice').dataset.view === 'result'"
 def worked_through(name, figures):
     """One script that starts the practice shown as `name`, nothing kept, and works `figures` right."""
     return ("localStorage.clear(); document.getElementById('pr-name').value = %s;"
-            " document.getElementById('pr-start').click();\n" % json.dumps(name)
-            + "".join("(function () {%s}).apply(null, %s);\n" % (SOLVE, json.dumps([f])) for f in figures))
+            " document.getElementById('pr-start').click();\n(function () {%s}).apply(null, %s);"
+            % (json.dumps(name), SOLVE, json.dumps([figures])))
 
 
 class Practice(PageTest):
-    def begin(self, query, name="たろう", fresh=True):
-        """The practice of `query` opened and started (by the name remembered where `name` is None);
-        the module's figures of its sheet."""
+    def begin(self, query, name="たろう", fresh=True, before=""):
+        """The practice of `query` opened, `before` run in it, and started (by the name remembered
+        where `name` is None); the module's figures of its sheet."""
         self.page.open(query + "&mode=practice", fresh=fresh)
-        if name is not None:
-            self.page.js("document.getElementById('pr-name').value = arguments[0];", name)
+        self.page.js(before + ";if (arguments[0] !== null) document.getElementById('pr-name').value = arguments[0];", name)
         self.page.click("pr-start")
         self.page.wait(lambda: self.view() == "work")
         return self.figures(query)
@@ -101,11 +109,10 @@ class Practice(PageTest):
 
     def finish(self, figures):
         """Each of `figures` worked right, in the page's own script, as it comes on screen."""
-        for figure in figures:
-            self.page.wait(lambda: self.problem() == figure["problem"])
-            self.page.js(SOLVE, figure)
+        self.page.js(SOLVE, figures)
 
-    def result(self):
+    def result(self, count, missed=0):
+        """The result once it is shown, with its score checked: `missed` of `count` not right at once."""
         self.page.wait(lambda: self.view() == "result")
         shown = self.page.js("""
             const text = (id) => document.getElementById(id).innerText;
@@ -116,40 +123,37 @@ class Practice(PageTest):
               again: !document.getElementById('pr-again').disabled};""")
         # "(3) 1.25 × 4.6 = 5.75　△ ...": the problem's number and factors.
         shown["listed"] = [re.match(r"\((\d+)\) (\S+) × (\S+) = ", line).groups() for line in shown["listed"]]
+        self.assertIn("%d / %d" % (count - missed, count), shown["score"])
         return shown
 
-    def assertScore(self, result, right, count):  # noqa: N802 (unittest's style)
-        self.assertIn("%d / %d" % (right, count), result["score"])
+    def type_in(self, figure):
+        """A figure written with the keyboard alone: digits, the point, arrows to each 0 to strike."""
+        point = figure["point"]["column"]
+        for cell in figure["cells"]:
+            if cell["line"] == -1 and cell["column"] == point:
+                self.page.type(".")
+            self.page.type(str(cell["digit"]))
+        struck = sorted(c["column"] for c in figure["cells"] if c["strike"])
+        if struck:
+            self.page.key("ArrowRight")  # nothing chosen: the product's first cell
+            at = min(c["column"] for c in figure["cells"] if c["line"] == -1)
+            for column in struck:
+                for _ in range(column - at):
+                    self.page.key("ArrowLeft")
+                at = column
+                self.page.type("/")
 
-    def test_a_sheet_worked_by_taps_on_cells_and_keys(self):
-        figures = self.begin(RUN)
-        for figure in figures:
-            self.assertEqual(self.problem(), figure["problem"])
-            self.tap(figure, strike_taps=1)
-        result = self.result()
-        self.assertScore(result, len(figures), len(figures))
-        self.assertEqual(result["kinds"], {})
-        self.assertFalse(result["again"], "nothing missed, nothing to work again")
-
-    def test_a_sheet_worked_by_the_keyboard_alone(self):
-        for figure in self.begin(RUN + "&practice=2"):
-            self.assertEqual(self.problem(), figure["problem"])
-            point = figure["point"]["column"]
-            for cell in figure["cells"]:
-                if cell["line"] == -1 and cell["column"] == point:
-                    self.page.type(".")
-                self.page.type(str(cell["digit"]))
-            struck = sorted(c["column"] for c in figure["cells"] if c["strike"])
-            if struck:
-                self.page.key("ArrowRight")  # nothing chosen: the product's first cell
-                at = min(c["column"] for c in figure["cells"] if c["line"] == -1)
-                for column in struck:
-                    for _ in range(column - at):
-                        self.page.key("ArrowLeft")
-                    at = column
-                    self.page.type("/")
-        count = len(self.figures(RUN + "&practice=2"))
-        self.assertScore(self.result(), count, count)
+    def test_a_sheet_worked_by_taps_or_by_the_keyboard_alone(self):
+        for how, query, write in (("taps", RUN, lambda f: self.tap(f, strike_taps=1)),
+                                  ("keyboard", RUN + "&practice=2", self.type_in)):
+            with self.subTest(how=how):
+                figures = self.begin(query)
+                for figure in figures:
+                    self.assertEqual(self.problem(), figure["problem"])
+                    write(figure)
+                result = self.result(len(figures))
+                self.assertEqual(result["kinds"], {})
+                self.assertFalse(result["again"], "nothing missed, nothing to work again")
 
     def test_each_kind_of_mistake_gets_its_hint_and_is_counted(self):
         # (kind, how it is made): a digit in a cell of that source, the point, a strike, or at
@@ -204,10 +208,7 @@ class Practice(PageTest):
                     self.assertEqual(self.page.text("pr-hint"), expected["hint"])
                 # The rest of the sheet right: the mistake's kind is counted in the result.
                 self.finish(figures)
-                result = self.result()
-                self.assertIn(kind, result["kinds"])
-                self.assertScore(result, len(figures) - 1, len(figures))
-
+                self.assertIn(kind, self.result(len(figures), missed=1)["kinds"])
 
     def find_mistake(self, kind, how):
         """(a run's address, what to do on its sheet's first problem) that the module judges as
@@ -276,9 +277,7 @@ class Practice(PageTest):
                     self.assertEqual(self.page.text("pr-memo-0"), memo)
                 self.assertNotIn("pr-wrong", self.page.attribute("pr-memo-0", "class"))
                 self.finish(figures[k:])
-                result = self.result()
-                self.assertEqual(set(result["kinds"]), counted)
-                self.assertScore(result, len(figures) - len(counted), len(figures))
+                self.assertEqual(set(self.result(len(figures), missed=len(counted))["kinds"]), counted)
 
     def test_a_round_again_brings_back_only_the_missed_problems(self):
         figures = self.begin(RUN)
@@ -291,9 +290,8 @@ class Practice(PageTest):
                     self.page.click("pr-cell-0")
                     self.page.click("pr-key-%d" % ((figure["cells"][0]["digit"] + 1) % 10))
                 self.finish([figure])
-            result = self.result()
+            result = self.result(len(round_), missed=len(missed))
             self.assertEqual([int(p) for p, _, _ in result["listed"]], [f["problem"] for f in round_])
-            self.assertScore(result, len(round_) - len(missed), len(round_))
             self.assertEqual(result["again"], bool(missed))
             if missed:
                 self.page.click("pr-again")
@@ -318,7 +316,7 @@ class Practice(PageTest):
             self.assertEqual((address.get("practice", ["1"]), address["sheets"]), ([str(n)], [str(sheets)]))
             figures = self.figures(self.page.fragment())
             self.finish(figures)
-            listed = [(a, b) for _, a, b in self.result()["listed"]]
+            listed = [(a, b) for _, a, b in self.result(len(figures))["listed"]]
             if sheets not in printed:
                 printed[sheets] = printed_problems(self.page.fragment())
             self.assertEqual(listed, printed[sheets][n - 1])
@@ -342,13 +340,9 @@ class Practice(PageTest):
                 self.assertNotEqual(self.page.text("pr-note"), "")
 
     def test_storage_refused_says_so_and_the_practice_goes_on(self):
-        self.page.open(RUN + "&mode=practice")
-        self.page.js("Storage.prototype.setItem = function () { throw new DOMException('full', 'QuotaExceededError'); };")
-        self.page.js("document.getElementById('pr-name').value = 'みく';")
-        self.page.click("pr-start")
-        self.assertEqual(self.view(), "work")
+        figure = self.begin(RUN, before="Storage.prototype.setItem = function () {"
+                                        " throw new DOMException('full', 'QuotaExceededError'); }")[0]
         self.assertNotEqual(self.page.text("pr-note"), "")
-        figure = self.figures(RUN)[0]
         self.page.click("pr-key-%d" % figure["cells"][0]["digit"])
         self.assertEqual(self.page.text("pr-cell-0"), str(figure["cells"][0]["digit"]))
 
@@ -359,8 +353,7 @@ class Practice(PageTest):
         # WebKit prints in a view of its own, from the address: the same script works it there.
         script = worked_through(name, figures)
         self.page.js(script)
-        result = self.result()
-        self.assertIn(name, result["name"], "the name is text, never markup")
+        self.assertIn(name, self.result(len(figures))["name"], "the name is text, never markup")
         with tempfile.TemporaryDirectory() as folder:
             pages = pdf_pages(self.page.print_pdf(os.path.join(folder, "result.pdf"), replay=(script, RESULT_SHOWN)))
         self.assertEqual(len(pages), 1)
