@@ -121,6 +121,11 @@ class Practice(PageTest):
             ("valuedDigitStruck", "each", "strike"),
             ("blank", "end", "all"),
             ("zeroLeftUnstruck", "end", "all"),
+            # Beside a row: its neighbouring digit (the row begun one column off), another digit,
+            # and at the end the second row written without its shift.
+            ("rowShifted", "each", "beside"),
+            ("extraDigit", "each", "beside"),
+            ("rowShifted", "end", "unshifted"),
         ]
         self.page.open(RUN + "&mode=practice")  # the module to ask
         for kind, check, how in cases:
@@ -149,6 +154,50 @@ class Practice(PageTest):
                     self.page.click("pr-gap-%d" % action)
                     expected = module_call(self.page, "tavrelo_judge", query + "&problem=1&judge=point&point=%d" % action)
                     self.assertEqual(self.page.text("pr-hint"), expected["hint"])
+                elif how == "beside":
+                    # The second row's right spare, or the first row's left one for a digit too many.
+                    line = 1 if kind == "rowShifted" else 0
+                    row = [c for c in figure["cells"] if c["line"] == line]
+                    edge = min(row, key=lambda c: c["column"]) if line else max(row, key=lambda c: c["column"])
+                    column = edge["column"] - 1 if line else edge["column"] + 1
+                    digit = edge["digit"] if line else (row[-1]["digit"] + 1) % 10
+                    if line == 0 and digit == edge["digit"]:
+                        digit = (digit + 1) % 10
+                    spare = "pr-spare-%d-%d" % (line, column)
+                    self.page.click(spare)
+                    self.page.click("pr-key-%d" % digit)
+                    expected = module_call(self.page, "tavrelo_judge", query + "&problem=1&judge=stray&line=%d&column=%d&digit=%d"
+                                           % (line, column, digit))
+                    self.assertEqual(expected["mistake"], kind)
+                    self.assertIn("pr-wrong", self.page.attribute(spare, "class"))
+                    self.assertEqual(self.page.text("pr-hint"), expected["hint"])
+                    self.page.click("pr-key-erase")  # the spare stays chosen until erased
+                    self.assertEqual(self.page.text(spare), "")
+                elif how == "unshifted":
+                    # Everything right but the second row, written one column right: its last digit
+                    # in the spare under the first row's end.
+                    for i, c in enumerate(figure["cells"]):
+                        if c["line"] == 1:
+                            continue
+                        self.page.click("pr-cell-%d" % i)
+                        self.page.click("pr-key-%d" % c["digit"])
+                    row = {c["column"]: (i, c) for i, c in enumerate(figure["cells"]) if c["line"] == 1}
+                    lowest = min(row)
+                    for column in sorted(row):
+                        if column + 1 in row:
+                            self.page.click("pr-cell-%d" % row[column][0])
+                            self.page.click("pr-key-%d" % row[column + 1][1]["digit"])
+                    spare = "pr-spare-1-%d" % (lowest - 1)
+                    self.page.click(spare)
+                    self.page.click("pr-key-%d" % row[lowest][1]["digit"])
+                    self.page.click("pr-check")
+                    self.assertIn("pr-wrong", self.page.attribute(spare, "class"))
+                    for i, _ in row.values():
+                        self.assertIn("pr-wrong", self.page.attribute("pr-cell-%d" % i, "class"))
+                    self.assertIn(module_call(self.page, "tavrelo_judge", query + "&problem=1&judge=stray&line=1&column=%d&digit=%d"
+                                              % (lowest - 1, row[lowest][1]["digit"]))["hint"], self.page.text("pr-hint"))
+                    self.page.click(spare)
+                    self.page.click("pr-key-erase")
                 elif how == "strike":
                     for i, c in enumerate(figure["cells"]):
                         self.page.click("pr-cell-%d" % i)
@@ -199,7 +248,10 @@ class Practice(PageTest):
                 for (const preset of ['', '&preset=g4-tenths-x-2digit', '&preset=g5-hundredths-x-tenths']) {
                   const q = 'seed=' + seed + preset;
                   const f = call('tavrelo_practice', q + '&problem=1').figures[0];
-                  if (how === 'all') {
+                  const rows = new Set(f.cells.filter(c => c.line >= 0).map(c => c.line)).size;
+                  if (how === 'beside' || how === 'unshifted') {
+                    if (rows >= 2) return done([q, null]);
+                  } else if (how === 'all') {
                     if (kind === 'blank' || f.cells.some(c => c.strike)) return done([q, null]);
                   } else if (how === 'cell') {
                     for (let i = 0; i < f.cells.length; ++i) for (let d = 0; d < 10; ++d) {
