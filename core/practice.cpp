@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 namespace {
 
@@ -398,6 +399,36 @@ std::string HintFor(const TPracticeFigure& figure, TMistake mistake, int cell) {
     return Filled(HintText(HintOf(figure, mistake, c)), values);
 }
 
+std::string_view MistakeTitle(TMistake mistake) {
+    switch (mistake) {
+        case TMistake::None:
+            return "";
+        case TMistake::Blank:
+            return "かいていない ところ";
+        case TMistake::PartialCarryForgotten:
+            return "かけ算の くり上がりを たしわすれ";
+        case TMistake::PartialDigit:
+            return "かけ算の まちがい";
+        case TMistake::AdditionCarryForgotten:
+            return "たし算の くり上がりを たしわすれ";
+        case TMistake::AdditionDigit:
+            return "たし算の まちがい";
+        case TMistake::ZeroMissing:
+            return "0の かきわすれ";
+        case TMistake::RowShifted:
+            return "かく 場所の ずれ";
+        case TMistake::ExtraDigit:
+            return "いらない 数字";
+        case TMistake::PointMisplaced:
+            return "小数点の 場所";
+        case TMistake::ZeroLeftUnstruck:
+            return "けしわすれた 0";
+        case TMistake::ValuedDigitStruck:
+            return "けしては いけない 数字";
+    }
+    return "";
+}
+
 TVerdict JudgeCell(const TPracticeFigure& figure, int cell, int digit) {
     const TMistake mistake = CellMistake(figure, figure.Cells.at(static_cast<std::size_t>(cell)), digit);
     if (mistake == TMistake::None) return {};
@@ -413,6 +444,16 @@ TVerdict JudgeStrike(const TPracticeFigure& figure, int column) {
     const std::optional<int> cell = FindCell(figure, ProductLine, column);
     if (cell && figure.Cells[static_cast<std::size_t>(*cell)].Strike) return {};
     return Wrong(figure, TMistake::ValuedDigitStruck, cell.value_or(-1));
+}
+
+TVerdict JudgeStray(const TPracticeFigure& figure, int line, int column, int digit) {
+    if (FindCell(figure, line, column)) throw std::out_of_range("JudgeStray: the figure has a cell there");
+    for (const int beside : {column - 1, column + 1}) {
+        const std::optional<int> cell = line == ProductLine ? std::nullopt : FindCell(figure, line, beside);
+        if (cell && figure.Cells[static_cast<std::size_t>(*cell)].Digit == digit)
+            return Wrong(figure, TMistake::RowShifted, *cell);
+    }
+    return Wrong(figure, TMistake::ExtraDigit, -1);
 }
 
 TFigureVerdict JudgeFigure(const TPracticeFigure& figure, const TFigureEntries& entries) {

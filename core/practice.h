@@ -135,6 +135,11 @@ TVerdict JudgePoint(const TPracticeFigure& figure, std::optional<int> column);
 // A strike tapped on the product's digit in `column`; a column without a product digit is
 // ValuedDigitStruck as well, as nothing there may be struck.
 TVerdict JudgeStrike(const TPracticeFigure& figure, int column);
+// A digit entered in `line` where the figure has no cell (a page offers one beside each end of
+// a partial row), as the check of each digit judges it: never right; RowShifted when it is the
+// row's digit in the column next to it, the first sign of a row begun one column off, else
+// ExtraDigit. Alone it cannot tell more: JudgeFigure looks at the whole row.
+TVerdict JudgeStray(const TPracticeFigure& figure, int line, int column, int digit);
 
 // What a pupil entered for a whole figure: digits may stand in any column of a line, not only
 // in the figure's cells, so that a row written one column off can be seen as such.
@@ -175,6 +180,9 @@ struct TFigureVerdict {
 // a wrong digit. Other cells are judged as JudgeCell does; the strikes as a whole, a zero
 // without value left unstruck included.
 TFigureVerdict JudgeFigure(const TPracticeFigure& figure, const TFigureEntries& entries);
+
+// What a pupil's result calls a kind of mistake, in the hints' words ("" for None).
+std::string_view MistakeTitle(TMistake mistake);
 
 // The hint a mistake gives on `figure`'s cell (or -1: the point, a strike): the texts are in
 // one table in practice.cpp, filled in with the cell's digits and the point's counts.

@@ -709,6 +709,12 @@ std::string PracticeAnswer(std::string_view query) {
         .Number(sheet->Number)
         .Key("count")
         .Number(count);
+    json.Key("mistakes").BeginObject();
+    for (int m = static_cast<int>(TMistake::Blank); m <= static_cast<int>(TMistake::ValuedDigitStruck); ++m) {
+        const auto mistake = static_cast<TMistake>(m);
+        json.Key(MistakeName(mistake)).String(std::string(MistakeTitle(mistake)));
+    }
+    json.EndObject();
     json.Key("figures").BeginArray();
     for (int k = 1; k <= count; ++k) {
         if (*problem == 0 || *problem == k) WriteFigure(json, sheet->Figures[static_cast<std::size_t>(k - 1)], k);
@@ -746,6 +752,18 @@ std::string JudgeAnswer(std::string_view query) {
         if (!errors.empty()) return Refused(errors);
         WriteErrors(json, {});
         WriteVerdict(json, JudgePoint(f, column));
+    } else if (judge == "stray") {
+        const auto line = NumberParam(pairs, "line", ProductLine, 20, errors);
+        const auto column = NumberParam(pairs, "column", 0, 21, errors);
+        const auto digit = NumberParam(pairs, "digit", 0, 9, errors);
+        if (!errors.empty()) return Refused(errors);
+        const bool hasCell = std::any_of(f.Cells.begin(), f.Cells.end(), [&](const TPracticeCell& c) {
+            return c.Line == *line && c.Column == *column;
+        });
+        if (hasCell)
+            return Refused({BadValue("column", Param(pairs, "column").value_or(""), "has a cell: judge=cell")});
+        WriteErrors(json, {});
+        WriteVerdict(json, JudgeStray(f, *line, *column, *digit));
     } else if (judge == "strike") {
         const auto column = NumberParam(pairs, "column", 0, 20, errors);
         if (!errors.empty()) return Refused(errors);
@@ -801,7 +819,7 @@ std::string JudgeAnswer(std::string_view query) {
         }
         json.EndArray();
     } else {
-        return Refused({BadValue("judge", judge, "is not cell, point, strike or all")});
+        return Refused({BadValue("judge", judge, "is not cell, stray, point, strike or all")});
     }
     json.EndObject();
     return json.Text();

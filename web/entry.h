@@ -34,6 +34,7 @@ std::string MakeAnswer(std::string_view query, TTextMeasurer& measurer);
 //   practice=N   the run's sheet N (1-based, default 1; at most the run's sheets)
 //   problem=K    the sheet's problem K (1-based): PracticeAnswer gives all when absent
 // {"errors": [...]} when refused, else {"errors": [], "seed", "sheet", "number", "count",
+// "mistakes": {mistake: what a pupil's result calls it} (the names as in a verdict, below),
 // "figures": [figure]}, a figure being
 //   {"problem", "multiplicand": line, "multiplier": line, "product": the value as text,
 //    "rows": [{"place", "digit"}], "ruleColumns",
@@ -51,6 +52,7 @@ std::string MakeAnswer(std::string_view query, TTextMeasurer& measurer);
 std::string PracticeAnswer(std::string_view query);
 // The query as PracticeAnswer's, with problem=K and one of
 //   judge=cell&cell=I&digit=D       a digit in cell I (an index into "cells")
+//   judge=stray&line=L&column=C&digit=D   a digit in line L where the figure has no cell
 //   judge=point&point=C             the point after the product's column C; point= for none
 //   judge=strike&column=C           a strike on the product's column C
 //   judge=all&digits=L:C:D,...&point=C&struck=C,...   the whole figure at the end

@@ -332,6 +332,38 @@ TEST(PracticeJudging, OneAtATime) {
     EXPECT_NE(v.Hint.find("0 を かけると"), std::string::npos) << v.Hint;
 }
 
+// A digit beside a row's cells, checked at once: the row's neighbouring digit is a row begun one
+// column off; anything else is just a digit too many.
+TEST(PracticeJudging, ADigitBesideARow) {
+    const TPracticeFigure f = MakePracticeFigure("2.35", "1.4", Textbook);  // 940 in 2..0, 235 in 3..1
+    const struct {
+        int line, column, digit;
+        TMistake mistake;
+    } cases[] = {
+        {1, 0, 5, TMistake::RowShifted},  // 235 not moved left: its 5 under the first row's 0
+        {1, 0, 3, TMistake::ExtraDigit},
+        {1, 4, 2, TMistake::RowShifted},  // moved two: its 2 one column too far left
+        {0, 3, 9, TMistake::RowShifted},
+        {0, 3, 4, TMistake::ExtraDigit},  // 4 is in the row, but not next to the column
+        {0, 5, 9, TMistake::ExtraDigit},
+        {ProductLine, 4, 3, TMistake::ExtraDigit},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.line) + "@" + std::to_string(c.column));
+        const TVerdict v = JudgeStray(f, c.line, c.column, c.digit);
+        EXPECT_FALSE(v.Right);
+        EXPECT_EQ(v.Mistake, c.mistake);
+        EXPECT_FALSE(v.Hint.empty());
+        EXPECT_EQ(v.Hint.find('{'), std::string::npos) << v.Hint;
+    }
+    EXPECT_NE(JudgeStray(f, 1, 0, 5).Hint.find("1 の すぐ下"), std::string::npos);
+    EXPECT_THROW(JudgeStray(f, 1, 1, 5), std::out_of_range);
+    // Every mistake has a name of its own for the result.
+    std::set<std::string_view> titles;
+    for (int m = static_cast<int>(TMistake::Blank); m <= static_cast<int>(TMistake::ValuedDigitStruck); ++m)
+        EXPECT_TRUE(titles.insert(MistakeTitle(static_cast<TMistake>(m))).second && !titles.count(""));
+}
+
 // Over many operand pairs: the steps write every cell once with the digit they work out, the
 // memos are the working's carries, and the cells are the product the working writes.
 TEST(PracticeFigure, EveryFigureAddsUp) {

@@ -222,6 +222,11 @@ TEST(WebEntry, PracticeGivesTheProblemsOfTheSheetAsked) {
         EXPECT_EQ(Str(f["product"]), PlainProductText(a, b));
         EXPECT_EQ(f["problem"].toInt(), i + 1);
     }
+    // The result's name of every mistake a verdict can give.
+    const QJsonObject mistakes = practice["mistakes"].toObject();
+    for (const char* m : {"blank", "partialCarryForgotten", "rowShifted", "extraDigit", "valuedDigitStruck"})
+        EXPECT_FALSE(Str(mistakes[m]).empty()) << m;
+    EXPECT_EQ(mistakes.size(), 11);
     // One problem alone, as the whole sheet has it.
     const QJsonArray third =
         Parsed(PracticeAnswer("preset=g5-hundredths-x-tenths&seed=42&sheets=3&practice=2&problem=3"))["figures"]
@@ -271,6 +276,10 @@ TEST(WebEntry, JudgesEachEntryAndAWholeFigure) {
         {"judge=cell&cell=9&digit=2", "additionCarryForgotten", ""},
         {"judge=point&point=3", "none", ""},
         {"judge=point&point=", "pointMisplaced", ""},
+        {"judge=stray&line=1&column=0&digit=5", "rowShifted", ""},
+        {"judge=stray&line=-1&column=4&digit=5", "extraDigit", ""},
+        {"judge=stray&line=1&column=1&digit=5", "", "column"},
+        {"judge=stray&line=1&digit=5", "", "column"},
         {"judge=strike&column=0", "none", ""},
         {"judge=strike&column=2", "valuedDigitStruck", ""},
         {"judge=cell&cell=10&digit=1", "", "cell"},

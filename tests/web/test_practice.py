@@ -168,6 +168,11 @@ class Practice(PageTest):
             ("valuedDigitStruck", "each", "strike"),
             ("blank", "end", "all"),
             ("zeroLeftUnstruck", "end", "all"),
+            # Beside a row: its neighbouring digit (the row begun one column off), another digit,
+            # and at the end the second row written without its shift.
+            ("rowShifted", "each", "beside"),
+            ("extraDigit", "each", "beside"),
+            ("rowShifted", "end", "unshifted"),
         ]
         self.page.open(RUN + "&mode=practice")  # the module to ask
         for kind, check, how in cases:
@@ -178,22 +183,58 @@ class Practice(PageTest):
                 query += "&check=" + check
                 figures = self.begin(query)
                 figure = figures[0]
-                judged = None  # the module's judgement the hint shown must be
                 if how == "cell":
                     cell, digit = action
                     self.tap(figure, cells=range(cell), point=False)
                     self.page.click("pr-cell-%d" % cell)
                     self.page.click("pr-key-%d" % digit)
-                    judged = "judge=cell&cell=%d&digit=%d" % (cell, digit)
                     self.assertIn("pr-wrong", self.page.attribute("pr-cell-%d" % cell, "class"))
+                    self.assertHint(query, "judge=cell&cell=%d&digit=%d" % (cell, digit), kind)
                 elif how == "point":
                     self.tap(figure, point=False)
                     self.page.click("pr-gap-%d" % action)
-                    judged = "judge=point&point=%d" % action
+                    self.assertHint(query, "judge=point&point=%d" % action, kind)
+                elif how == "beside":
+                    # The second row's right spare, or the first row's left one for a digit too many.
+                    line = 1 if kind == "rowShifted" else 0
+                    row = [c for c in figure["cells"] if c["line"] == line]
+                    edge = min(row, key=lambda c: c["column"]) if line else max(row, key=lambda c: c["column"])
+                    column = edge["column"] - 1 if line else edge["column"] + 1
+                    digit = edge["digit"] if line else (row[-1]["digit"] + 1) % 10
+                    if line == 0 and digit == edge["digit"]:
+                        digit = (digit + 1) % 10
+                    spare = "pr-spare-%d-%d" % (line, column)
+                    self.page.click(spare)
+                    self.page.click("pr-key-%d" % digit)
+                    self.assertIn("pr-wrong", self.page.attribute(spare, "class"))
+                    self.assertHint(query, "judge=stray&line=%d&column=%d&digit=%d" % (line, column, digit), kind)
+                    self.page.click("pr-key-erase")  # the spare stays chosen until erased
+                    self.assertEqual(self.page.text(spare), "")
+                elif how == "unshifted":
+                    # Everything right but the second row, written one column right: its last digit
+                    # in the spare under the first row's end.
+                    self.tap(figure, cells=[i for i, c in enumerate(figure["cells"]) if c["line"] != 1], point=False)
+                    row = {c["column"]: (i, c) for i, c in enumerate(figure["cells"]) if c["line"] == 1}
+                    lowest = min(row)
+                    for column in sorted(row):
+                        if column + 1 in row:
+                            self.page.click("pr-cell-%d" % row[column][0])
+                            self.page.click("pr-key-%d" % row[column + 1][1]["digit"])
+                    spare = "pr-spare-1-%d" % (lowest - 1)
+                    self.page.click(spare)
+                    self.page.click("pr-key-%d" % row[lowest][1]["digit"])
+                    self.page.click("pr-check")
+                    self.assertIn("pr-wrong", self.page.attribute(spare, "class"))
+                    for i, _ in row.values():
+                        self.assertIn("pr-wrong", self.page.attribute("pr-cell-%d" % i, "class"))
+                    self.assertIn(module_call(self.page, "tavrelo_judge", query + "&problem=1&judge=stray&line=1&column=%d&digit=%d"
+                                              % (lowest - 1, row[lowest][1]["digit"]))["hint"], self.page.text("pr-hint"))
+                    self.page.click(spare)
+                    self.page.click("pr-key-erase")
                 elif how == "strike":
                     self.tap(figure)
                     self.page.click("pr-cell-%d" % action)
-                    judged = "judge=strike&column=%d" % figure["cells"][action]["column"]
+                    self.assertHint(query, "judge=strike&column=%d" % figure["cells"][action]["column"], kind)
                 else:
                     # Everything right but the mistake: one cell left blank, or no strike made.
                     blank = kind == "blank"
@@ -203,12 +244,14 @@ class Practice(PageTest):
                     if blank:
                         self.assertIn("pr-wrong", self.page.attribute("pr-cell-0", "class"))
                     self.assertEqual(self.problem(), 1, "a wrong figure is mended before the next")
-                if judged:
-                    expected = module_call(self.page, "tavrelo_judge", query + "&problem=1&" + judged)
-                    self.assertEqual(self.page.text("pr-hint"), expected["hint"])
                 # The rest of the sheet right: the mistake's kind is counted in the result.
                 self.finish(figures)
                 self.assertIn(kind, self.result(len(figures), missed=1)["kinds"])
+
+    def assertHint(self, query, judged, kind):  # noqa: N802 (unittest's style)
+        """The hint on screen is the module's for `judged` on the first problem, a mistake of `kind`."""
+        expected = module_call(self.page, "tavrelo_judge", query + "&problem=1&" + judged)
+        self.assertEqual((expected["mistake"], self.page.text("pr-hint")), (kind, expected["hint"]))
 
     def find_mistake(self, kind, how):
         """(a run's address, what to do on its sheet's first problem) that the module judges as
@@ -221,7 +264,10 @@ class Practice(PageTest):
                 for (const preset of ['', '&preset=g4-tenths-x-2digit', '&preset=g5-hundredths-x-tenths']) {
                   const q = 'seed=' + seed + preset;
                   const f = call('tavrelo_practice', q + '&problem=1').figures[0];
-                  if (how === 'all') {
+                  const rows = new Set(f.cells.filter(c => c.line >= 0).map(c => c.line)).size;
+                  if (how === 'beside' || how === 'unshifted') {
+                    if (rows >= 2) return done([q, null]);
+                  } else if (how === 'all') {
                     if (kind === 'blank' || f.cells.some(c => c.strike)) return done([q, null]);
                   } else if (how === 'cell') {
                     for (let i = 0; i < f.cells.length; ++i) for (let d = 0; d < 10; ++d) {

@@ -7,28 +7,13 @@ const PracticeView = (function () {
   const NAME_KEY = "tavrelo-practice-name";
   const UPPER = ["一", "十", "百", "千", "万", "十万", "百万"];
   const LOWER = ["第一", "第二", "第三", "第四", "第五", "第六", "第七", "第八", "第九", "第十"];
-  // What each kind of mistake is called in the result: the hints themselves are the module's.
-  const KINDS = {
-    blank: "かいていない ところ",
-    partialCarryForgotten: "かけ算の くり上がりを たしわすれ",
-    partialDigit: "かけ算の まちがい",
-    additionCarryForgotten: "たし算の くり上がりを たしわすれ",
-    additionDigit: "たし算の まちがい",
-    zeroMissing: "0の かきわすれ",
-    rowShifted: "かく 場所の ずれ",
-    extraDigit: "いらない 数字",
-    pointMisplaced: "小数点の 場所",
-    zeroLeftUnstruck: "けしわすれた 0",
-    valuedDigitStruck: "けしては いけない 数字",
-  };
-
   let ctx = null;
   let sheet = null; // the module's practice answer for the sheet
   let settings = null; // {check, guide, query (the sheet's address, without mode and the view's own keys)}
   let run = null; // what is kept: see fresh()
   let storageKey = null;
   let canStore = true;
-  let selected = null; // {kind: "cell", index} or {kind: "memo", index}
+  let selected = null; // {kind: "cell", index}, {kind: "memo", index} or {kind: "spare", key}
   let armed = null; // the cell a tap began on while it was already chosen
 
   function el(tag, attributes, text) {
@@ -69,14 +54,19 @@ const PracticeView = (function () {
       at: 0, // the place in `order` being worked
       current: order[0],
       started: Date.now(),
-      work: {}, // per problem: {digits: {cell: digit}, memos, point, struck: [columns], wrong: {cell: hint}}
+      // per problem: {digits: {cell: digit}, memos, point, struck: [columns], wrong: {cell: hint},
+      // spare: {"line:column": digit} and spareWrong: {"line:column": hint} for the spare cells}
+      work: {},
       marks: {}, // per problem: {first: right the first time, mistakes: {kind: count}}
     };
   }
 
   function work(k) {
     if (!run.work[k]) run.work[k] = { digits: {}, memos: {}, point: null, struck: [], wrong: {}, note: "" };
-    return run.work[k];
+    const w = run.work[k];
+    if (!w.spare) w.spare = {};
+    if (!w.spareWrong) w.spareWrong = {};
+    return w;
   }
 
   function mark(k) {
@@ -105,6 +95,13 @@ const PracticeView = (function () {
       if (!f || typeof w.digits !== "object" || !Array.isArray(w.struck)) return false;
       for (const [i, d] of Object.entries(w.digits)) {
         if (!f.cells[Number(i)] || !Number.isInteger(d) || d < 0 || d > 9) return false;
+      }
+      if (w.spare !== undefined) {
+        if (typeof w.spare !== "object" || !w.spare) return false;
+        const spots = spares(f).map((s) => s.key);
+        for (const [key, d] of Object.entries(w.spare)) {
+          if (!spots.includes(key) || !Number.isInteger(d) || d < 0 || d > 9) return false;
+        }
       }
     }
     return typeof kept.started === "number";
@@ -163,6 +160,31 @@ const PracticeView = (function () {
     return line === -1 ? "こたえ" : line + 1 + "だんめ";
   }
 
+  // An empty cell beside each end of a partial row, as on paper there is room to write a row one
+  // column off: the mistake the check can then name. The product has none: its place is ruled.
+  function spares(f) {
+    const spots = [];
+    const lines = [...new Set(f.cells.map((c) => c.line))].filter((l) => l !== -1);
+    for (const line of lines) {
+      const columns = f.cells.filter((c) => c.line === line).map((c) => c.column);
+      const lowest = Math.min(...columns), highest = Math.max(...columns);
+      for (const column of lowest > 0 ? [highest + 1, lowest - 1] : [highest + 1]) {
+        spots.push({ line: line, column: column, key: line + ":" + column });
+      }
+    }
+    return spots;
+  }
+
+  function spareAt(key) {
+    const [line, column] = key.split(":").map(Number);
+    return { line: line, column: column, key: key };
+  }
+
+  // A digit in a spare cell is never right: checked digit by digit, it waits to be erased.
+  function strayPending(k) {
+    return settings.check === "each" ? Object.keys(work(k).spare)[0] || null : null;
+  }
+
   function nextCell(k) {
     const f = figure(k), w = work(k);
     for (let i = 0; i < f.cells.length; ++i) {
@@ -202,22 +224,24 @@ const PracticeView = (function () {
       el("span", { id: "pr-who" }, run.name + " さん"),
       el("span", { id: "pr-which" }, "プリント No." + sheet.number + "　(" + f.problem + ")　" + (run.at + 1) + " / " + run.order.length),
     );
-    const guide = el("button", { type: "button", id: "pr-guide", "aria-pressed": String(settings.guide) },
-                     settings.guide ? "ヒントの色: あり" : "ヒントの色: なし");
+    const guide = el("button", { type: "button", id: "pr-guide" });
     guide.addEventListener("click", () => {
       settings.guide = !settings.guide;
-      drawProblem();
+      refresh();
     });
     b.append(guide);
   }
 
+  // The problem drawn anew: once a problem, a retry or a start. What a key or a tap changes
+  // afterwards is refreshed in place (see refresh), so that the digit shows in the same frame.
   function drawProblem() {
     bar();
-    const k = run.current, f = figure(k), w = work(k);
+    const k = run.current, f = figure(k);
     const body = $("pr-body");
     body.textContent = "";
+    const spots = spares(f);
     const columns = Math.max(
-      ...f.cells.map((c) => c.column), ...f.multiplicand.cells.map((c) => c.column),
+      ...f.cells.map((c) => c.column), ...f.multiplicand.cells.map((c) => c.column), ...spots.map((s) => s.column),
       ...f.multiplier.cells.map((c) => c.column), f.ruleColumns - 1, ...f.memos.map((m) => m.column), 0) + 1;
     const grid = el("div", { class: "pr-figure", role: "group", "aria-label": "(" + f.problem + ") のひっ算" });
     grid.style.gridTemplateColumns = "repeat(" + (columns + 1) + ", var(--cell))";
@@ -242,7 +266,7 @@ const PracticeView = (function () {
         if (m.line !== line) return;
         any = true;
         const b = el("button", { type: "button", class: "pr-memo", id: "pr-memo-" + i,
-                                 "aria-label": "くり上がりの メモ " + placeName(f, m.column) }, w.memos[i] !== undefined ? String(w.memos[i]) : "");
+                                 "aria-label": "くり上がりの メモ " + placeName(f, m.column) });
         b.addEventListener("click", () => choose({ kind: "memo", index: i }));
         b.addEventListener("focus", () => focused({ kind: "memo", index: i }));
         at(b, m.column, row);
@@ -253,12 +277,7 @@ const PracticeView = (function () {
       f.cells.forEach((c, i) => {
         if (c.line !== line) return;
         const label = lineName(f, line) + " " + placeName(f, c.column);
-        const b = el("button", { type: "button", class: "pr-cell", id: "pr-cell-" + i, "aria-label": label },
-                     w.digits[i] !== undefined ? String(w.digits[i]) : "");
-        if (w.wrong[i] !== undefined) b.classList.add("pr-wrong");
-        if (line === -1 && w.struck.includes(c.column)) b.classList.add("pr-struck");
-        if (line === -1 && w.point === c.column) b.classList.add("pr-pointed");
-        if (line === -1 && w.point === c.column && f.point.struck && !strikesPending(k)) b.classList.add("pr-point-struck");
+        const b = el("button", { type: "button", class: "pr-cell", id: "pr-cell-" + i, "aria-label": label });
         b.dataset.line = String(line);
         b.dataset.column = String(c.column);
         b.addEventListener("pointerdown", () => { armed = selected && selected.kind === "cell" && selected.index === i ? i : null; });
@@ -266,6 +285,17 @@ const PracticeView = (function () {
         b.addEventListener("focus", () => focused({ kind: "cell", index: i }));
         at(b, c.column, row);
       });
+      for (const spot of spots) {
+        if (spot.line !== line) continue;
+        const what = { kind: "spare", key: spot.key };
+        const b = el("button", { type: "button", class: "pr-spare", id: "pr-spare-" + line + "-" + spot.column,
+                                 "aria-label": lineName(f, line) + " " + placeName(f, spot.column) + "（よびの ます）" });
+        b.dataset.line = String(line);
+        b.dataset.column = String(spot.column);
+        b.addEventListener("click", () => choose(what));
+        b.addEventListener("focus", () => focused(what));
+        at(b, spot.column, row);
+      }
       row += 1;
     };
     factor(f.multiplicand, "multiplicand", "");
@@ -296,17 +326,48 @@ const PracticeView = (function () {
       row += 1;
     }
     body.append(grid);
-    const hint = el("p", { id: "pr-hint", role: "alert" }, w.note || "");
-    body.append(hint);
+    body.append(el("p", { id: "pr-hint", role: "alert" }));
     body.append(pad());
     root().dataset.problem = String(f.problem);
+    refresh();
+  }
+
+  // What the pupil has written so far, put on the drawn figure: only what differs is touched.
+  function refresh() {
+    const k = run.current, f = figure(k), w = work(k);
+    const show = (e, text) => { if (e.textContent !== text) e.textContent = text; };
+    const guide = $("pr-guide");
+    show(guide, settings.guide ? "ヒントの色: あり" : "ヒントの色: なし");
+    guide.setAttribute("aria-pressed", String(settings.guide));
+    const pointDone = f.point.struck && !strikesPending(k);
+    f.cells.forEach((c, i) => {
+      const b = $("pr-cell-" + i);
+      show(b, w.digits[i] !== undefined ? String(w.digits[i]) : "");
+      const product = c.line === -1;
+      b.classList.toggle("pr-wrong", w.wrong[i] !== undefined);
+      b.classList.toggle("pr-struck", product && w.struck.includes(c.column));
+      b.classList.toggle("pr-pointed", product && w.point === c.column);
+      b.classList.toggle("pr-point-struck", product && w.point === c.column && pointDone);
+    });
+    for (const spot of spares(f)) {
+      const b = $("pr-spare-" + spot.line + "-" + spot.column);
+      show(b, w.spare[spot.key] !== undefined ? String(w.spare[spot.key]) : "");
+      b.classList.toggle("pr-wrong", w.spareWrong[spot.key] !== undefined);
+    }
+    f.memos.forEach((m, i) => show($("pr-memo-" + i), w.memos[i] !== undefined ? String(w.memos[i]) : ""));
+    show($("pr-hint"), w.note || "");
     highlight();
     const target = selectedElement();
     if (target && document.activeElement !== target) target.focus();
   }
 
   function selectedElement() {
-    return selected ? $(selected.kind === "cell" ? "pr-cell-" + selected.index : "pr-memo-" + selected.index) : null;
+    if (!selected) return null;
+    if (selected.kind === "spare") {
+      const spot = spareAt(selected.key);
+      return $("pr-spare-" + spot.line + "-" + spot.column);
+    }
+    return $(selected.kind === "cell" ? "pr-cell-" + selected.index : "pr-memo-" + selected.index);
   }
 
   // The chosen cell, and with the guide on, the two digits its step multiplies (or the column it
@@ -342,10 +403,10 @@ const PracticeView = (function () {
   // The arrow keys move the choice to the next cell of the line, or to the nearest of the line
   // above or below.
   function move(key) {
-    const cells = Array.from(root().querySelectorAll(".pr-figure .pr-cell"));
+    const cells = Array.from(root().querySelectorAll(".pr-figure .pr-cell, .pr-figure .pr-spare"));
     const current = selectedElement();
     if (!cells.length) return;
-    if (!current || !current.classList.contains("pr-cell")) {
+    if (!current || current.classList.contains("pr-memo")) {
       // Nothing chosen (every digit in): the product's first cell, where the strikes begin.
       (cells.find((c) => c.dataset.line === "-1") || cells[0]).focus();
       return;
@@ -384,7 +445,7 @@ const PracticeView = (function () {
 
   function choose(what) {
     selected = what;
-    drawProblem();
+    refresh();
   }
 
   function tapCell(i) {
@@ -403,11 +464,20 @@ const PracticeView = (function () {
   function afterChange() {
     const k = run.current;
     save();
-    if (settings.check === "each" && nextCell(k) === null && !pointPending(k) && !strikesPending(k)) {
+    if (settings.check === "each" && nextCell(k) === null && !pointPending(k) && !strikesPending(k) && !strayPending(k)) {
       finishProblem();
       return;
     }
-    drawProblem();
+    refresh();
+  }
+
+  // Where the choice goes once a digit is right: the next cell to fill, else a stray digit still
+  // to erase.
+  function onward(k) {
+    const next = nextCell(k);
+    if (next !== null) return { kind: "cell", index: next };
+    const stray = strayPending(k);
+    return stray === null ? null : { kind: "spare", key: stray };
   }
 
   function enter(d) {
@@ -416,7 +486,11 @@ const PracticeView = (function () {
     if (selected.kind === "memo") {
       w.memos[selected.index] = d;
       save();
-      drawProblem();
+      refresh();
+      return;
+    }
+    if (selected.kind === "spare") {
+      enterStray(k, w, selected.key, d);
       return;
     }
     const i = selected.index;
@@ -426,8 +500,8 @@ const PracticeView = (function () {
       if (verdict.right) {
         delete w.wrong[i];
         w.note = "";
-        const next = nextCell(k);
-        selected = next === null ? null : { kind: "cell", index: next };
+        selected = onward(k);
+        if (selected && selected.kind === "spare") w.note = w.spareWrong[selected.key] || "";
       } else {
         miss(k, verdict);
         w.wrong[i] = verdict.hint;
@@ -441,16 +515,45 @@ const PracticeView = (function () {
     afterChange();
   }
 
+  // A digit where the figure has none: checked at once it is always wrong (the module says
+  // whether the row looks begun one column off) and waits to be erased; checked at the end it is
+  // judged with its row.
+  function enterStray(k, w, key, d) {
+    w.spare[key] = d;
+    delete w.spareWrong[key];
+    if (settings.check === "each") {
+      const spot = spareAt(key);
+      const verdict = judge("judge=stray&line=" + spot.line + "&column=" + spot.column + "&digit=" + d);
+      miss(k, verdict);
+      w.spareWrong[key] = verdict.hint;
+      w.note = verdict.hint;
+    } else {
+      const next = figure(k).cells.findIndex((c, j) => w.digits[j] === undefined);
+      if (next >= 0) selected = { kind: "cell", index: next };
+    }
+    afterChange();
+  }
+
   function erase() {
     if (!selected) return;
-    const w = work(run.current);
+    const k = run.current, w = work(k);
     if (selected.kind === "memo") delete w.memos[selected.index];
-    else {
+    else if (selected.kind === "spare") {
+      const had = w.spare[selected.key] !== undefined;
+      delete w.spare[selected.key];
+      delete w.spareWrong[selected.key];
+      if (had && settings.check === "each") {
+        w.note = "";
+        selected = onward(k) || selected;
+        afterChange();
+        return;
+      }
+    } else {
       delete w.digits[selected.index];
       delete w.wrong[selected.index];
     }
     save();
-    drawProblem();
+    refresh();
   }
 
   function miss(k, verdict) {
@@ -473,7 +576,7 @@ const PracticeView = (function () {
       miss(k, verdict);
       w.note = verdict.hint;
       save();
-      drawProblem();
+      refresh();
       return false;
     }
     w.note = "";
@@ -502,7 +605,8 @@ const PracticeView = (function () {
   // The check at the end: every wrong cell marked with its hint; the problem counts as mistaken.
   function checkAll() {
     const k = run.current, f = figure(k), w = work(k);
-    const digits = Object.entries(w.digits).map(([i, d]) => f.cells[Number(i)].line + ":" + f.cells[Number(i)].column + ":" + d);
+    const digits = Object.entries(w.digits).map(([i, d]) => f.cells[Number(i)].line + ":" + f.cells[Number(i)].column + ":" + d)
+      .concat(Object.entries(w.spare).map(([key, d]) => key + ":" + d));
     const verdict = judge("judge=all&digits=" + digits.join(",") + "&point=" + (w.point === null ? "" : w.point) +
                           "&struck=" + w.struck.join(","));
     if (verdict.errors && verdict.errors.length) return;
@@ -513,6 +617,7 @@ const PracticeView = (function () {
       return;
     }
     w.wrong = {};
+    w.spareWrong = {};
     const hints = [];
     for (const c of verdict.cells) {
       if (c.right) continue;
@@ -520,14 +625,19 @@ const PracticeView = (function () {
       miss(k, c);
       hints.push(c.hint);
     }
-    for (const s of verdict.stray) if (!s.right) { miss(k, s); hints.push(s.hint); }
+    for (const s of verdict.stray) {
+      if (s.right) continue;
+      w.spareWrong[s.line + ":" + s.column] = s.hint;
+      miss(k, s);
+      hints.push(s.hint);
+    }
     if (!verdict.point.right) { miss(k, verdict.point); hints.push(verdict.point.hint); }
     for (const s of verdict.strikes) { miss(k, s); hints.push(s.hint); }
     w.note = [...new Set(hints)].join("\n");
     const first = verdict.cells.find((c) => !c.right);
     selected = first ? { kind: "cell", index: first.cell } : selected;
     save();
-    drawProblem();
+    refresh();
   }
 
   function finishProblem() {
@@ -536,8 +646,7 @@ const PracticeView = (function () {
     if (run.at + 1 < run.order.length) {
       run.at += 1;
       run.current = run.order[run.at];
-      const next = nextCell(run.current);
-      selected = next === null ? null : { kind: "cell", index: next };
+      selected = onward(run.current);
       save();
       drawProblem();
       return;
@@ -568,7 +677,7 @@ const PracticeView = (function () {
     const kinds = {};
     for (const k of run.order) {
       const f = figure(k), m = mark(k);
-      const own = Object.entries(m.mistakes).map(([kind, n]) => (KINDS[kind] || kind) + (n > 1 ? " " + n + "回" : ""));
+      const own = Object.entries(m.mistakes).map(([kind, n]) => (sheet.mistakes[kind] || kind) + (n > 1 ? " " + n + "回" : ""));
       const li = el("li", { "data-problem": String(f.problem) },
                     "(" + f.problem + ") " + f.multiplicand.text + " × " + f.multiplier.text + " = " + f.product + "　" +
                     (m.first ? "○" : "△ " + own.join("、")));
@@ -578,7 +687,7 @@ const PracticeView = (function () {
     result.append(list);
     const kindList = el("ul", { id: "pr-kinds" });
     for (const [kind, n] of Object.entries(kinds)) {
-      kindList.append(el("li", { "data-kind": kind }, (KINDS[kind] || kind) + ": " + n + "回"));
+      kindList.append(el("li", { "data-kind": kind }, (sheet.mistakes[kind] || kind) + ": " + n + "回"));
     }
     if (!kindList.childElementCount) kindList.append(el("li", {}, "まちがいは ありません"));
     result.append(el("h3", {}, "まちがいの しゅるい"), kindList);
