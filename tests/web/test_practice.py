@@ -98,13 +98,17 @@ class Practice(PageTest):
         self.assertEqual(answer["errors"], [])
         return answer["figures"]
 
+    def write(self, element_id, digit):
+        """A cell (or memo, or spare) tapped, then a digit's key."""
+        self.page.click(element_id)
+        self.page.click("pr-key-%s" % digit)
+
     def tap(self, figure, cells=None, point=True, strike_taps=0):
         """Taps as a pupil: each of `cells` (every one unless given) and its digit's key, the
         point's gap, then each 0 to strike (`strike_taps` times: checked at the end, the first
         tap chooses it)."""
         for i in range(len(figure["cells"])) if cells is None else cells:
-            self.page.click("pr-cell-%d" % i)
-            self.page.click("pr-key-%d" % figure["cells"][i]["digit"])
+            self.write("pr-cell-%d" % i, figure["cells"][i]["digit"])
         if point and figure["point"]["column"] is not None:
             self.page.click("pr-gap-%d" % figure["point"]["column"])
         for i, cell in enumerate(figure["cells"]):
@@ -188,8 +192,7 @@ class Practice(PageTest):
                 if how == "cell":
                     cell, digit = action
                     self.tap(figure, cells=range(cell), point=False)
-                    self.page.click("pr-cell-%d" % cell)
-                    self.page.click("pr-key-%d" % digit)
+                    self.write("pr-cell-%d" % cell, digit)
                     self.assertIn("pr-wrong", self.page.attribute("pr-cell-%d" % cell, "class"))
                     self.assertHint(query, "judge=cell&cell=%d&digit=%d" % (cell, digit), kind)
                 elif how == "point":
@@ -206,8 +209,7 @@ class Practice(PageTest):
                     if line == 0 and digit == edge["digit"]:
                         digit = (digit + 1) % 10
                     spare = "pr-spare-%d-%d" % (line, column)
-                    self.page.click(spare)
-                    self.page.click("pr-key-%d" % digit)
+                    self.write(spare, digit)
                     self.assertIn("pr-wrong", self.page.attribute(spare, "class"))
                     self.assertHint(query, "judge=stray&line=%d&column=%d&digit=%d" % (line, column, digit), kind)
                     self.page.click("pr-key-erase")  # the spare stays chosen until erased
@@ -220,11 +222,9 @@ class Practice(PageTest):
                     lowest = min(row)
                     for column in sorted(row):
                         if column + 1 in row:
-                            self.page.click("pr-cell-%d" % row[column][0])
-                            self.page.click("pr-key-%d" % row[column + 1][1]["digit"])
+                            self.write("pr-cell-%d" % row[column][0], row[column + 1][1]["digit"])
                     spare = "pr-spare-1-%d" % (lowest - 1)
-                    self.page.click(spare)
-                    self.page.click("pr-key-%d" % row[lowest][1]["digit"])
+                    self.write(spare, row[lowest][1]["digit"])
                     self.page.click("pr-check")
                     self.assertIn("pr-wrong", self.page.attribute(spare, "class"))
                     for i, _ in row.values():
@@ -306,8 +306,7 @@ class Practice(PageTest):
                 self.page.wait(lambda: self.problem() == figure["problem"])
                 self.tap(figure, cells=[1, 2], point=False)
                 memo = str((figure["memos"][0]["value"] + 1) % 10)
-                self.page.click("pr-memo-0")
-                self.page.click("pr-key-" + memo)
+                self.write("pr-memo-0", memo)
                 for name in (None, "じろう", "はなこ"):  # the name remembered, another pupil, back
                     self.begin(query, name=name, fresh=False)
                     if name == "じろう":
@@ -335,8 +334,7 @@ class Practice(PageTest):
             for figure in round_:
                 self.page.wait(lambda: self.problem() == figure["problem"])
                 if figure["problem"] in missed:
-                    self.page.click("pr-cell-0")
-                    self.page.click("pr-key-%d" % ((figure["cells"][0]["digit"] + 1) % 10))
+                    self.write("pr-cell-0", (figure["cells"][0]["digit"] + 1) % 10)
                 self.finish([figure])
             result = self.result(len(round_), missed=len(missed))
             self.assertEqual([int(p) for p, _, _ in result["listed"]], [f["problem"] for f in round_])
