@@ -345,12 +345,18 @@ class Practice(PageTest):
                 self.begin(RUN, name=None, fresh=False)  # kept: a reload comes back to this round
             round_ = [f for f in round_ if f["problem"] in missed]
 
-    def test_each_sheet_is_the_printed_one_and_the_next_follows_in_the_run(self):
-        # Each sheet's problems, as the result lists them, are tavrelo-sheets' for the page's
-        # address; つぎのプリント goes on to the run's next sheet, the run grown by one at its end.
+    def test_the_links_sheets_are_the_printed_ones_and_the_next_follows_in_the_run(self):
+        # The sheets page's practice link, then つぎのプリント twice: the run's next sheet, then one
+        # the run grows by. Each sheet's problems, as its result lists them, are what tavrelo-sheets
+        # prints for the page's address; and the link's run is the teacher's.
         query = "preset=g5-hundredths-x-tenths&seed=2024&sheets=2&answers=none"
+        self.page.open(query)
+        self.page.click("btnPracticeLink")
+        self.page.wait(lambda: self.page.text("status").startswith("れんしゅう"))
+        link = self.page.value("practiceLink")
+        self.assertTrue(link.endswith("&mode=practice"), link)
+        self.begin(link.split("#", 1)[1][:-len("&mode=practice")])
         printed = {}
-        self.begin(query)
         for n, sheets in ((1, 2), (2, 2), (3, 3)):
             if n > 1:
                 self.page.js("window.tavreloLeft = true;")
@@ -365,6 +371,7 @@ class Practice(PageTest):
             if sheets not in printed:
                 printed[sheets] = printed_problems(self.page.fragment())
             self.assertEqual(listed, printed[sheets][n - 1])
+        self.assertEqual(printed[2], printed_problems(query))
 
     def opened_anew(self):
         """The page's next document ready (the one before marked tavreloLeft)."""
@@ -401,16 +408,6 @@ class Practice(PageTest):
         self.assertEqual(len(pages), 1)
         self.assertIn(name, pages[0])
         self.assertIn("%d / %d" % (len(figures), len(figures)), pages[0])
-
-    def test_the_sheets_page_gives_the_practice_link_of_its_run(self):
-        self.page.open("seed=77&sheets=2")
-        self.page.click("btnPracticeLink")
-        self.page.wait(lambda: self.page.text("status").startswith("れんしゅう"))
-        link = self.page.value("practiceLink")
-        fragment = link.split("#", 1)[1]
-        self.assertTrue(fragment.endswith("&mode=practice"), link)
-        # The link opens the very problems of the run's first sheet.
-        self.assertEqual(self.begin(fragment.replace("&mode=practice", "")), self.figures("seed=77&sheets=2"))
 
     def test_cells_and_keys_have_names(self):
         self.begin(RUN)
