@@ -166,8 +166,10 @@
     // The next sheets are drawn once the print event is over: a hundred of them would hold up
     // the end of the printing (and the closing of its dialog) for as long as they take.
     window.addEventListener("afterprint", () => setTimeout(afterPrint, 0));
+    // A mode takes the page over once opened: any other address, from a mode or to one, starts
+    // the page afresh rather than opening a view over another.
     window.addEventListener("hashchange", () => {
-      if (modeOf(location.hash) === "sheets") drawAddress();
+      if (state.mode === "sheets" && modeOf(location.hash) === "sheets") drawAddress();
       else location.reload();
     });
 
@@ -175,7 +177,6 @@
     const mode = modeOf(location.hash);
     if (mode !== "sheets") {
       openMode(mode);
-      window.addEventListener("hashchange", () => openMode(modeOf(location.hash)));
       return;
     }
     root.dataset.mode = state.mode;
