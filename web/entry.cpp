@@ -1,5 +1,6 @@
 #include "web/entry.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
