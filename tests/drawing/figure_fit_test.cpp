@@ -11,6 +11,7 @@
 #include "drawing/recording_canvas.h"
 #include "drawing/sample_page.h"
 #include "drawing/worksheet.h"
+#include "tests/common/problems_from_milli.h"
 
 namespace {
 
@@ -22,45 +23,32 @@ struct PageSize {
 // The preview, A4 at 1200 dpi, and the printable areas of B5 (JIS) and Letter at 600 dpi.
 const PageSize Sizes[] = {{"preview", 320, 441}, {"A4", 9583, 13699}, {"B5", 4132, 5904}, {"Letter", 4900, 6400}};
 
-ProblemSet FromMilli(const std::vector<std::pair<std::int32_t, std::int32_t>>& milli) {
-    ProblemSet set;
-    int k = 1;
-    for (const auto& [a, b] : milli) {
-        set[k].MultiplicandMilli = a;
-        set[k].MultiplierMilli = b;
-        set[k].MultiplicandText = FormatDecimal(Thousandths(a));
-        set[k].MultiplierText = FormatDecimal(Thousandths(b));
-        ++k;
-    }
-    return set;
-}
-
 // One- and two-digit multipliers, with the widest and longest figures they allow: the
 // longest multiplicand, whole-number products of decimals, tiny products, a zero.
 ProblemSet TwoDigitProblems() {
-    return FromMilli({{99999, 9900},
-                      {12345, 6000},
-                      {2350, 1400},
-                      {3000, 250},
-                      {5, 40},
-                      {99999, 99000},
-                      {50005, 20},
-                      {12500, 800},
-                      {0, 500},
-                      {25, 4},
-                      {62500, 1600},
-                      {4, 3},
-                      {48700, 3000},
-                      {99999, 990},
-                      {10000, 10000},
-                      {2500, 4000}});
+    return ProblemsFromMilli({{99999, 9900},
+                              {12345, 6000},
+                              {2350, 1400},
+                              {3000, 250},
+                              {5, 40},
+                              {99999, 99000},
+                              {50005, 20},
+                              {12500, 800},
+                              {0, 500},
+                              {25, 4},
+                              {62500, 1600},
+                              {4, 3},
+                              {48700, 3000},
+                              {99999, 990},
+                              {10000, 10000},
+                              {2500, 4000}});
 }
 
 // Every problem 1 x 1 except the ones a case puts in.
 ProblemSet SmallProblems(const std::vector<std::pair<int, std::pair<std::int32_t, std::int32_t>>>& put) {
     std::vector<std::pair<std::int32_t, std::int32_t>> milli(ProblemCapacity, {1000, 1000});
     for (const auto& [k, ab] : put) milli[static_cast<std::size_t>(k - 1)] = ab;
-    return FromMilli(milli);
+    return ProblemsFromMilli(milli);
 }
 
 PageContent Page(const ProblemSet& set, int count, bool answers) {

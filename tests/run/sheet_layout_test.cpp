@@ -18,6 +18,7 @@
 #include "run/paper.h"
 #include "run/run_options.h"
 #include "run/sheet_page.h"
+#include "tests/common/problems_from_milli.h"
 
 namespace {
 
@@ -58,20 +59,10 @@ ProblemSet Drawn(const char* preset) {
 
 // The longest figures: up to five-digit multipliers, the widest operands.
 ProblemSet Long() {
-    const std::pair<std::int32_t, std::int32_t> milli[] = {
-        {99999, 99999}, {12345, 6000}, {2350, 1400},  {3000, 250},   {5, 40},      {99999, 99000}, {50005, 20},
-        {12500, 800},   {48700, 3060}, {25, 4},       {62500, 1600}, {4, 3},       {48700, 3000},  {99999, 990},
-        {10000, 10000}, {2500, 4000},  {12345, 1234}, {99999, 9900}, {1000, 1000}, {87654, 98765}};
-    ProblemSet set;
-    int k = 1;
-    for (const auto& [a, b] : milli) {
-        set[k].MultiplicandMilli = a;
-        set[k].MultiplierMilli = b;
-        set[k].MultiplicandText = FormatDecimal(Thousandths(a));
-        set[k].MultiplierText = FormatDecimal(Thousandths(b));
-        ++k;
-    }
-    return set;
+    return ProblemsFromMilli({{99999, 99999}, {12345, 6000}, {2350, 1400},  {3000, 250},   {5, 40},
+                              {99999, 99000}, {50005, 20},   {12500, 800},  {48700, 3060}, {25, 4},
+                              {62500, 1600},  {4, 3},        {48700, 3000}, {99999, 990},  {10000, 10000},
+                              {2500, 4000},   {12345, 1234}, {99999, 9900}, {1000, 1000},  {87654, 98765}});
 }
 
 struct Sets {

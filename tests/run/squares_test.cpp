@@ -17,6 +17,7 @@
 #include "run/paper.h"
 #include "run/run_options.h"
 #include "run/sheet_page.h"
+#include "tests/common/problems_from_milli.h"
 
 namespace {
 
@@ -91,38 +92,25 @@ Box TextBox(const TRecordedCall& call) {
     return {call.x, call.y, call.x + TRecordingCanvas::WidthAt(call.font.Height, call.text), call.y + call.font.Height};
 }
 
-ProblemSet FromMilli(const std::vector<std::pair<std::int32_t, std::int32_t>>& milli) {
-    ProblemSet set;
-    int k = 1;
-    for (const auto& [a, b] : milli) {
-        set[k].MultiplicandMilli = a;
-        set[k].MultiplicandText = FormatDecimal(Thousandths(a));
-        set[k].MultiplierMilli = b;
-        set[k].MultiplierText = FormatDecimal(Thousandths(b));
-        ++k;
-    }
-    return set;
-}
-
 // Five places in both factors, the longest working there is, among short ones and products
 // whose zeros are struck.
 ProblemSet FivePlaceProblems() {
-    return FromMilli({{99999, 99999},
-                      {12345, 67890},
-                      {2500, 4000},
-                      {50005, 20},
-                      {87654, 30201},
-                      {99999, 9},
-                      {10000, 10000},
-                      {0, 500},
-                      {62500, 1600},
-                      {48700, 3000},
-                      {1234, 56789},
-                      {99999, 99000},
-                      {3000, 250},
-                      {25, 4},
-                      {11111, 11111},
-                      {4, 3}});
+    return ProblemsFromMilli({{99999, 99999},
+                              {12345, 67890},
+                              {2500, 4000},
+                              {50005, 20},
+                              {87654, 30201},
+                              {99999, 9},
+                              {10000, 10000},
+                              {0, 500},
+                              {62500, 1600},
+                              {48700, 3000},
+                              {1234, 56789},
+                              {99999, 99000},
+                              {3000, 250},
+                              {25, 4},
+                              {11111, 11111},
+                              {4, 3}});
 }
 
 struct PageCase {
