@@ -451,7 +451,10 @@ def pdf_pages(path):
 
 
 def sheets_pdf(arguments, path):
-    """tavrelo-sheets with these arguments into `path`; its status."""
+    """tavrelo-sheets with these arguments (a list, or pairs of option and value) into `path`; its status."""
+    arguments = list(arguments)
+    if arguments and isinstance(arguments[0], tuple):
+        arguments = [word for option, value in arguments for word in ("--" + option, value)]
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     return subprocess.run([SHEETS, "-q", "-o", path] + arguments, env=env, capture_output=True, text=True)
 

@@ -98,10 +98,7 @@ class Sheets(PageTest):
         with tempfile.TemporaryDirectory() as folder:
             ours = pdf_pages(self.page.print_pdf(os.path.join(folder, "page.pdf")))
             theirs_path = os.path.join(folder, "sheets.pdf")
-            arguments = []
-            for k, v in options.items():
-                arguments += ["--" + k, v]
-            self.assertEqual(sheets_pdf(arguments, theirs_path).returncode, 0)
+            self.assertEqual(sheets_pdf(options.items(), theirs_path).returncode, 0)
             theirs = pdf_pages(theirs_path)
             # The print style's paper is the paper tavrelo-sheets writes: JIS B5 here.
             for ours_size, theirs_size in zip(page_sizes(os.path.join(folder, "page.pdf"))[0], page_sizes(theirs_path)[0]):
@@ -218,10 +215,7 @@ class AnswerList(PageTest):
             ours_path = self.page.print_pdf(os.path.join(folder, "page.pdf"))
             ours = raw_pages(ours_path)
             theirs_path = os.path.join(folder, "sheets.pdf")
-            arguments = []
-            for k, v in options.items():
-                arguments += ["--" + k, v]
-            self.assertEqual(sheets_pdf(arguments, theirs_path).returncode, 0)
+            self.assertEqual(sheets_pdf(options.items(), theirs_path).returncode, 0)
             theirs = raw_pages(theirs_path)
             sizes = page_sizes(ours_path)
         self.assertEqual(len(sizes), 43, "one printed page a page drawn, no blank page")

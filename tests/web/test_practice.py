@@ -25,10 +25,7 @@ def module_call(page, name, query):
 
 def printed_problems(query):
     """(multiplicand, multiplier) of each problem of each sheet tavrelo-sheets prints for `query`."""
-    arguments = []
-    for key, value in urllib.parse.parse_qsl(query):
-        if key not in ("mode", "practice"):
-            arguments += ["--" + key, value]
+    arguments = [(key, value) for key, value in urllib.parse.parse_qsl(query) if key not in ("mode", "practice")]
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, "sheets.pdf")
         run = sheets_pdf(arguments, path)
